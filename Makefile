@@ -1,0 +1,49 @@
+# Duvara: two commands on a fresh Debian 12 machine.
+#   make run    installs what is missing, builds, starts the player
+#   make test   the same set-up, then the whole test suite (plain, sanitizers, fuzzing)
+#   make bench  builds and runs the benchmarks
+
+JOBS        ?= 2
+BUILD       ?= build
+ASAN_BUILD  ?= build-asan
+FUZZ_BUILD  ?= build-fuzz
+BENCH_BUILD ?= build-bench
+FUZZ_SECONDS ?= 60
+GENERATOR   := -G Ninja
+CTEST_FLAGS := --output-on-failure -j$(JOBS) --timeout 300
+DEMO_FILM   := $(CURDIR)/assets/demo/demo.mp4
+
+.PHONY: all deps build run test test-plain test-asan fuzz bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -f "$(DEMO_FILM)" ]; then exec $(BUILD)/bin/duvara "$(DEMO_FILM)"; \
+	else exec $(BUILD)/bin/duvara; fi
+
+test: build
+	@bash scripts/run-tests.sh "$(BUILD)" "$(ASAN_BUILD)" "$(FUZZ_BUILD)" "$(FUZZ_SECONDS)" "$(JOBS)"
+
+test-plain: build
+	cd $(BUILD) && ctest $(CTEST_FLAGS)
+
+fuzz: deps
+	@bash scripts/run-tests.sh --fuzz-only "$(BUILD)" "$(ASAN_BUILD)" "$(FUZZ_BUILD)" "$(FUZZ_SECONDS)" "$(JOBS)"
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DDUVARA_BUILD_TESTS=OFF \
+	      -DDUVARA_BUILD_BENCHMARKS=ON
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-benchmarks
+	$(BENCH_BUILD)/bin/duvara-benchmarks
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,3 @@
+#include "controls/controls_logging.h"
+
+Q_LOGGING_CATEGORY(lcControls, "duvara.controls", QtInfoMsg)

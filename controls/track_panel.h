@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+
+namespace duvara {
+
+class RTimeEdit;
+
+// The controls of one subtitle track on its page of the control panel. Both tracks use this
+// class; the object names carry the track number (BtnOpen1, EditOffset2, ...).
+class TrackPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    TrackPanel(int track, QWidget *parent = nullptr);
+
+    int track() const { return m_track; }
+
+    QPushButton *BtnOpen = nullptr;
+    QPushButton *BtnClr = nullptr;
+    QPushButton *BtnSaveAs = nullptr;
+    QPushButton *BtnFont = nullptr;
+    QPushButton *BtnDef = nullptr;
+    QGroupBox *GrpOffset = nullptr;
+    QSlider *ScrOffset = nullptr;
+    QSpinBox *EditOffset = nullptr;
+    QGroupBox *GrpDur = nullptr;
+    QSlider *ScrDur = nullptr;
+    QSpinBox *ArwDur = nullptr;
+    RTimeEdit *EditDur = nullptr;
+    QCheckBox *ChkOutline = nullptr;
+    QCheckBox *ChkShadow = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPushButton *addButton(const QString &name, const QString &caption);
+    void buildOffsetGroup();
+    void buildDurationGroup();
+    void placeDurationEdit();
+
+    int m_track;
+};
+
+} // namespace duvara

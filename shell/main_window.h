@@ -1,0 +1,155 @@
+#pragma once
+
+#include "media/filter_graph.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+class QFileDialog;
+class QLabel;
+class QSlider;
+class QSplitter;
+class QTabWidget;
+
+namespace duvara {
+
+class GradientPanel;
+class IdlePicture;
+class RListView;
+class RSubtitleLabel;
+class TDSTrackBar;
+class TDSVideoWindowEx2;
+class TFormAbout;
+class TFormColor;
+class TFormFile;
+class TFormFont;
+class TFormGoTo;
+class TFormNewV;
+class TFormRemote;
+class TRPopupMenu;
+class TrackPanel;
+class VideoPage;
+
+// Removes leading and trailing blanks and control characters from a name given from outside.
+QString TrimmedFileName(const QString &name);
+
+// The entries of the fullscreen monitor list for a system with this many monitors.
+QStringList MonitorListEntries(int monitorCount);
+
+// The player's main window: it owns every component of the player and the state that several
+// of them share. The behaviour of the components lives in their own classes; this class is
+// where they meet.
+class TFormVDMain : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TFormVDMain(QWidget *parent = nullptr);
+    ~TFormVDMain() override;
+
+    // The first command-line argument, if there was one (null otherwise).
+    void setCommandLineFile(const QString &name) { m_commandLineFile = name; }
+
+    // Replaces the playlist by the one file and plays it.
+    void OpenFileByName(const QString &name);
+
+    void MnuExitClick();
+    void TimerLstFocusTimer();
+
+    // Settings and playlist files, the application-wide key hook and playback.
+    void LoadSettings();
+    void SaveSettings();
+    bool AppMessageHook(QObject *watched, QEvent *event);
+    void PlayFile(const QString &name);
+
+    // The other windows, created once after the main window and kept until the end.
+    void CreateOtherWindows();
+
+    // State shared by the parts of the player.
+    int PlayIndex = 0;
+    double Speed = 1.0;
+    qint64 MediaDuration = 0; // 100-ns units; 0 = not known yet
+    QString DurationText;     // empty = to be made at the next position tick
+    bool VideoCovered = false;
+    bool PlaylistTransient = false;
+    QString HelpFile;
+
+    // Components.
+    TFilterGraph FilterGraph;
+    TFilterGraph FilterGraph1;
+    GradientPanel *PnlCntrl = nullptr;
+    QWidget *PnlPos = nullptr;
+    QSlider *SldPos = nullptr;
+    QLabel *LblPos = nullptr;
+    QTabWidget *PageCntrl = nullptr;
+    VideoPage *TabVideo = nullptr;
+    TrackPanel *Panel1 = nullptr;
+    TrackPanel *Panel2 = nullptr;
+    QSplitter *Splitter = nullptr;
+    QWidget *PnlPList = nullptr;
+    RListView *LstPL = nullptr;
+    IdlePicture *ImgIdle = nullptr;
+    TDSVideoWindowEx2 *VideoWnd = nullptr;
+    QWidget *PnlSub1 = nullptr;
+    QWidget *PnlSub2 = nullptr;
+    RSubtitleLabel *LblSub1 = nullptr;
+    RSubtitleLabel *LblSub2 = nullptr;
+    QLabel *LblNill1 = nullptr;
+    QLabel *LblNill2 = nullptr;
+    GradientPanel *PnlOSD = nullptr;
+    GradientPanel *PnlVol = nullptr;
+    RListView *LstSubt1 = nullptr;
+    RListView *LstSubt2 = nullptr;
+    TRPopupMenu *PopupMenu1 = nullptr;
+    TRPopupMenu *PopupMenu2 = nullptr;
+    QTimer TimerMove;
+    QTimer TimerOSD;
+    QTimer TimerVol;
+    QTimer TimerRem;
+    QTimer TimerLstFocus;
+    QFileDialog *DlgFile = nullptr;
+    QFileDialog *DlgSubt = nullptr;
+    QFileDialog *SaveSubt = nullptr;
+
+    TFormRemote *FormRemote = nullptr;
+    TFormAbout *FormAbout = nullptr;
+    TFormColor *FormColor = nullptr;
+    TFormFont *FormFont = nullptr;
+    TFormGoTo *FormGoTo = nullptr;
+    TFormFile *FormFile = nullptr;
+    TFormNewV *FormNewV = nullptr;
+
+signals:
+    // After the first show has run to its end (the command-line file opened, if any).
+    void shown();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormCloseQuery();
+
+    void buildLayout();
+    QWidget *buildControlPanel();
+    QWidget *buildPlaylistPanel();
+    QWidget *buildVideoArea();
+    void buildVideoChildren();
+    void buildTimersAndDialogs();
+    void layoutVideoChildren();
+    void layoutPositionBar();
+    void fillMonitorList();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    QString m_commandLineFile;
+    bool m_firstShowDone = false;
+    bool m_exiting = false;
+    QObject *m_keyHook = nullptr;
+};
+
+} // namespace duvara

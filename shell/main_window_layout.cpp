@@ -1,0 +1,298 @@
+// Builds the main window's widgets in their start states.
+#include "shell/main_window.h"
+
+#include "controls/rlistview.h"
+#include "controls/track_panel.h"
+#include "controls/video_page.h"
+#include "media/video_window.h"
+#include "presentation/color_ref.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/subtitle_label.h"
+#include "shell/idle_picture.h"
+#include "shell/popup_menus.h"
+#include "shell/shell_logging.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSlider>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+// The shell is a static library: its resources are registered by hand.
+static void initShellResources()
+{
+    Q_INIT_RESOURCE(shell);
+}
+
+namespace duvara {
+
+namespace {
+constexpr int kControlPanelHeight = 109;
+constexpr int kPositionBarHeight = 29;
+constexpr int kPageControlHeight = 81;
+constexpr int kPositionTextWidth = 144;
+constexpr int kPlaylistWidth = 176;
+constexpr int kSplitterWidth = 4;
+constexpr std::uint32_t kPanelGradientFrom = 0x00A4D3E3;
+constexpr std::uint32_t kPanelGradientTo = 0x002D7DB9;
+constexpr std::uint32_t kSplitterColor = 0x007395AE;
+constexpr std::uint32_t kOsdBorderColor = 0x00037DF8;
+constexpr std::uint32_t kMaroon = 0x00000080;
+
+RListView *makeSubtitleList(const QString &name, QWidget *parent)
+{
+    auto *list = new RListView(parent);
+    list->setObjectName(name);
+    list->setColumnCount(3);
+    list->setHeaderHidden(true);
+    list->header()->resizeSection(0, 35);
+    list->header()->resizeSection(1, 156);
+    list->header()->resizeSection(2, 342);
+    list->setFrameShape(QFrame::NoFrame);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    list->setFont(font);
+    list->setStyleSheet(QStringLiteral("QTreeView { background: black; color: yellow; }"));
+    list->hide();
+    return list;
+}
+
+GradientPanel *makeOsdPanel(const QString &name, QWidget *parent, QSize size, bool blackFirst)
+{
+    auto *panel = new GradientPanel(parent);
+    panel->setObjectName(name);
+    panel->resize(size);
+    const QColor black(Qt::black);
+    const QColor maroon = colorFromRef(kMaroon);
+    panel->setGradient(blackFirst ? black : maroon, blackFirst ? maroon : black,
+                       GradientPanel::Direction::Diagonal);
+    panel->hide();
+    return panel;
+}
+
+} // namespace
+
+void TFormVDMain::buildLayout()
+{
+    setWindowTitle(QStringLiteral("Duvara 1.0"));
+    setMinimumSize(800, 600);
+    resize(800, 600);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    setFont(tahoma);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    PopupMenu1 = CreateWindowMenu(this);
+    PopupMenu2 = CreatePlaylistMenu(this);
+
+    Splitter = new QSplitter(Qt::Horizontal, this);
+    Splitter->setObjectName(QStringLiteral("Splitter"));
+    Splitter->setHandleWidth(kSplitterWidth);
+    Splitter->setChildrenCollapsible(false);
+    Splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: %1; }")
+                                .arg(colorFromRef(kSplitterColor).name()));
+    Splitter->addWidget(buildVideoArea());
+    Splitter->addWidget(buildPlaylistPanel());
+    Splitter->setStretchFactor(0, 1);
+    Splitter->setStretchFactor(1, 0);
+    Splitter->setSizes({800 - kPlaylistWidth - kSplitterWidth, kPlaylistWidth});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Splitter, 1);
+    layout->addWidget(buildControlPanel());
+
+    buildTimersAndDialogs();
+}
+
+QWidget *TFormVDMain::buildVideoArea()
+{
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("VideoArea"));
+    auto *stack = new QStackedLayout(area);
+    stack->setStackingMode(QStackedLayout::StackAll);
+
+    ImgIdle = new IdlePicture(area);
+    ImgIdle->setObjectName(QStringLiteral("ImgIdle"));
+    initShellResources();
+    QFile jpeg(QStringLiteral(":/duvara/idle.jpg"));
+    QString error;
+    if (jpeg.open(QIODevice::ReadOnly))
+        ImgIdle->setPicture(DecodeJpeg(jpeg.readAll(), &error));
+    if (ImgIdle->picture().isNull())
+        qCWarning(lcShell) << "idle picture unreadable:" << error;
+
+    VideoWnd = new TDSVideoWindowEx2(area);
+    VideoWnd->setObjectName(QStringLiteral("VideoWnd"));
+    stack->addWidget(ImgIdle);
+    stack->addWidget(VideoWnd);
+    buildVideoChildren();
+    VideoWnd->installEventFilter(this);
+    VideoWnd->hide();
+    return area;
+}
+
+void TFormVDMain::buildVideoChildren()
+{
+    PnlSub2 = new QWidget(VideoWnd);
+    PnlSub2->setObjectName(QStringLiteral("PnlSub2"));
+    PnlSub1 = new QWidget(VideoWnd);
+    PnlSub1->setObjectName(QStringLiteral("PnlSub1"));
+    LblSub2 = new RSubtitleLabel(PnlSub2);
+    LblSub2->setObjectName(QStringLiteral("LblSub2"));
+    LblSub1 = new RSubtitleLabel(PnlSub1);
+    LblSub1->setObjectName(QStringLiteral("LblSub1"));
+    LblNill2 = new QLabel(PnlSub2);
+    LblNill2->setObjectName(QStringLiteral("LblNill2"));
+    LblNill1 = new QLabel(PnlSub1);
+    LblNill1->setObjectName(QStringLiteral("LblNill1"));
+
+    PnlOSD = makeOsdPanel(QStringLiteral("PnlOSD"), PnlSub2, QSize(211, 98), true);
+    PnlOSD->move(20, 20);
+    PnlVol = makeOsdPanel(QStringLiteral("PnlVol"), PnlSub2, QSize(174, 53), false);
+    PnlVol->move(0, 20);
+    for (auto *panel : {PnlOSD, PnlVol}) {
+        panel->setStyleSheet(QStringLiteral("border: 1px solid %1; border-radius: 6px;")
+                                 .arg(colorFromRef(kOsdBorderColor).name()));
+    }
+
+    LstSubt1 = makeSubtitleList(QStringLiteral("LstSubt1"), VideoWnd);
+    LstSubt2 = makeSubtitleList(QStringLiteral("LstSubt2"), VideoWnd);
+}
+
+QWidget *TFormVDMain::buildPlaylistPanel()
+{
+    PnlPList = new QWidget(this);
+    PnlPList->setObjectName(QStringLiteral("PnlPList"));
+    PnlPList->setMinimumWidth(40);
+    LstPL = new RListView(PnlPList);
+    LstPL->setObjectName(QStringLiteral("LstPL"));
+    LstPL->setColumnCount(2);
+    LstPL->setHeaderHidden(true);
+    LstPL->SetAllowHScroll(false);
+    LstPL->header()->setStretchLastSection(false);
+    LstPL->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    LstPL->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    auto *layout = new QVBoxLayout(PnlPList);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(LstPL);
+    return PnlPList;
+}
+
+QWidget *TFormVDMain::buildControlPanel()
+{
+    PnlCntrl = new GradientPanel(this);
+    PnlCntrl->setObjectName(QStringLiteral("PnlCntrl"));
+    PnlCntrl->setFixedHeight(kControlPanelHeight);
+    PnlCntrl->setGradient(colorFromRef(kPanelGradientFrom), colorFromRef(kPanelGradientTo));
+
+    PnlPos = new QWidget(PnlCntrl);
+    PnlPos->setObjectName(QStringLiteral("PnlPos"));
+    PnlPos->setFixedHeight(kPositionBarHeight);
+    PnlPos->installEventFilter(this);
+    SldPos = new QSlider(Qt::Horizontal, PnlPos);
+    SldPos->setObjectName(QStringLiteral("SldPos"));
+    SldPos->setEnabled(false);
+    LblPos = new QLabel(QStringLiteral("00:00:00  /  00:00:00"), PnlPos);
+    LblPos->setObjectName(QStringLiteral("LblPos"));
+    LblPos->setAlignment(Qt::AlignCenter);
+    QFont arialBold(QStringLiteral("Arial"));
+    arialBold.setBold(true);
+    arialBold.setPointSize(8);
+    LblPos->setFont(arialBold);
+    LblPos->setStyleSheet(QStringLiteral("color: %1;").arg(colorFromRef(kMaroon).name()));
+
+    PageCntrl = new QTabWidget(PnlCntrl);
+    PageCntrl->setObjectName(QStringLiteral("PageCntrl"));
+    PageCntrl->setFixedHeight(kPageControlHeight);
+    TabVideo = new VideoPage(PageCntrl);
+    Panel1 = new TrackPanel(1, PageCntrl);
+    Panel2 = new TrackPanel(2, PageCntrl);
+    PageCntrl->addTab(TabVideo, QStringLiteral("&Video"));
+    PageCntrl->addTab(Panel1, QStringLiteral("&Primary subtitles"));
+    PageCntrl->addTab(Panel2, QStringLiteral("&Secondary subtitles"));
+    PageCntrl->setCurrentIndex(0);
+    setFocusProxy(PageCntrl);
+
+    auto *layout = new QVBoxLayout(PnlCntrl);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PnlPos);
+    layout->addStretch();
+    layout->addWidget(PageCntrl);
+    return PnlCntrl;
+}
+
+void TFormVDMain::buildTimersAndDialogs()
+{
+    struct TimerSetup
+    {
+        QTimer *timer;
+        const char *name;
+        int interval;
+    };
+    for (const TimerSetup &setup : {TimerSetup{&TimerMove, "TimerMove", 250},
+                                    TimerSetup{&TimerOSD, "TimerOSD", 6000},
+                                    TimerSetup{&TimerVol, "TimerVol", 4000},
+                                    TimerSetup{&TimerRem, "TimerRem", 300},
+                                    TimerSetup{&TimerLstFocus, "TimerLstFocus", 10000}}) {
+        setup.timer->setObjectName(QString::fromLatin1(setup.name));
+        setup.timer->setInterval(setup.interval);
+    }
+    connect(&TimerLstFocus, &QTimer::timeout, this, &TFormVDMain::TimerLstFocusTimer);
+
+    DlgFile = new QFileDialog(this);
+    DlgFile->setObjectName(QStringLiteral("DlgFile"));
+    DlgFile->setFileMode(QFileDialog::ExistingFiles);
+    DlgSubt = new QFileDialog(this);
+    DlgSubt->setObjectName(QStringLiteral("DlgSubt"));
+    DlgSubt->setFileMode(QFileDialog::ExistingFile);
+    DlgSubt->setNameFilters({QStringLiteral("Subtitle files (*.srt *.SRT *.sub *.SUB *.txt *.TXT)"),
+                             QStringLiteral("All files (*)")});
+    SaveSubt = new QFileDialog(this);
+    SaveSubt->setObjectName(QStringLiteral("SaveSubt"));
+    SaveSubt->setAcceptMode(QFileDialog::AcceptSave);
+    SaveSubt->setDefaultSuffix(QStringLiteral("srt"));
+    SaveSubt->setNameFilters(
+        {QStringLiteral("SubRip subtitles (*.srt *.SRT)"), QStringLiteral("All files (*)")});
+}
+
+bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == VideoWnd)
+            layoutVideoChildren();
+        else if (watched == PnlPos)
+            layoutPositionBar();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormVDMain::layoutVideoChildren()
+{
+    const int w = VideoWnd->width();
+    const int h = VideoWnd->height();
+    PnlSub2->setGeometry(0, 0, w, h / 2);
+    PnlSub1->setGeometry(0, h / 2, w, h - h / 2);
+    LblSub2->setGeometry(PnlSub2->rect());
+    LblSub1->setGeometry(PnlSub1->rect());
+    PnlVol->move(w - 192, 20);
+}
+
+void TFormVDMain::layoutPositionBar()
+{
+    const int w = PnlPos->width();
+    SldPos->setGeometry(4, 2, w - 159, kPositionBarHeight - 4);
+    LblPos->setGeometry(w - kPositionTextWidth - 4, 0, kPositionTextWidth, kPositionBarHeight);
+}
+
+} // namespace duvara

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+namespace duvara {
+
+// The About window: the program's name, its version and its maker.
+class TFormAbout : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFormAbout(QWidget *parent = nullptr);
+};
+
+// Binds groups of media file types to the player.
+class TFormFile : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFormFile(QWidget *parent = nullptr);
+};
+
+// Tells that a newer version of the player exists.
+class TFormNewV : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFormNewV(QWidget *parent = nullptr);
+};
+
+} // namespace duvara

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QMenu>
+
+class QActionGroup;
+
+namespace duvara {
+
+// A popup menu that also tells when it has closed.
+class TRPopupMenu : public QMenu
+{
+    Q_OBJECT
+public:
+    explicit TRPopupMenu(QWidget *parent = nullptr);
+
+    // The item (or submenu item) with this object name, or nullptr.
+    QAction *item(const QString &name) const;
+
+signals:
+    void OnPopup();
+    void OnHide();
+};
+
+// The window menu of the main window, the video window and the remote window.
+TRPopupMenu *CreateWindowMenu(QWidget *parent);
+
+// The playlist's menu.
+TRPopupMenu *CreatePlaylistMenu(QWidget *parent);
+
+} // namespace duvara

@@ -1,0 +1,3 @@
+#include "shell/shell_logging.h"
+
+Q_LOGGING_CATEGORY(lcShell, "duvara.shell", QtInfoMsg)

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+class QLocalSocket;
+
+namespace duvara {
+
+// Where the running instance listens: a per-user socket, in XDG_RUNTIME_DIR when it is set.
+struct InstanceEndpoint
+{
+    QString serverName; // a full socket path, or a bare name that Qt places in the temp folder
+    QString lockPath;   // guards the check-and-listen step against two starts racing
+
+    static InstanceEndpoint forCurrentUser(const QString &appKey = QStringLiteral("duvara"));
+};
+
+// Makes this process the one running instance, or finds the instance that runs already.
+// The running instance receives file names handed over by later starts: each is sent as its
+// bytes and one zero byte, and acknowledged with one byte once it has been handled, so the
+// sender returns only after the receiver is done with it.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Role { Primary, Secondary, Failed };
+
+    explicit SingleInstance(InstanceEndpoint endpoint, QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the lock, looks for a running instance and, if there is none, starts listening.
+    Role claim();
+
+    // For a secondary start: hands the name to the running instance and waits until it has
+    // been handled. Returns false when the running instance went away first.
+    bool handOver(const QByteArray &name);
+
+    QString errorString() const { return m_error; }
+
+    // Longest hand-over accepted; anything longer is dropped with its connection.
+    static constexpr qsizetype kMaxHandOverBytes = 16 * 1024 * 1024;
+
+signals:
+    void fileHandedOver(const QString &name);
+
+private:
+    void acceptConnections();
+    void readHandOver(QLocalSocket *socket);
+
+    InstanceEndpoint m_endpoint;
+    QLocalServer m_server;
+    QLocalSocket *m_peer = nullptr; // the running instance, seen from a secondary start
+    QHash<QLocalSocket *, QByteArray> m_pending;
+    QString m_error;
+};
+
+} // namespace duvara

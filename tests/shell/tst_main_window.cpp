@@ -1,0 +1,397 @@
+#include "controls/rlistview.h"
+#include "controls/time_edit.h"
+#include "media/ds_track_bar.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/subtitle_label.h"
+#include "controls/playlist_item.h"
+#include "controls/track_panel.h"
+#include "controls/video_page.h"
+#include "media/video_window.h"
+#include "shell/idle_picture.h"
+#include "shell/main_window.h"
+#include "shell/popup_menus.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QSplitter>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace duvara;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startStateOfTheWindow();
+    void videoPageControls_data();
+    void videoPageControls();
+    void trackPanelsStartDisabled();
+    void timersAndMenus();
+    void otherWindowsInOrder();
+    void idlePictureDecodedWithLibjpeg();
+    void corruptJpegGivesAnError();
+
+    void trimmedFileName_data();
+    void trimmedFileName();
+    void playlistItemSplitsDirectory();
+    void openFileByNameReplacesThePlaylist();
+    void openFileByNameIgnoresBlankNames();
+    void commandLineFileOpensOnFirstShow();
+    void blankCommandLineArgumentChangesNothing();
+    void exitReleasesBothGraphs();
+    void focusReturnsToPositionSlider();
+
+    void monitorList();
+
+private:
+    TFormVDMain *m_window = nullptr;
+};
+
+void TestMainWindow::init()
+{
+    m_window = new TFormVDMain;
+}
+
+void TestMainWindow::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+void TestMainWindow::startStateOfTheWindow()
+{
+    TFormVDMain &w = *m_window;
+    QCOMPARE(w.objectName(), QStringLiteral("FormVDMain"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Duvara 1.0"));
+    QCOMPARE(w.minimumSize(), QSize(800, 600));
+    QCOMPARE(w.PlayIndex, 0);
+    QCOMPARE(w.Speed, 1.0);
+    QCOMPARE(w.MediaDuration, 0);
+    QVERIFY(w.DurationText.isEmpty());
+    QVERIFY(!w.VideoCovered);
+    QVERIFY(!w.PlaylistTransient);
+
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.PnlCntrl->height(), 109);
+    QCOMPARE(w.PnlPos->height(), 29);
+    QCOMPARE(w.PageCntrl->height(), 81);
+    QCOMPARE(w.LblPos->width(), 144);
+    QCOMPARE(w.SldPos->width(), w.PnlPos->width() - 159);
+    QCOMPARE(w.LblPos->text(), QStringLiteral("00:00:00  /  00:00:00"));
+    QVERIFY(!w.SldPos->isEnabled());
+    QCOMPARE(w.PageCntrl->count(), 3);
+    QCOMPARE(w.PageCntrl->tabText(0), QStringLiteral("&Video"));
+    QCOMPARE(w.PageCntrl->tabText(1), QStringLiteral("&Primary subtitles"));
+    QCOMPARE(w.PageCntrl->tabText(2), QStringLiteral("&Secondary subtitles"));
+    QCOMPARE(w.PageCntrl->currentIndex(), 0);
+    QCOMPARE(w.PnlPList->width(), 176);
+    QCOMPARE(w.Splitter->handleWidth(), 4);
+    QVERIFY(!w.LstPL->AllowHScroll());
+    QVERIFY(w.LstPL->AllowVScroll());
+
+    // The idle picture shows while the video window is hidden.
+    QVERIFY(w.ImgIdle->isVisible());
+    QVERIFY(!w.VideoWnd->isVisible());
+    QCOMPARE(w.VideoWnd->AspectRatio(), TRatioModes::rmLetterBox);
+    for (QWidget *child : {static_cast<QWidget *>(w.PnlSub1), static_cast<QWidget *>(w.PnlSub2),
+                           static_cast<QWidget *>(w.LblSub1), static_cast<QWidget *>(w.LblSub2),
+                           static_cast<QWidget *>(w.PnlOSD), static_cast<QWidget *>(w.PnlVol),
+                           static_cast<QWidget *>(w.LstSubt1), static_cast<QWidget *>(w.LstSubt2)})
+        QVERIFY2(w.VideoWnd->isAncestorOf(child), qPrintable(child->objectName()));
+    QVERIFY(w.PnlSub2->isAncestorOf(w.PnlOSD));
+    QVERIFY(w.PnlOSD->isHidden());
+    QVERIFY(w.PnlVol->isHidden());
+    QVERIFY(w.LstSubt1->isHidden());
+    QCOMPARE(w.PnlOSD->size(), QSize(211, 98));
+    QCOMPARE(w.PnlVol->size(), QSize(174, 53));
+}
+
+void TestMainWindow::videoPageControls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("stop") << "BtnStop" << QSize(35, 35) << "Stop\n<F2>" << false;
+    QTest::newRow("play") << "BtnPlay" << QSize(50, 50) << "Play\n<F3>" << true;
+    QTest::newRow("pause") << "BtnPause" << QSize(35, 35) << "Pause\n<F4>" << false;
+    QTest::newRow("step") << "BtnStep" << QSize(35, 35) << "Step\n<F5>" << false;
+    QTest::newRow("rew") << "BtnRew" << QSize(35, 35) << "Fast backward\n<Ctrl+B>" << false;
+    QTest::newRow("ff") << "BtnFF" << QSize(35, 35) << "Fast forward\n<Ctrl+F>" << false;
+    QTest::newRow("prev") << "BtnPrv" << QSize(35, 35) << "Previous" << false;
+    QTest::newRow("next") << "BtnNxt" << QSize(35, 35) << "Next" << false;
+    QTest::newRow("mute") << "BtnMuteOn" << QSize(30, 30) << "Mute\n<Ctrl+M>" << true;
+    QTest::newRow("volume") << "SldVol" << QSize(125, 25) << "Volume\nIncrease <+>\nDecrease <->"
+                            << true;
+    QTest::newRow("help") << "BtnHlp" << QSize(16, 16) << "Help\n<F1>" << true;
+    QTest::newRow("new") << "BtnNew" << QSize(16, 16) << "New version\n<Ctrl+N>" << true;
+}
+
+void TestMainWindow::videoPageControls()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(QString, hint);
+    QFETCH(bool, enabled);
+    auto *control = m_window->TabVideo->findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->size(), size);
+    QCOMPARE(control->toolTip(), hint);
+    QCOMPARE(control->isEnabled(), enabled);
+}
+
+void TestMainWindow::trackPanelsStartDisabled()
+{
+    const VideoPage &page = *m_window->TabVideo;
+    QVERIFY(page.BtnMuteOff->isHidden());
+    QVERIFY(!page.BtnMuteOn->isHidden());
+    QCOMPARE(page.BtnMuteOff->pos(), page.BtnMuteOn->pos());
+    QCOMPARE(page.SldVol->maximum(), 10000);
+    QCOMPARE(page.SldVol->pageStep(), 200);
+    QCOMPARE(page.SldVol->tickInterval(), 500);
+    QVERIFY(page.SldDS->isHidden());
+    QCOMPARE(page.SldDS->objectName(), QStringLiteral("SldDS"));
+
+    for (int track : {1, 2}) {
+        const QString n = QString::number(track);
+        auto *panel = m_window->findChild<TrackPanel *>(track == 1 ? "TabSP" : "TabSS");
+        QVERIFY(panel);
+        QVERIFY(m_window->findChild<QPushButton *>("BtnOpen" + n)->isEnabled());
+        for (const char *name : {"BtnClr", "BtnSaveAs", "BtnFont", "BtnDef", "GrpOffset",
+                                 "EditOffset", "GrpDur", "ArwDur", "EditDur", "ChkOutline",
+                                 "ChkShadow"}) {
+            auto *control = m_window->findChild<QWidget *>(QString::fromLatin1(name) + n);
+            QVERIFY2(control, name);
+            QVERIFY2(!control->isEnabled(), name);
+        }
+        QCOMPARE(panel->EditOffset->value(), 0);
+        QCOMPARE(panel->EditOffset->minimum(), -60000);
+        QCOMPARE(panel->EditOffset->maximum(), 60000);
+        QCOMPARE(panel->ScrDur->minimum(), -1800000);
+        QCOMPARE(panel->EditDur->text(), QStringLiteral("00:00:00,000"));
+        QVERIFY(panel->ChkOutline->isChecked());
+        QVERIFY(!panel->ChkShadow->isChecked());
+    }
+}
+
+void TestMainWindow::timersAndMenus()
+{
+    const QList<QPair<QTimer *, int>> timers{{&m_window->TimerMove, 250},
+                                             {&m_window->TimerOSD, 6000},
+                                             {&m_window->TimerVol, 4000},
+                                             {&m_window->TimerRem, 300},
+                                             {&m_window->TimerLstFocus, 10000}};
+    for (const auto &[timer, interval] : timers) {
+        QCOMPARE(timer->interval(), interval);
+        QVERIFY(!timer->isActive());
+    }
+    QCOMPARE(m_window->TabVideo->SldDS->TimerInterval(), 100);
+
+    TRPopupMenu *menu = m_window->PopupMenu1;
+    QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
+    QVERIFY(menu->item("MnuLetterBox")->isChecked());
+    QVERIFY(!menu->item("MnuStretched")->isChecked());
+    QVERIFY(!menu->item("MnuStop")->isEnabled());
+    QCOMPARE(menu->item("MnuOpen")->text(), QStringLiteral("&Open                "));
+    QCOMPARE(menu->item("MnuOpen2")->shortcut(), QKeySequence(QStringLiteral("Ctrl+2")));
+    QVERIFY(menu->item("MnuExit"));
+    QVERIFY(m_window->PopupMenu2->item("MnuRemove"));
+}
+
+void TestMainWindow::otherWindowsInOrder()
+{
+    m_window->CreateOtherWindows();
+    QStringList titles;
+    for (QObject *child : m_window->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (widget && widget->isWindow() && widget->objectName().startsWith("Form"))
+            titles << widget->objectName() + ":" + widget->windowTitle();
+    }
+    QCOMPARE(titles, QStringList({"FormRemote:Remote", "FormAbout:About",
+                                  "FormColor:Video settings", "FormFont:Subtitles font",
+                                  "FormGoTo:Go to position", "FormFile:File types",
+                                  "FormNewV:New version"}));
+}
+
+void TestMainWindow::idlePictureDecodedWithLibjpeg()
+{
+    const QImage &picture = m_window->ImgIdle->picture();
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.size(), QSize(640, 360));
+}
+
+void TestMainWindow::corruptJpegGivesAnError()
+{
+    QFile jpeg(QStringLiteral(":/duvara/idle.jpg"));
+    QVERIFY(jpeg.open(QIODevice::ReadOnly));
+    QByteArray data = jpeg.readAll();
+    QString error;
+    QVERIFY(DecodeJpeg(QByteArray("not a picture"), &error).isNull());
+    QVERIFY(!error.isEmpty());
+    // Cut short in the middle of the scan: the decoder must neither crash nor read past it.
+    data.truncate(data.size() / 3);
+    error.clear();
+    const QImage partial = DecodeJpeg(data, &error);
+    QVERIFY(partial.isNull() || partial.size() == QSize(640, 360));
+}
+
+void TestMainWindow::trimmedFileName_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("trimmed");
+    QTest::newRow("plain") << "/films/a.mp4" << "/films/a.mp4";
+    QTest::newRow("blanks and controls") << " \t/films/a b.mp4\r\n " << "/films/a b.mp4";
+    QTest::newRow("only blanks") << "   \t " << "";
+    QTest::newRow("inner blanks kept") << "a  b" << "a  b";
+}
+
+void TestMainWindow::trimmedFileName()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, trimmed);
+    QCOMPARE(TrimmedFileName(given), trimmed);
+}
+
+void TestMainWindow::playlistItemSplitsDirectory()
+{
+    const TPlayListItem item = MakePlayListItem("/home/me/films/a.mkv");
+    QCOMPARE(item.FileName, QStringLiteral("a.mkv"));
+    QCOMPARE(item.Directory, QStringLiteral("/home/me/films/"));
+    QCOMPARE(item.path(), QStringLiteral("/home/me/films/a.mkv"));
+    const TPlayListItem bare = MakePlayListItem("a.mkv");
+    QCOMPARE(bare.FileName, QStringLiteral("a.mkv"));
+    QVERIFY(bare.Directory.isEmpty());
+}
+
+void TestMainWindow::openFileByNameReplacesThePlaylist()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    new QTreeWidgetItem(w.LstPL, {"old.avi", "0:01:00"});
+    new QTreeWidgetItem(w.LstPL, {"older.avi", "0:02:00"});
+    w.PlayIndex = 1;
+    w.MediaDuration = 5;
+    w.DurationText = "0:00:05";
+
+    w.OpenFileByName("  /films/new film.mp4 \n");
+
+    QVERIFY(w.PlaylistTransient);
+    QCOMPARE(w.LstPL->topLevelItemCount(), 1);
+    QTreeWidgetItem *row = w.LstPL->topLevelItem(0);
+    QCOMPARE(row->text(0), QStringLiteral("new film.mp4"));
+    const auto item = row->data(0, Qt::UserRole).value<TPlayListItem>();
+    QCOMPARE(item.Directory, QStringLiteral("/films/"));
+    QCOMPARE(w.LstPL->currentItem(), row);
+    QCOMPARE(w.PlayIndex, 0);
+    QCOMPARE(w.MediaDuration, 0);
+    QVERIFY(w.DurationText.isEmpty());
+    QVERIFY(w.VideoWnd->isVisible());
+}
+
+void TestMainWindow::openFileByNameIgnoresBlankNames()
+{
+    TFormVDMain &w = *m_window;
+    new QTreeWidgetItem(w.LstPL, {"kept.avi", "0:01:00"});
+    w.PlayIndex = 0;
+    w.OpenFileByName(" \t ");
+    QVERIFY(!w.PlaylistTransient);
+    QCOMPARE(w.LstPL->topLevelItemCount(), 1);
+    QCOMPARE(w.LstPL->topLevelItem(0)->text(0), QStringLiteral("kept.avi"));
+}
+
+void TestMainWindow::commandLineFileOpensOnFirstShow()
+{
+    TFormVDMain &w = *m_window;
+    w.setCommandLineFile("/films/argument.mp4");
+    QSignalSpy shown(&w, &TFormVDMain::shown);
+    w.show();
+    QVERIFY(shown.wait());
+    QVERIFY(w.PlaylistTransient);
+    QCOMPARE(w.LstPL->topLevelItemCount(), 1);
+    QCOMPARE(w.LstPL->topLevelItem(0)->text(0), QStringLiteral("argument.mp4"));
+    // A second show (after hiding) does not open it again.
+    w.LstPL->clear();
+    w.hide();
+    w.show();
+    QTest::qWait(20);
+    QCOMPARE(w.LstPL->topLevelItemCount(), 0);
+}
+
+void TestMainWindow::blankCommandLineArgumentChangesNothing()
+{
+    TFormVDMain &w = *m_window;
+    w.setCommandLineFile("   ");
+    QSignalSpy shown(&w, &TFormVDMain::shown);
+    w.show();
+    QVERIFY(shown.wait());
+    QVERIFY(!w.PlaylistTransient);
+    QCOMPARE(w.LstPL->topLevelItemCount(), 0);
+    QVERIFY(!w.VideoWnd->isVisible());
+}
+
+void TestMainWindow::exitReleasesBothGraphs()
+{
+    TFormVDMain &w = *m_window;
+    w.FilterGraph.SetActive(true);
+    w.FilterGraph1.SetActive(true);
+    w.MnuExitClick();
+    QVERIFY(!w.FilterGraph.Active());
+    QVERIFY(!w.FilterGraph1.Active());
+}
+
+void TestMainWindow::focusReturnsToPositionSlider()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.LstPL->setFocus();
+
+    // A disabled slider does not take the focus, but the timer stops all the same.
+    w.TimerLstFocus.start();
+    w.TimerLstFocusTimer();
+    QVERIFY(!w.TimerLstFocus.isActive());
+    QVERIFY(!w.SldPos->hasFocus());
+
+    w.SldPos->setEnabled(true);
+    w.TimerLstFocus.setInterval(10);
+    w.TimerLstFocus.start();
+    QTRY_VERIFY(w.SldPos->hasFocus());
+    QVERIFY(!w.TimerLstFocus.isActive());
+}
+
+void TestMainWindow::monitorList()
+{
+    const int expected = qEnvironmentVariableIntValue("DUVARA_EXPECT_SCREENS");
+    const int screens = int(QGuiApplication::screens().size());
+    if (expected > 0)
+        QCOMPARE(screens, expected);
+
+    QCOMPARE(MonitorListEntries(1), QStringList{"Current Monitor"});
+    QCOMPARE(MonitorListEntries(3), QStringList({"Current Monitor", "Monitor 0", "Monitor 1",
+                                                 "Monitor 2"}));
+
+    QComboBox *list = m_window->TabVideo->CmbMonit;
+    QCOMPARE(list->count(), screens > 1 ? screens + 1 : 1);
+    QCOMPARE(list->itemText(0), QStringLiteral("Current Monitor"));
+    QCOMPARE(m_window->TabVideo->GrpMonit->isHidden(), screens == 1);
+    QCOMPARE(m_window->TabVideo->GrpMonit->title(), QStringLiteral("Fullscreen monitor"));
+    QCOMPARE(list->currentIndex(), screens > 1 ? 0 : -1);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

@@ -1,0 +1,156 @@
+// Starts the real player as separate processes to check that only one instance runs per user
+// and that later starts hand their file over to it.
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void secondStartWithFileReachesTheRunningInstance();
+    void secondStartWithoutFileEndsSilently();
+    void longNamesArriveWhole();
+    void killedInstanceDoesNotBlockTheNextStart();
+    void racingStartsMakeOneInstance();
+
+private:
+    QProcess *startPlayer(const QStringList &arguments = {});
+    static bool waitForOutput(QProcess *process, const QByteArray &text, int timeoutMs = 20000);
+
+    QTemporaryDir *m_runtimeDir = nullptr;
+    QList<QProcess *> m_processes;
+};
+
+void TestSingleInstance::init()
+{
+    m_runtimeDir = new QTemporaryDir;
+    QVERIFY(m_runtimeDir->isValid());
+}
+
+void TestSingleInstance::cleanup()
+{
+    for (QProcess *process : m_processes) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        delete process;
+    }
+    m_processes.clear();
+    delete m_runtimeDir;
+    m_runtimeDir = nullptr;
+}
+
+QProcess *TestSingleInstance::startPlayer(const QStringList &arguments)
+{
+    auto *process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", m_runtimeDir->path());
+    env.insert("QT_LOGGING_RULES", "duvara.*.info=true");
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(QStringLiteral(DUVARA_PLAYER), arguments);
+    m_processes << process;
+    return process;
+}
+
+bool TestSingleInstance::waitForOutput(QProcess *process, const QByteArray &text, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray seen;
+    while (clock.elapsed() < timeoutMs) {
+        process->waitForReadyRead(100);
+        seen += process->peek(process->bytesAvailable());
+        if (seen.contains(text))
+            return true;
+        if (process->state() == QProcess::NotRunning && process->bytesAvailable() == 0)
+            return false;
+    }
+    return false;
+}
+
+void TestSingleInstance::secondStartWithFileReachesTheRunningInstance()
+{
+    QProcess *first = startPlayer();
+    QVERIFY(waitForOutput(first, "main window shown"));
+
+    QProcess *second = startPlayer({"/films/handed over.mkv", "/films/ignored.mkv"});
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(!second->readAll().contains("main window shown"));
+
+    // The second start returns only once the file was handled.
+    QVERIFY(waitForOutput(first, "OpenFileByName: /films/handed over.mkv", 2000));
+    QVERIFY(!first->readAll().contains("ignored.mkv"));
+    QCOMPARE(first->state(), QProcess::Running);
+}
+
+void TestSingleInstance::secondStartWithoutFileEndsSilently()
+{
+    QProcess *first = startPlayer();
+    QVERIFY(waitForOutput(first, "main window shown"));
+
+    QProcess *second = startPlayer();
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(second->readAll().isEmpty());
+    QTest::qWait(200);
+    QVERIFY(!first->readAll().contains("OpenFileByName"));
+    QCOMPARE(first->state(), QProcess::Running);
+}
+
+void TestSingleInstance::longNamesArriveWhole()
+{
+    QProcess *first = startPlayer();
+    QVERIFY(waitForOutput(first, "main window shown"));
+
+    const QString name = "/films/" + QString(5000, QLatin1Char('x')) + "/" + QString(3000, u'é')
+                         + ".mp4";
+    QProcess *second = startPlayer({name});
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(waitForOutput(first, "OpenFileByName: " + name.toUtf8() + "\n", 5000));
+}
+
+void TestSingleInstance::killedInstanceDoesNotBlockTheNextStart()
+{
+    QProcess *first = startPlayer();
+    QVERIFY(waitForOutput(first, "main window shown"));
+    ::kill(static_cast<pid_t>(first->processId()), SIGKILL);
+    QVERIFY(first->waitForFinished(5000));
+
+    // The socket file of the dead instance is still there; the next start takes over.
+    QProcess *next = startPlayer({"/films/after crash.mp4"});
+    QVERIFY(waitForOutput(next, "main window shown"));
+    QVERIFY(next->readAll().contains("OpenFileByName: /films/after crash.mp4"));
+    QCOMPARE(next->state(), QProcess::Running);
+}
+
+void TestSingleInstance::racingStartsMakeOneInstance()
+{
+    QList<QProcess *> starts;
+    for (int i = 0; i < 3; ++i)
+        starts << startPlayer();
+    QTest::qWait(3000);
+    int running = 0;
+    for (QProcess *process : starts) {
+        if (process->state() == QProcess::Running)
+            ++running;
+        else
+            QCOMPARE(process->exitCode(), 0);
+    }
+    QCOMPARE(running, 1);
+}
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_single_instance.moc"

@@ -35,7 +35,7 @@ if [ "$fuzz_only" -eq 0 ]; then
   if cmake -S . -B "$asan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDUVARA_SANITIZE=ON >/dev/null &&
      cmake --build "$asan_build" -j"$jobs"; then
     (cd "$asan_build" &&
-     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+     ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
        ctest "${ctest_flags[@]}") || failed+=("sanitizer suite")
   else
     failed+=("sanitizer build")

@@ -77,7 +77,11 @@ TFormVDMain::TFormVDMain(QWidget *parent) : QWidget(parent)
     FormCreate();
 }
 
-TFormVDMain::~TFormVDMain() = default;
+TFormVDMain::~TFormVDMain()
+{
+    // The hook must not see the events sent while the widgets below are torn down.
+    delete m_keyHook;
+}
 
 void TFormVDMain::FormCreate()
 {
@@ -101,6 +105,9 @@ void TFormVDMain::FormCreate()
         item->setChecked(true);
 
     fillMonitorList();
+
+    connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
+            [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
 }
 
 void TFormVDMain::fillMonitorList()

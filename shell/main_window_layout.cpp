@@ -214,6 +214,10 @@ QWidget *TFormVDMain::buildControlPanel()
     PageCntrl = new QTabWidget(PnlCntrl);
     PageCntrl->setObjectName(QStringLiteral("PageCntrl"));
     PageCntrl->setFixedHeight(kPageControlHeight);
+    // The pages show the panel's gradient through them.
+    PageCntrl->setStyleSheet(QStringLiteral("QTabWidget::pane { background: transparent; "
+                                            "border: 1px solid %1; }")
+                                 .arg(colorFromRef(kSplitterColor).name()));
     TabVideo = new VideoPage(PageCntrl);
     Panel1 = new TrackPanel(1, PageCntrl);
     Panel2 = new TrackPanel(2, PageCntrl);

@@ -1,0 +1,167 @@
+#include "subtitles/file_io.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace duvara {
+
+namespace {
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    { }
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    int Get() const { return m_fd; }
+    bool Valid() const { return m_fd >= 0; }
+
+    bool Close()
+    {
+        if (m_fd < 0)
+            return true;
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, std::string_view content)
+{
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::string DirectoryOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Saving through a symbolic link updates the file it points to and keeps the link.
+std::string ResolveLink(const std::string &path)
+{
+    struct stat info = {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    return real ? std::string(real.get()) : path;
+}
+
+// Created with O_EXCL under a fresh name, so a concurrent save or a stale leftover is never
+// overwritten, and with mode 0666 so the umask applies as to any new file.
+int CreateTemporaryBeside(const std::string &target, std::string &tempPath)
+{
+    static std::atomic<uint32_t> sequence {0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = target + "." + std::to_string(::getpid()) + "."
+            + std::to_string(sequence.fetch_add(1)) + ".tmp";
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+void SyncDirectory(const std::string &directory)
+{
+    FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Valid())
+        ::fsync(dir.Get()); // the rename is already visible; this only hurries it to the disk
+}
+
+} // namespace
+
+bool FileBytes::Read(const std::string &path)
+{
+    m_data.reset();
+    m_size = 0;
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid())
+        return false;
+    struct stat info = {};
+    if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+
+    // One byte more than the size, so the read that meets the end needs no second buffer.
+    std::size_t capacity = 64 * 1024;
+    if (S_ISREG(info.st_mode) && info.st_size > 0)
+        capacity = static_cast<std::size_t>(info.st_size) + 1;
+    std::unique_ptr<char[]> data(new char[capacity]);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == capacity) {
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), data.get(), used);
+            data = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t got = ::read(file.Get(), data.get() + used, capacity - used);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            break;
+        used += static_cast<std::size_t>(got);
+    }
+    m_data = std::move(data);
+    m_size = used;
+    return true;
+}
+
+bool WriteFileAtomically(const std::string &path, std::string_view content)
+{
+    const std::string target = ResolveLink(path);
+    struct stat existing = {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0))
+        return false;
+
+    std::string tempPath;
+    FileDescriptor temp(CreateTemporaryBeside(target, tempPath));
+    if (!temp.Valid())
+        return false;
+
+    bool ok = WriteAll(temp.Get(), content);
+    if (ok && exists)
+        ok = ::fchmod(temp.Get(), existing.st_mode & 07777) == 0;
+    ok = ok && ::fsync(temp.Get()) == 0;
+    ok = temp.Close() && ok;
+    ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    SyncDirectory(DirectoryOf(target));
+    return true;
+}
+
+} // namespace duvara

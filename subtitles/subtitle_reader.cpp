@@ -1,0 +1,377 @@
+#include "subtitles/subtitle_reader.h"
+
+#include "subtitles/file_io.h"
+#include "subtitles/line_cursor.h"
+#include "subtitles/subtitle_markup.h"
+#include "subtitles/subtitle_track.h"
+#include "subtitles/text_decoding.h"
+#include "subtitles/text_scan.h"
+#include "subtitles/time_text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace duvara {
+
+namespace {
+
+constexpr uint32_t DefaultFrameRate = 25000; // thousandths of a frame per second
+
+std::string_view BaseName(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool Contains(std::string_view text, char byte)
+{
+    return !text.empty() && std::memchr(text.data(), byte, text.size()) != nullptr;
+}
+
+// Appends entries and sets their times relative to the first entry's start. Entries a track
+// already holds are overwritten in place, so loading into a loaded track reuses their storage
+// instead of freeing and allocating some hundred thousand strings; Finish drops the rest.
+class TrackBuilder
+{
+public:
+    TrackBuilder(SubtitleTrack &track, std::size_t expectedEntries)
+        : m_track(track)
+    {
+        m_track.BaseTime = 0;
+        m_track.LastIndex = 1;
+        const std::size_t reserved = std::min(expectedEntries, MaxSubtitleEntries);
+        m_track.Subs.reserve(reserved);
+        m_track.ListText.reserve(reserved);
+    }
+
+    bool Full() const { return m_count >= MaxSubtitleEntries; }
+
+    TSubT &Add()
+    {
+        if (m_count < m_track.Subs.size()) {
+            TSubT &entry = m_track.Subs[m_count];
+            entry.Text.clear();
+            entry.Style = 0;
+            entry.Color = -1;
+            entry.StartTime = 0;
+            entry.EndTime = 0;
+            m_track.ListText[m_count++].clear();
+            return entry;
+        }
+        m_track.ListText.emplace_back();
+        ++m_count;
+        return m_track.Subs.emplace_back();
+    }
+
+    std::string &ListText() { return m_track.ListText[m_count - 1]; }
+
+    void SetStart(int32_t absolute)
+    {
+        if (m_count == 1)
+            m_track.BaseTime = absolute;
+        m_track.Subs[m_count - 1].StartTime = Relative(absolute);
+    }
+
+    void SetEnd(int32_t absolute) { m_track.Subs[m_count - 1].EndTime = Relative(absolute); }
+
+    void Finish()
+    {
+        m_track.Subs.erase(m_track.Subs.begin() + static_cast<std::ptrdiff_t>(m_count),
+                           m_track.Subs.end());
+        m_track.ListText.erase(m_track.ListText.begin() + static_cast<std::ptrdiff_t>(m_count),
+                               m_track.ListText.end());
+    }
+
+private:
+    // Entries that start before the first one wrap below zero; RelativeMs reads them back.
+    uint32_t Relative(int32_t absolute) const
+    {
+        return static_cast<uint32_t>(int64_t {absolute} - m_track.BaseTime);
+    }
+
+    SubtitleTrack &m_track;
+    std::size_t m_count = 0;
+};
+
+// ---- SubRip ----
+
+// "-->" counts from the eleventh column on, so a time line needs at least "0:0:0,0 -->"-sized
+// text before the arrow; the arrow searched is the first one from there.
+std::size_t TimeArrowPosition(std::string_view line)
+{
+    constexpr std::size_t firstColumn = 10;
+    if (line.size() < firstColumn + 3)
+        return std::string_view::npos;
+    return line.find("-->", firstColumn);
+}
+
+bool IsTimeLine(std::string_view line)
+{
+    return TimeArrowPosition(line) != std::string_view::npos;
+}
+
+// A line of digits is the next entry's number only when a time line follows it at once;
+// anywhere else ("1984", a year alone on a line) it is text.
+bool IsFollowedByTimeLine(LineCursor lines)
+{
+    std::string_view next;
+    return lines.Next(next) && IsTimeLine(next);
+}
+
+// An entry's text is gathered in buffers that keep their capacity from entry to entry, and
+// each string of the entry is then allocated once, at its final size: on large files the
+// allocator, not the parsing, is what costs.
+class EntryText
+{
+public:
+    void Append(std::string_view line)
+    {
+        if (!m_list.empty())
+            m_list.push_back(ListLineBreak);
+        m_list.append(line);
+        if (!m_text.empty())
+            m_text.append(EntryLineBreak);
+        m_text.append(line);
+    }
+
+    void MoveTo(TSubT &entry, std::string &listText)
+    {
+        entry.Text.assign(m_text);
+        listText.assign(m_list);
+        m_text.clear();
+        m_list.clear();
+    }
+
+private:
+    std::string m_text;
+    std::string m_list;
+};
+
+class SubRipReader
+{
+public:
+    SubRipReader(TrackBuilder &builder, std::string_view text)
+        : m_builder(builder)
+        , m_lines(text)
+    { }
+
+    void Run()
+    {
+        std::string_view line;
+        bool more = m_lines.Next(line);
+        while (more) {
+            const std::size_t arrow = TimeArrowPosition(line);
+            if (arrow == std::string_view::npos) {
+                more = m_lines.Next(line); // numbers, blanks and stray text between entries
+                continue;
+            }
+            if (m_builder.Full())
+                return;
+            TSubT &entry = m_builder.Add();
+            m_builder.SetStart(ParseSrtTime(line.substr(0, arrow)));
+            m_builder.SetEnd(ParseSrtTime(line.substr(arrow + 3, 50)));
+            more = ReadText(entry, m_builder.ListText(), line);
+        }
+    }
+
+private:
+    // Collects the text lines after a time line. Leaves `line` at the line the walk goes on
+    // with; false at the end of the text.
+    bool ReadText(TSubT &entry, std::string &listText, std::string_view &line)
+    {
+        bool more = false;
+        while ((more = m_lines.Next(line))) {
+            if (IsTimeLine(line))
+                break;
+            const std::string_view trimmed = TrimBlanks(line);
+            if (trimmed.empty() || (IsDigitLine(trimmed) && IsFollowedByTimeLine(m_lines))) {
+                more = m_lines.Next(line);
+                break;
+            }
+            if (Contains(trimmed, '<') || Contains(trimmed, '{')) {
+                m_scratch.assign(trimmed);
+                StripSrtTags(m_scratch, entry);
+                m_text.Append(m_scratch);
+            } else {
+                m_text.Append(trimmed);
+            }
+        }
+        m_text.MoveTo(entry, listText);
+        return more;
+    }
+
+    TrackBuilder &m_builder;
+    LineCursor m_lines;
+    std::string m_scratch;
+    EntryText m_text;
+};
+
+// ---- MicroDVD ----
+
+bool IsRateLine(std::string_view line)
+{
+    const std::string_view head = line.substr(0, 6);
+    return head == "{0}{0}" || head == "{1}{1}";
+}
+
+// "{1}{1}23.976" holds the rate as digits with the point removed: 23976 thousandths. Text that
+// does not read that way leaves the rate as it was.
+void ReadRate(std::string_view line, uint32_t &rate)
+{
+    const std::string_view field = line.substr(6, 10);
+    char digits[10];
+    std::size_t count = 0;
+    bool pointSeen = false;
+    for (char c : field) {
+        if (c == '.' && !pointSeen) {
+            pointSeen = true;
+            continue;
+        }
+        digits[count++] = c;
+    }
+    uint32_t value = 0;
+    if (ParseUInt32(std::string_view(digits, count), value))
+        rate = value;
+}
+
+class MicroDvdReader
+{
+public:
+    MicroDvdReader(TrackBuilder &builder, std::string_view text)
+        : m_builder(builder)
+        , m_lines(text)
+    { }
+
+    void Run()
+    {
+        uint32_t rate = 0;
+        std::string_view line;
+        while (m_lines.Next(line)) {
+            const std::string_view trimmed = TrimBlanks(line);
+            if (trimmed.empty())
+                continue;
+            if (IsRateLine(trimmed)) {
+                ReadRate(trimmed, rate);
+                continue;
+            }
+            if (m_builder.Full())
+                return;
+            if (rate == 0)
+                rate = DefaultFrameRate;
+            // Every other line is an entry, even when its frames cannot be read.
+            ReadEntry(m_builder.Add(), trimmed, rate);
+        }
+    }
+
+private:
+    // "{start}{end}text": the first brace group, one byte (normally the second "{"), then
+    // everything up to the next "}". The times are set as far as they could be read.
+    void ReadEntry(TSubT &entry, std::string_view line, uint32_t rate)
+    {
+        std::size_t close = line.find('}');
+        int32_t startFrame = 0;
+        if (close == std::string_view::npos || close == 0
+            || !ParseInt32(line.substr(1, close - 1), startFrame))
+            return;
+        m_builder.SetStart(FramesToMs(rate, int64_t {startFrame} * 1000));
+
+        std::string_view rest = line.substr(std::min(close + 2, line.size()));
+        close = rest.find('}');
+        int32_t endFrame = 0;
+        if (close == std::string_view::npos || !ParseInt32(rest.substr(0, close), endFrame))
+            return;
+        m_builder.SetEnd(FramesToMs(rate, int64_t {endFrame} * 1000));
+        rest.remove_prefix(close + 1);
+
+        m_scratch.assign(rest);
+        if (Contains(rest, '{'))
+            ParseBraceTags(m_scratch, entry);
+        if (m_scratch.empty())
+            return;
+        m_builder.ListText().assign(m_scratch);
+        const std::string_view list = m_scratch;
+        std::string &text = entry.Text;
+        text.reserve(
+            list.size()
+            + static_cast<std::size_t>(std::count(list.begin(), list.end(), ListLineBreak)));
+        std::size_t from = 0;
+        for (std::size_t bar = list.find(ListLineBreak); bar != std::string_view::npos;
+             bar = list.find(ListLineBreak, from)) {
+            text.append(list.substr(from, bar - from)).append(EntryLineBreak);
+            from = bar + 1;
+        }
+        text.append(list.substr(from));
+    }
+
+    TrackBuilder &m_builder;
+    LineCursor m_lines;
+    std::string m_scratch;
+};
+
+void ReadText(SubtitleTrack &track, std::string_view text, SubtitleGrammar grammar)
+{
+    // Some 80 bytes make a SubRip entry and 60 a MicroDVD one; a little too much is harmless.
+    if (grammar == SubtitleGrammar::MicroDvd) {
+        TrackBuilder builder(track, text.size() / 40 + 1);
+        MicroDvdReader(builder, text).Run();
+        builder.Finish();
+    } else {
+        TrackBuilder builder(track, text.size() / 48 + 1);
+        SubRipReader(builder, text).Run();
+        builder.Finish();
+    }
+}
+
+} // namespace
+
+SubtitleGrammar GrammarForFileName(std::string_view fileName)
+{
+    const std::string_view name = BaseName(fileName);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return SubtitleGrammar::SubRip;
+    std::string extension(name.substr(dot, 4));
+    for (char &c : extension) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return extension == ".SUB" || extension == ".TXT" ? SubtitleGrammar::MicroDvd
+                                                      : SubtitleGrammar::SubRip;
+}
+
+bool LoadSubtitlesFromBuffer(SubtitleTrack &track, std::string_view bytes,
+                             std::string_view fileName)
+{
+    try {
+        std::string converted;
+        const std::string_view text = SubtitleText(bytes, converted);
+        if (text.empty()) {
+            track.Clear();
+            return false; // not a single line
+        }
+        ReadText(track, text, GrammarForFileName(fileName));
+        track.SubFileName = BaseName(fileName);
+        return true;
+    } catch (const std::bad_alloc &) {
+        track.Clear();
+        return false;
+    }
+}
+
+bool LoadSubtitles(SubtitleTrack &track, const std::string &path)
+{
+    FileBytes bytes;
+    try {
+        if (!bytes.Read(path)) {
+            track.Clear();
+            return false;
+        }
+    } catch (const std::bad_alloc &) {
+        track.Clear();
+        return false;
+    }
+    return LoadSubtitlesFromBuffer(track, bytes.View(), path);
+}
+
+} // namespace duvara

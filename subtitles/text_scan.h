@@ -1,0 +1,83 @@
+// Byte-level scanning helpers shared by the time parser, the markup filters and the readers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace duvara {
+
+// Every byte up to and including the space counts as blank when subtitle lines are trimmed, so
+// tabs and stray control bytes vanish too, while bytes of multi-byte characters (>= 0x80) never
+// do.
+inline bool IsBlankByte(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+inline std::string_view TrimBlanks(std::string_view text)
+{
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && IsBlankByte(text[first]))
+        ++first;
+    while (last > first && IsBlankByte(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+inline bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+inline bool IsAsciiDigits(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        if (!IsAsciiDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// Reads an optionally signed decimal integer that must fill the whole text and fit in int32.
+inline bool ParseInt32(std::string_view text, int32_t &value)
+{
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (!IsAsciiDigits(text))
+        return false;
+    const int64_t limit = negative ? int64_t {std::numeric_limits<int32_t>::max()} + 1
+                                   : int64_t {std::numeric_limits<int32_t>::max()};
+    int64_t magnitude = 0;
+    for (char c : text) {
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > limit)
+            return false;
+    }
+    value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+// Reads unsigned decimal digits that must fill the whole text and fit in uint32.
+inline bool ParseUInt32(std::string_view text, uint32_t &value)
+{
+    if (!IsAsciiDigits(text))
+        return false;
+    uint64_t result = 0;
+    for (char c : text) {
+        result = result * 10 + static_cast<uint64_t>(c - '0');
+        if (result > std::numeric_limits<uint32_t>::max())
+            return false;
+    }
+    value = static_cast<uint32_t>(result);
+    return true;
+}
+
+} // namespace duvara

@@ -1,0 +1,119 @@
+#include "subtitles/time_text.h"
+
+#include "subtitles/text_scan.h"
+
+#include <cmath>
+#include <limits>
+
+namespace duvara {
+
+namespace {
+
+// A field at fixed 0-based columns; missing columns shorten it, as a substring copy would.
+bool ReadTimeField(std::string_view text, std::size_t column, std::size_t width, int64_t &value)
+{
+    if (column >= text.size())
+        return false;
+    const std::string_view field = text.substr(column, width);
+    if (!IsAsciiDigits(field))
+        return false;
+    value = 0;
+    for (char c : field)
+        value = value * 10 + (c - '0');
+    return true;
+}
+
+void AppendPadded(std::string &out, uint32_t value, std::size_t width)
+{
+    char digits[10];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (std::size_t i = count; i < width; ++i)
+        out.push_back('0');
+    while (count > 0)
+        out.push_back(digits[--count]);
+}
+
+} // namespace
+
+int32_t ParseSrtTime(std::string_view text)
+{
+    const std::string_view time = TrimBlanks(text);
+    int64_t hours = 0;
+    int64_t minutes = 0;
+    int64_t seconds = 0;
+    int64_t millis = 0;
+    if (!ReadTimeField(time, 0, 2, hours) || !ReadTimeField(time, 3, 2, minutes)
+        || !ReadTimeField(time, 6, 2, seconds) || !ReadTimeField(time, 9, 3, millis))
+        return 0;
+    // At most 99:99:99,999 with these widths, well inside int32.
+    return static_cast<int32_t>(hours * 3600000 + minutes * 60000 + seconds * 1000 + millis);
+}
+
+int32_t FramesToMs(uint32_t rate, int64_t x)
+{
+    if (rate == 0)
+        return 0;
+    const int64_t wholeSeconds = x / rate;
+    constexpr int64_t secondsLimit = std::numeric_limits<int32_t>::max() / 1000 + 1;
+    if (wholeSeconds > secondsLimit)
+        return std::numeric_limits<int32_t>::max();
+    if (wholeSeconds < -secondsLimit)
+        return std::numeric_limits<int32_t>::min();
+    const double fraction = static_cast<double>(x) / rate - static_cast<double>(wholeSeconds);
+    const int64_t millis
+        = wholeSeconds * 1000 + static_cast<int64_t>(std::nearbyint(fraction * 1000));
+    if (millis > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (millis < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(millis);
+}
+
+void AppendSrtTime(std::string &out, uint32_t t)
+{
+    AppendPadded(out, t / 3600000, 2);
+    out.push_back(':');
+    AppendPadded(out, t % 3600000 / 60000, 2);
+    out.push_back(':');
+    AppendPadded(out, t % 60000 / 1000, 2);
+    out.push_back(',');
+    AppendPadded(out, t % 1000, 3);
+}
+
+std::string FormatSrtTime(uint32_t t)
+{
+    std::string text;
+    text.reserve(16);
+    AppendSrtTime(text, t);
+    return text;
+}
+
+std::string PadZeros(std::size_t width, std::string_view number)
+{
+    std::string text;
+    if (number.size() < width)
+        text.assign(width - number.size(), '0');
+    text.append(number);
+    return text;
+}
+
+std::string ListTimeRange(uint32_t start, uint32_t end)
+{
+    std::string text;
+    text.reserve(32);
+    AppendSrtTime(text, start);
+    text.append(" - ");
+    AppendSrtTime(text, end);
+    return text;
+}
+
+std::string ListEntryNumber(std::size_t number)
+{
+    return PadZeros(4, std::to_string(number));
+}
+
+} // namespace duvara

@@ -1,0 +1,33 @@
+// Text forms of subtitle times: the SubRip time hh:mm:ss,mmm, list ranges and entry numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace duvara {
+
+// Milliseconds of a SubRip time "hh:mm:ss,mmm" read at fixed columns after trimming; the
+// separators are not checked, so "00:00:01.250" reads too. Any field that is not plain digits
+// (empty, signed, a ':' inside it) makes the whole time 0.
+int32_t ParseSrtTime(std::string_view text);
+
+// MicroDVD frame to milliseconds. `rate` is the frame rate in thousandths of a frame per second,
+// `x` the frame number times 1000. A rate of 0 gives 0; results beyond int32 saturate.
+int32_t FramesToMs(uint32_t rate, int64_t x);
+
+// hh:mm:ss,mmm; hours take as many digits as they need (100:00:00,000).
+std::string FormatSrtTime(uint32_t t);
+void AppendSrtTime(std::string &out, uint32_t t);
+
+// Prepends "0" until `number` is at least `width` characters long.
+std::string PadZeros(std::size_t width, std::string_view number);
+
+// "hh:mm:ss,mmm - hh:mm:ss,mmm", the time column of a track list.
+std::string ListTimeRange(uint32_t start, uint32_t end);
+
+// The number column of a track list: 1-based, at least four digits (0001, 12345).
+std::string ListEntryNumber(std::size_t number);
+
+} // namespace duvara

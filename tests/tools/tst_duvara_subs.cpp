@@ -1,0 +1,318 @@
+// duvara-subs end to end: the real program on real files.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome RunTool(const QStringList &args)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(DUVARA_SUBS_PATH), args);
+    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {tool.exitCode(), tool.readAllStandardOutput(), tool.readAllStandardError()};
+}
+
+QString Data(const char *name)
+{
+    return QStringLiteral(DUVARA_SUBTITLE_DATA_DIR "/") + QLatin1String(name);
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+const QByteArray LoadError = "File load error or unsupported file format\n";
+const QByteArray SaveError = "File save error\n";
+
+const QByteArray BasicSavedWithOffset2000
+    = "1\r\n00:00:03,000 --> 00:00:06,000\r\n<b><i>Hello\r\nworld</b></i>\r\n\r\n"
+      "2\r\n00:00:07,000 --> 00:00:08,500\r\nIn the year\r\n1984\r\n\r\n"
+      "3\r\n00:00:09,000 --> 00:00:10,000\r\nNo blank line follows\r\n\r\n"
+      "4\r\n00:00:10,000 --> 00:00:11,000\r\nNor here\r\n\r\n"
+      "5\r\n00:00:11,500 --> 00:00:12,000\r\n<u>Last</u>\r\n\r\n";
+
+} // namespace
+
+class TestDuvaraSubs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void output_data();
+    void output();
+    void usageErrors_data();
+    void usageErrors();
+    void dumpIsValidJsonOfAnyBytes();
+    void fileWithoutEntries();
+    void save();
+    void failedSaveKeepsTheFile_data();
+    void failedSaveKeepsTheFile();
+};
+
+void TestDuvaraSubs::output_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    const QString basic = Data("basic.srt");
+    QTest::newRow("dump SubRip")
+        << QStringList {"dump", basic} << 0
+        << QByteArray(
+               R"({"base": 1000, "span": 9000, "entries": [)"
+               R"({"start": 0, "end": 3000, "style": "bi", "color": -1, "text": "Hello\n\rworld", "list": "Hello|world"}, )"
+               R"({"start": 4000, "end": 5500, "style": "", "color": -1, "text": "In the year\n\r1984", "list": "In the year|1984"}, )"
+               R"({"start": 6000, "end": 7000, "style": "", "color": -1, "text": "No blank line follows", "list": "No blank line follows"}, )"
+               R"({"start": 7000, "end": 8000, "style": "", "color": -1, "text": "Nor here", "list": "Nor here"}, )"
+               R"({"start": 8500, "end": 9000, "style": "u", "color": -1, "text": "Last", "list": "Last"}]})"
+               "\n")
+        << QByteArray();
+    QTest::newRow("dump MicroDVD")
+        << QStringList {"dump", Data("rate.sub")} << 0
+        << QByteArray(
+               R"({"base": 1001, "span": 3003, "entries": [)"
+               R"({"start": 0, "end": 1001, "style": "i", "color": 255, "text": "Hi\n\rthere", "list": "Hi|there"}, )"
+               R"({"start": 2002, "end": 3003, "style": "bu", "color": -1, "text": "Bold and underlined", "list": "Bold and underlined"}]})"
+               "\n")
+        << QByteArray();
+    QTest::newRow("dump escapes")
+        << QStringList {"dump", Data("escapes.srt")} << 0
+        << QByteArray(
+               R"({"base": 1000, "span": 1000, "entries": [{"start": 0, "end": 1000, "style": "", "color": -1, )"
+               R"("text": "\"quoted\" back\\slash\ttab \u0001\u001F\u007F\n\r)"
+               R"(café € 😀 latin1 \u00E9 lone \u0080 overlong \u00C0\u00AF surrogate \u00ED\u00A0\u0080", )"
+               R"("list": "\"quoted\" back\\slash\ttab \u0001\u001F\u007F|)"
+               R"(café € 😀 latin1 \u00E9 lone \u0080 overlong \u00C0\u00AF surrogate \u00ED\u00A0\u0080"}]})"
+               "\n")
+        << QByteArray();
+
+    QTest::newRow("list with offset and span")
+        << QStringList {"list", basic, "--offset", "2000", "--span", "18000"} << 0
+        << QByteArray("0001\t00:00:03,000 - 00:00:09,000\tHello|world\n"
+                      "0002\t00:00:11,000 - 00:00:14,000\tIn the year|1984\n"
+                      "0003\t00:00:15,000 - 00:00:17,000\tNo blank line follows\n"
+                      "0004\t00:00:17,000 - 00:00:19,000\tNor here\n"
+                      "0005\t00:00:20,000 - 00:00:21,000\tLast\n")
+        << QByteArray();
+    QTest::newRow("offset is clamped to a minute")
+        << QStringList {"list", Data("rate.sub"), "--offset", "99999"} << 0
+        << QByteArray("0001\t00:01:01,001 - 00:01:02,002\tHi|there\n"
+                      "0002\t00:01:03,003 - 00:01:04,004\tBold and underlined\n")
+        << QByteArray();
+    QTest::newRow("span is clamped at zero")
+        << QStringList {"list", Data("rate.sub"), "--span", "-5"} << 0
+        << QByteArray("0001\t00:00:01,001 - 00:00:01,001\tHi|there\n"
+                      "0002\t00:00:01,001 - 00:00:01,001\tBold and underlined\n")
+        << QByteArray();
+
+    // Lookup offset base - 150 = 850: entry 1 holds 850..3850, entry 2 4850..6350.
+    QTest::newRow("at: inside") << QStringList {"at", basic, "3850"} << 0 << QByteArray("1\n")
+                                << QByteArray();
+    QTest::newRow("at: between") << QStringList {"at", basic, "4000"} << 0 << QByteArray("-1\n")
+                                 << QByteArray();
+    QTest::newRow("at: before the first")
+        << QStringList {"at", basic, "-5"} << 0 << QByteArray("0\n") << QByteArray();
+    QTest::newRow("at: after the last")
+        << QStringList {"at", basic, "100000"} << 0 << QByteArray("-5\n") << QByteArray();
+    QTest::newRow("at: touching entries, first reached wins")
+        << QStringList {"at", basic, "7850"} << 0 << QByteArray("3\n") << QByteArray();
+    QTest::newRow("at: --last keeps the shown entry")
+        << QStringList {"--last", "4"} << 0 << QByteArray("4\n") << QByteArray();
+    QTest::newRow("at: --last outside the track starts at the first")
+        << QStringList {"--last", "70000"} << 0 << QByteArray("3\n") << QByteArray();
+    QTest::newRow("at: with offset") << QStringList {"at", basic, "4000", "--offset", "1000"} << 0
+                                     << QByteArray("1\n") << QByteArray();
+
+    QTest::newRow("missing file") << QStringList {"list", Data("missing.srt")} << 1 << QByteArray()
+                                  << LoadError;
+    QTest::newRow("a directory") << QStringList {"at", Data(""), "0"} << 1 << QByteArray()
+                                 << LoadError;
+}
+
+void TestDuvaraSubs::output()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+
+    if (args.first() == "--last")
+        args = QStringList {"at", Data("basic.srt"), "7850"} + args;
+    const Outcome outcome = RunTool(args);
+    QCOMPARE(outcome.exitCode, exitCode);
+    QCOMPARE(outcome.out, out);
+    if (exitCode == 2)
+        QVERIFY(outcome.err.startsWith(err));
+    else
+        QCOMPARE(outcome.err, err);
+}
+
+void TestDuvaraSubs::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+
+    const QString basic = Data("basic.srt");
+    QTest::newRow("nothing") << QStringList {};
+    QTest::newRow("unknown command") << QStringList {"show", basic};
+    QTest::newRow("extra argument") << QStringList {"dump", basic, "more"};
+    QTest::newRow("dump takes no options") << QStringList {"dump", basic, "--offset", "5"};
+    QTest::newRow("position not a number") << QStringList {"at", basic, "12x"};
+    QTest::newRow("plus sign") << QStringList {"at", basic, "+5"};
+    QTest::newRow("option without value") << QStringList {"list", basic, "--offset"};
+    QTest::newRow("option with equals sign") << QStringList {"list", basic, "--offset=5"};
+    QTest::newRow("--last only for at") << QStringList {"list", basic, "--last", "2"};
+    QTest::newRow("no output file") << QStringList {"save", basic};
+}
+
+void TestDuvaraSubs::usageErrors()
+{
+    QFETCH(QStringList, args);
+    const Outcome outcome = RunTool(args);
+    QCOMPARE(outcome.exitCode, 2);
+    QVERIFY(outcome.out.isEmpty());
+    QVERIFY(outcome.err.startsWith("usage: duvara-subs"));
+}
+
+void TestDuvaraSubs::dumpIsValidJsonOfAnyBytes()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Every byte but the line ends, NUL and the markup brackets, between two guards so that
+    // nothing is trimmed. No two high bytes in a row form UTF-8, so each maps to its own value.
+    QByteArray text = "[";
+    for (int byte = 1; byte < 256; ++byte) {
+        if (!QByteArray("\n\r<>{}").contains(char(byte)))
+            text += char(byte);
+    }
+    text += "]";
+    const QString path = dir.filePath("all-bytes.srt");
+    QVERIFY(WriteBytes(path, "00:00:01,000 --> 00:00:02,000\n" + text + "\n"));
+
+    const Outcome outcome = RunTool({"dump", path});
+    QCOMPARE(outcome.exitCode, 0);
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(outcome.out, &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonObject entry = json.object().value("entries").toArray().at(0).toObject();
+    QCOMPARE(entry.value("text").toString(), QString::fromLatin1(text));
+    QCOMPARE(entry.value("list").toString(), QString::fromLatin1(text));
+}
+
+void TestDuvaraSubs::fileWithoutEntries()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("no-entries.srt");
+    QVERIFY(WriteBytes(file, "just text\n"));
+
+    const Outcome dump = RunTool({"dump", file});
+    QCOMPARE(dump.exitCode, 0);
+    QCOMPARE(dump.out,
+             QByteArray(R"({"base": 0, "span": 0, "entries": []})"
+                        "\n"));
+    const Outcome list = RunTool({"list", file, "--span", "5000"});
+    QCOMPARE(list.exitCode, 0);
+    QCOMPARE(list.out, QByteArray());
+    const Outcome at = RunTool({"at", file, "1000", "--last", "3"});
+    QCOMPARE(at.exitCode, 0);
+    QCOMPARE(at.out, QByteArray("0\n"));
+
+    QVERIFY(WriteBytes(file, ""));
+    const Outcome empty = RunTool({"dump", file});
+    QCOMPARE(empty.exitCode, 1);
+    QCOMPARE(empty.err, LoadError);
+}
+
+void TestDuvaraSubs::save()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString out = dir.filePath("out.srt");
+    QVERIFY(WriteBytes(out, "replaced"));
+
+    const Outcome outcome = RunTool({"save", Data("basic.srt"), out, "--offset", "2000"});
+    QCOMPARE(outcome.exitCode, 0);
+    QVERIFY(outcome.out.isEmpty());
+    QVERIFY(outcome.err.isEmpty());
+    QCOMPARE(FileBytes(out), BasicSavedWithOffset2000);
+
+    // A MicroDVD track comes out as SubRip, its line breaks as lines and its colour gone.
+    QCOMPARE(RunTool({"save", Data("rate.sub"), out}).exitCode, 0);
+    QCOMPARE(
+        FileBytes(out),
+        QByteArray(
+            "1\r\n00:00:01,001 --> 00:00:02,002\r\n<i>Hi\r\nthere</i>\r\n\r\n"
+            "2\r\n00:00:03,003 --> 00:00:04,004\r\n<b><u>Bold and underlined</b></u>\r\n\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"out.srt"});
+}
+
+void TestDuvaraSubs::failedSaveKeepsTheFile_data()
+{
+    QTest::addColumn<QString>("target");
+
+    QTest::newRow("missing directory") << "missing/out.srt";
+    QTest::newRow("target is a directory") << "sub";
+    QTest::newRow("disk full") << "old.srt";
+}
+
+void TestDuvaraSubs::failedSaveKeepsTheFile()
+{
+    QFETCH(QString, target);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("sub"));
+    const QByteArray old = "old bytes";
+    QVERIFY(WriteBytes(dir.filePath("old.srt"), old));
+
+    Outcome outcome;
+    if (target == "old.srt") {
+        // The tool inherits a file size limit below the output's size; writes then fail.
+        rlimit saved = {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limit = saved;
+        limit.rlim_cur = 64;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        outcome = RunTool({"save", Data("basic.srt"), dir.filePath(target)});
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+    } else {
+        outcome = RunTool({"save", Data("basic.srt"), dir.filePath(target)});
+    }
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, SaveError);
+    QCOMPARE(FileBytes(dir.filePath("old.srt")), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             (QStringList {"old.srt", "sub"}));
+    QVERIFY(QDir(dir.filePath("sub")).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestDuvaraSubs)
+#include "tst_duvara_subs.moc"

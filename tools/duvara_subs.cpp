@@ -1,0 +1,130 @@
+// duvara-subs: inspect, re-time and convert a subtitle track without the player.
+#include "json_text.h"
+#include "subs_arguments.h"
+
+#include "subtitles/corrections.h"
+#include "subtitles/subtitle_reader.h"
+#include "subtitles/subtitle_track.h"
+#include "subtitles/subtitle_writer.h"
+#include "subtitles/time_text.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace duvara {
+
+namespace {
+
+enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+void Print(const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+std::string StyleLetters(uint8_t style)
+{
+    std::string letters;
+    if (style & StyleBold)
+        letters.push_back('b');
+    if (style & StyleItalic)
+        letters.push_back('i');
+    if (style & StyleUnderline)
+        letters.push_back('u');
+    return letters;
+}
+
+std::string DumpJson(const SubtitleTrack &track)
+{
+    std::string out = "{\"base\": " + std::to_string(track.BaseTime)
+        + ", \"span\": " + std::to_string(track.SubDuration) + ", \"entries\": [";
+    for (std::size_t i = 0; i < track.Subs.size(); ++i) {
+        const TSubT &entry = track.Subs[i];
+        if (i > 0)
+            out.append(", ");
+        out.append("{\"start\": ").append(std::to_string(entry.StartTime));
+        out.append(", \"end\": ").append(std::to_string(entry.EndTime));
+        out.append(", \"style\": \"").append(StyleLetters(entry.Style));
+        out.append("\", \"color\": ").append(std::to_string(entry.Color));
+        out.append(", \"text\": ");
+        AppendJsonString(out, entry.Text);
+        out.append(", \"list\": ");
+        AppendJsonString(out, track.ListText[i]);
+        out.push_back('}');
+    }
+    out.append("]}\n");
+    return out;
+}
+
+// The list of the track panel, its three columns joined by TAB.
+std::string ListRows(const SubtitleTrack &track, int32_t shift)
+{
+    std::string out;
+    for (std::size_t i = 0; i < track.Subs.size(); ++i) {
+        out.append(ListEntryNumber(i + 1)).push_back('\t');
+        out.append(ListRowTimes(track.Subs[i], track.DurFactor, shift)).push_back('\t');
+        out.append(track.ListText[i]).push_back('\n');
+    }
+    return out;
+}
+
+// The synchronisation's lookup, starting from entry `last`; a number no track can hold starts
+// from the first entry, as the lookup does for any start outside the track.
+int32_t EntryAt(SubtitleTrack &track, int32_t offset, int64_t position, int64_t last)
+{
+    if (track.Subs.empty())
+        return 0;
+    track.LastIndex = last >= 1 && last <= 65535 ? static_cast<uint16_t>(last) : 0;
+    return FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
+}
+
+int Run(const SubsArguments &args)
+{
+    SubtitleTrack track;
+    if (!LoadSubtitles(track, args.file)) {
+        std::fputs("File load error or unsupported file format\n", stderr);
+        return ExitFailure;
+    }
+    // The panel's set-up after an open, then the editors' values.
+    ResetCorrections(track);
+    const int32_t offset = ClampUserOffset(args.offset.value_or(0));
+    if (args.span)
+        track.DurFactor
+            = DurationFactor(ClampTargetSpan(*args.span, track.SubDuration), track.SubDuration);
+    const int32_t shift = TrackShift(offset, track.BaseTime);
+
+    switch (args.command) {
+    case SubsCommand::Dump:
+        Print(DumpJson(track));
+        break;
+    case SubsCommand::List:
+        Print(ListRows(track, shift));
+        break;
+    case SubsCommand::At:
+        Print(std::to_string(EntryAt(track, offset, args.position, args.last.value_or(1))) + "\n");
+        break;
+    case SubsCommand::Save:
+        if (!SaveSubtitles(track, shift, args.out)) {
+            std::fputs("File save error\n", stderr);
+            return ExitFailure;
+        }
+        break;
+    }
+    return std::fflush(stdout) == 0 ? ExitOk : ExitFailure;
+}
+
+} // namespace
+
+} // namespace duvara
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string_view> args(argc > 0 ? argv + 1 : argv, argv + argc);
+    const auto parsed = duvara::ParseSubsArguments(args);
+    if (!parsed) {
+        std::fputs(duvara::SubsUsage, stderr);
+        return duvara::ExitUsage;
+    }
+    return duvara::Run(*parsed);
+}

@@ -1,0 +1,115 @@
+#include "subs_arguments.h"
+
+#include <limits>
+
+namespace duvara {
+
+const char SubsUsage[]
+    = "usage: duvara-subs dump FILE\n"
+      "       duvara-subs list FILE [--offset MS] [--span MS]\n"
+      "       duvara-subs at   FILE POSITION_MS [--offset MS] [--span MS] [--last N]\n"
+      "       duvara-subs save FILE OUT [--offset MS] [--span MS]\n";
+
+namespace {
+
+struct CommandShape
+{
+    std::string_view name;
+    SubsCommand command;
+    std::size_t positionals;
+    bool correctionOptions;
+    bool lastOption;
+};
+
+constexpr CommandShape Commands[] = {
+    {"dump", SubsCommand::Dump, 1, false, false},
+    {"list", SubsCommand::List, 1, true, false},
+    {"at", SubsCommand::At, 2, true, true},
+    {"save", SubsCommand::Save, 2, true, false},
+};
+
+const CommandShape *FindCommand(std::string_view name)
+{
+    for (const CommandShape &shape : Commands) {
+        if (shape.name == name)
+            return &shape;
+    }
+    return nullptr;
+}
+
+// The option's slot in `parsed`, or nullptr when the command does not take it.
+std::optional<int64_t> *OptionSlot(std::string_view name, const CommandShape &shape,
+                                   SubsArguments &parsed)
+{
+    if (shape.correctionOptions && name == "--offset")
+        return &parsed.offset;
+    if (shape.correctionOptions && name == "--span")
+        return &parsed.span;
+    if (shape.lastOption && name == "--last")
+        return &parsed.last;
+    return nullptr;
+}
+
+bool TakePositional(std::string_view value, std::size_t index, SubsArguments &parsed)
+{
+    if (index == 0) {
+        parsed.file = std::string(value);
+        return !value.empty();
+    }
+    if (parsed.command == SubsCommand::At)
+        return ParseDecimalArgument(value, parsed.position);
+    parsed.out = std::string(value);
+    return !value.empty();
+}
+
+} // namespace
+
+bool ParseDecimalArgument(std::string_view text, int64_t &value)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    constexpr int64_t max = std::numeric_limits<int64_t>::max();
+    int64_t magnitude = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const int digit = c - '0';
+        magnitude = magnitude > (max - digit) / 10 ? max : magnitude * 10 + digit;
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+std::optional<SubsArguments> ParseSubsArguments(const std::vector<std::string_view> &args)
+{
+    if (args.empty())
+        return std::nullopt;
+    const CommandShape *shape = FindCommand(args[0]);
+    if (!shape)
+        return std::nullopt;
+
+    SubsArguments parsed;
+    parsed.command = shape->command;
+    std::size_t positionals = 0;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg.substr(0, 2) == "--") {
+            std::optional<int64_t> *slot = OptionSlot(arg, *shape, parsed);
+            int64_t value = 0;
+            if (!slot || i + 1 == args.size() || !ParseDecimalArgument(args[++i], value))
+                return std::nullopt;
+            *slot = value;
+        } else if (positionals == shape->positionals
+                   || !TakePositional(arg, positionals++, parsed)) {
+            return std::nullopt;
+        }
+    }
+    if (positionals != shape->positionals)
+        return std::nullopt;
+    return parsed;
+}
+
+} // namespace duvara

@@ -1,29 +1,729 @@
 #include "media/filter_graph.h"
 
+#include "media/duration_probe.h"
+#include "media/graph_core.h"
+#include "media/media_error.h"
 #include "media/media_logging.h"
+#include "media/mpv_core.h"
+#include "media/volume_scale.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
 
 namespace duvara {
 
-TFilterGraph::TFilterGraph(QObject *parent) : QObject(parent) {}
+namespace {
+
+// A file that neither loads nor fails within this time is given up (a hung network mount).
+constexpr int kLoadTimeoutMs = 10000;
+// A frame step at the very end of a file moves nothing, and the core then reports nothing.
+constexpr int kStepTimeoutMs = 500;
+constexpr double kHundredNsPerSecond = 1e7;
+constexpr unsigned kPropertyIndexBits = 8;
+constexpr const char *kBalanceFilterLabel = "@duvara-balance";
+
+std::uint64_t replyId(std::uint64_t generation, std::size_t propertyIndex)
+{
+    return (generation << kPropertyIndexBits) | propertyIndex;
+}
+
+std::optional<qint64> hundredNs(const std::optional<double> &seconds)
+{
+    if (!seconds)
+        return std::nullopt;
+    return static_cast<qint64>(std::llround(*seconds * kHundredNsPerSecond));
+}
+
+std::optional<double> doubleValue(const mpv_event_property &property)
+{
+    if (property.format != MPV_FORMAT_DOUBLE)
+        return std::nullopt; // MPV_FORMAT_NONE: the property is unavailable (no file)
+    return *static_cast<const double *>(property.data);
+}
+
+bool flagValue(const mpv_event_property &property)
+{
+    return property.format == MPV_FORMAT_FLAG && *static_cast<const int *>(property.data) != 0;
+}
+
+bool contains(const std::vector<GraphListener *> &list, GraphListener *item)
+{
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+} // namespace
+
+// The core's property reports that keep the adapter's picture of the media current. Each is
+// observed anew per generation, with the generation in its reply id.
+struct TFilterGraph::ObservedProperty
+{
+    const char *name;
+    mpv_format format;
+    void (TFilterGraph::*changed)(const mpv_event_property &);
+};
+
+const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
+    {mpvname::kTimePos, MPV_FORMAT_DOUBLE, &TFilterGraph::onTimePos},
+    {mpvname::kDuration, MPV_FORMAT_DOUBLE, &TFilterGraph::onDuration},
+    {mpvname::kEofReached, MPV_FORMAT_FLAG, &TFilterGraph::onEofReached},
+    {mpvname::kPause, MPV_FORMAT_FLAG, &TFilterGraph::onPause},
+};
+
+mpv_handle *GraphCore(const TFilterGraph &graph)
+{
+    return graph.m_core ? graph.m_core->handle() : nullptr;
+}
+
+TFilterGraph::TFilterGraph(QObject *parent)
+    : QObject(parent)
+{
+    m_stepTimer.setSingleShot(true);
+    connect(&m_stepTimer, &QTimer::timeout, this, [this] { finishStep(false); });
+}
+
+TFilterGraph::~TFilterGraph()
+{
+    try {
+        SetActive(false);
+    } catch (const std::exception &error) {
+        qCWarning(lcMedia) << objectName() << "deactivation failed:" << error.what();
+    }
+    if (m_core) {
+        mpv_set_wakeup_callback(m_core->handle(), nullptr, nullptr);
+        // mpv aborts when a render context outlives its core.
+        const auto providers = m_providers;
+        for (FilterProvider *provider : providers)
+            provider->GraphCoreDestroying();
+        m_core.reset();
+    }
+}
+
+void TFilterGraph::AttachListener(GraphListener *listener)
+{
+    if (listener && !contains(m_listeners, listener))
+        m_listeners.push_back(listener);
+}
+
+void TFilterGraph::DetachListener(GraphListener *listener)
+{
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
+                      m_listeners.end());
+}
+
+void TFilterGraph::AttachFilterProvider(FilterProvider *provider)
+{
+    if (provider
+        && std::find(m_providers.begin(), m_providers.end(), provider) == m_providers.end())
+        m_providers.push_back(provider);
+}
+
+void TFilterGraph::DetachFilterProvider(FilterProvider *provider)
+{
+    m_providers.erase(std::remove(m_providers.begin(), m_providers.end(), provider),
+                      m_providers.end());
+}
+
+void TFilterGraph::ensureCore()
+{
+    if (m_core)
+        return;
+    m_core = std::make_unique<MpvCore>(m_audioEnabled);
+    mpv_set_wakeup_callback(m_core->handle(), &TFilterGraph::onCoreWakeup, this);
+}
 
 void TFilterGraph::SetActive(bool active)
 {
     if (m_active == active)
         return;
-    m_active = active;
-    qCDebug(lcMedia) << objectName() << (active ? "activated" : "deactivated");
-    emit activeChanged(active);
+    if (active) {
+        ensureCore();
+        // The embedded output needs a provider's render context before the first file; with no
+        // provider (the probe graph, tests) the picture is decoded and dropped.
+        const char *output = m_providers.empty() ? mpvname::kNoOutput : mpvname::kVoEmbedded;
+        if (const int error = m_core->setString(mpvname::kVideoOutput, output); error < 0)
+            qCWarning(lcMedia) << "video output" << output << "refused:" << mpv_error_string(error);
+        m_active = true;
+        m_state = duvara::PlayState::psStopped;
+        beginGeneration();
+        // Nothing is published for outside graph inspection tools: mpv has no registry of
+        // running graphs to publish into.
+        const auto providers = m_providers;
+        for (FilterProvider *provider : providers) {
+            provider->FilterStage(FilterStage::fsAdding);
+            provider->FilterStage(FilterStage::fsAdded);
+        }
+        qCDebug(lcMedia) << objectName() << "activated";
+        emit OnActivate();
+        notifyListeners(GraphAction::gaActivated);
+    } else {
+        notifyListeners(GraphAction::gaDeactivating);
+        if (m_load != LoadState::None)
+            m_core->command({"stop"});
+        const auto providers = m_providers;
+        for (FilterProvider *provider : providers) {
+            provider->FilterStage(FilterStage::fsRemoving);
+            provider->FilterStage(FilterStage::fsRemoved);
+        }
+        m_active = false;
+        m_state = duvara::PlayState::psNoGraph;
+        beginGeneration();
+        qCDebug(lcMedia) << objectName() << "deactivated";
+    }
+    emit activeChanged(m_active);
+}
+
+void TFilterGraph::beginGeneration()
+{
+    mpv_handle *core = m_core ? m_core->handle() : nullptr;
+    constexpr std::size_t propertyCount = std::size(kObservedProperties);
+    if (core) {
+        for (std::size_t i = 0; i < propertyCount; ++i)
+            mpv_unobserve_property(core, replyId(m_generation, i));
+    }
+    ++m_generation;
+
+    // Within a session a step's completion outlives the file it was made in: whoever muted the
+    // sound for the step waits for it to restore the volume.
+    std::deque<QueuedEvent> kept;
+    if (m_active) {
+        for (const QueuedEvent &event : m_events) {
+            if (event.code == GraphEvent::EC_STEP_COMPLETE)
+                kept.push_back({m_generation, event.code, event.param1, event.param2});
+        }
+        if (m_stepPending)
+            kept.push_back({m_generation, GraphEvent::EC_STEP_COMPLETE, 1, 0});
+    }
+    m_events = std::move(kept);
+    m_stepPending = false;
+    m_stepDeferred = false;
+    m_stepFrom.reset();
+    m_stepTimer.stop();
+
+    m_load = LoadState::None;
+    m_loadError = 0;
+    m_entryId = 0;
+    m_timePos.reset();
+    m_duration.reset();
+    m_eofReached = false;
+    m_pictureReady = false;
+    m_seekPending = false;
+    m_completeQueued = false;
+    m_videoWidth = 0;
+    m_videoHeight = 0;
+
+    if (core && m_active) {
+        for (std::size_t i = 0; i < propertyCount; ++i)
+            mpv_observe_property(core, replyId(m_generation, i), kObservedProperties[i].name,
+                                 kObservedProperties[i].format);
+    }
+    if (!m_events.empty())
+        schedulePump();
+}
+
+void TFilterGraph::notifyListeners(GraphAction action)
+{
+    const auto listeners = m_listeners;
+    for (GraphListener *listener : listeners) {
+        if (contains(m_listeners, listener))
+            listener->HandleGraphAction(action, 0);
+    }
+}
+
+// --- Event pump -------------------------------------------------------------------------------
+
+void TFilterGraph::onCoreWakeup(void *context)
+{
+    // On one of mpv's threads: only post; everything else happens on the GUI thread.
+    static_cast<TFilterGraph *>(context)->schedulePump();
+}
+
+void TFilterGraph::schedulePump()
+{
+    if (!m_pumpQueued.exchange(true))
+        QMetaObject::invokeMethod(
+            this, [this] { pumpEvents(); }, Qt::QueuedConnection);
+}
+
+void TFilterGraph::pumpEvents()
+{
+    m_pumpQueued = false;
+    // A handler that runs a nested event loop (a message box) gets here again; the pump that
+    // is already running goes on once the handler returns.
+    if (m_pumping)
+        return;
+    m_pumping = true;
+    QString failure;
+    for (;;) {
+        readCoreEvents();
+        if (m_events.empty())
+            break;
+        const QueuedEvent event = m_events.front();
+        m_events.pop_front();
+        if (event.generation != m_generation || !m_active)
+            continue;
+        try {
+            // A handler may end the session or load the next file; from then on this event
+            // is stale and nobody else hears of it.
+            const auto listeners = m_listeners;
+            for (GraphListener *listener : listeners) {
+                if (event.generation != m_generation)
+                    break;
+                if (contains(m_listeners, listener))
+                    listener->HandleGraphEvent(event.code, event.param1, event.param2);
+            }
+            if (event.generation == m_generation)
+                emit OnDSEvent(event.code, event.param1, event.param2);
+            if (event.generation == m_generation && event.code == GraphEvent::EC_STEP_COMPLETE)
+                emit OnGraphStepComplete();
+        } catch (const std::exception &error) {
+            failure = QString::fromUtf8(error.what());
+        } catch (...) {
+            failure = QStringLiteral("Unknown error in a media event handler");
+        }
+        // The events still queued are read at the next notification.
+        if (!failure.isNull())
+            break;
+    }
+    m_pumping = false;
+    if (!failure.isNull()) {
+        qCWarning(lcMedia).noquote() << objectName() << "event handler failed:" << failure;
+        emit handlerFailed(failure);
+    }
+}
+
+void TFilterGraph::readCoreEvents()
+{
+    if (!m_core)
+        return;
+    for (;;) {
+        const mpv_event *event = mpv_wait_event(m_core->handle(), 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            return;
+        translate(*event);
+    }
+}
+
+bool TFilterGraph::isCurrentFile() const
+{
+    return m_active && m_entryId != 0 && m_streamEntry == m_entryId;
+}
+
+void TFilterGraph::translate(const mpv_event &event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        m_streamEntry = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (isCurrentFile() && m_load == LoadState::Loading) {
+            m_load = LoadState::Loaded;
+            // Readable from here on; the reports of these values may come a little later.
+            m_duration = m_core->getDouble(mpvname::kDuration);
+            m_timePos = m_core->getDouble(mpvname::kTimePos);
+            m_eofReached = m_core->getFlag(mpvname::kEofReached).value_or(false);
+        }
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto *end = static_cast<const mpv_event_end_file *>(event.data);
+        const bool ours = m_active && m_entryId != 0 && end->playlist_entry_id == m_entryId;
+        if (end->playlist_entry_id == m_streamEntry)
+            m_streamEntry = 0;
+        if (!ours)
+            break;
+        // A playlist file ends by redirecting to its entries: not a medium this graph plays.
+        const int error = end->reason == MPV_END_FILE_REASON_REDIRECT ? MPV_ERROR_UNKNOWN_FORMAT
+            : end->error < 0                                          ? end->error
+                                                                      : MPV_ERROR_LOADING_FAILED;
+        if (m_load == LoadState::Loading) {
+            m_load = LoadState::Failed;
+            m_loadError = error;
+        } else if (m_load == LoadState::Loaded && end->reason == MPV_END_FILE_REASON_ERROR) {
+            // The file broke while it played (a read error, a removed medium).
+            m_load = LoadState::Failed;
+            queueEvent(GraphEvent::EC_ERRORABORT, error);
+        }
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const std::uint64_t generation = event.reply_userdata >> kPropertyIndexBits;
+        const std::size_t index = event.reply_userdata & ((1u << kPropertyIndexBits) - 1);
+        if (generation != m_generation || index >= std::size(kObservedProperties))
+            break;
+        (this->*kObservedProperties[index].changed)(
+            *static_cast<const mpv_event_property *>(event.data));
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (isCurrentFile() && m_load == LoadState::Loaded)
+            onSeekFinished();
+        break;
+    case MPV_EVENT_VIDEO_RECONFIG:
+        if (isCurrentFile() && m_load == LoadState::Loaded)
+            onVideoReconfigured();
+        break;
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto *message = static_cast<const mpv_event_log_message *>(event.data);
+        qCDebug(lcMedia).noquote()
+            << "mpv" << message->prefix << QString::fromUtf8(message->text).trimmed();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TFilterGraph::queueEvent(int code, std::intptr_t param1, std::intptr_t param2)
+{
+    m_events.push_back({m_generation, code, param1, param2});
+    schedulePump();
+}
+
+void TFilterGraph::onTimePos(const mpv_event_property &property)
+{
+    m_timePos = doubleValue(property);
+    if (m_stepPending && !m_stepDeferred && m_timePos && m_timePos != m_stepFrom && isCurrentFile())
+        finishStep(false);
+}
+
+void TFilterGraph::onDuration(const mpv_event_property &property)
+{
+    m_duration = doubleValue(property);
+}
+
+void TFilterGraph::onEofReached(const mpv_event_property &property)
+{
+    m_eofReached = flagValue(property);
+    if (!m_eofReached) {
+        m_completeQueued = false;
+        return;
+    }
+    if (!isCurrentFile() || m_load != LoadState::Loaded)
+        return;
+    if (m_stepPending)
+        finishStep(false);
+    checkCompletion(false);
+}
+
+void TFilterGraph::onPause(const mpv_event_property &property)
+{
+    // While the graph runs, only the core pauses itself: keep-open does so at the end.
+    if (flagValue(property) && m_state == duvara::PlayState::psRunning && isCurrentFile()
+        && m_load == LoadState::Loaded)
+        checkCompletion(true);
+}
+
+void TFilterGraph::onSeekFinished()
+{
+    m_seekPending = false;
+    if (!m_pictureReady) {
+        m_pictureReady = true;
+        if (m_stepDeferred)
+            issueStep();
+    }
+    // The core does not always report reaching the end when a seek lands there.
+    checkCompletion(true);
+}
+
+// mpv has no reference clock that could change. EC_CLOCK_CHANGED stands instead for "the
+// picture's display size is now known or has changed" (the core configured its video output
+// for this file anew), which is what its receivers need it for: the video window places and
+// scales the picture again. param1 and param2 carry the display width and height.
+void TFilterGraph::onVideoReconfigured()
+{
+    const auto width = m_core->getInt64(mpvname::kDisplayWidth);
+    const auto height = m_core->getInt64(mpvname::kDisplayHeight);
+    if (!width || !height || *width <= 0 || *height <= 0)
+        return;
+    // The core reconfigures for many reasons; only a change of the picture's size counts.
+    if (*width == m_videoWidth && *height == m_videoHeight)
+        return;
+    m_videoWidth = *width;
+    m_videoHeight = *height;
+    queueEvent(GraphEvent::EC_CLOCK_CHANGED, static_cast<std::intptr_t>(*width),
+               static_cast<std::intptr_t>(*height));
+}
+
+// EC_COMPLETE comes once for each time running media arrives at its end: by playing into it,
+// by a seek that lands there, or by Play at the end.
+void TFilterGraph::checkCompletion(bool readCoreNow)
+{
+    if (m_state != duvara::PlayState::psRunning || m_completeQueued || m_seekPending
+        || !isCurrentFile() || m_load != LoadState::Loaded)
+        return;
+    if (readCoreNow)
+        m_eofReached = m_core->getFlag(mpvname::kEofReached).value_or(false);
+    if (!m_eofReached)
+        return;
+    m_completeQueued = true;
+    queueEvent(GraphEvent::EC_COMPLETE);
+}
+
+void TFilterGraph::finishStep(bool cancelled)
+{
+    if (!m_stepPending)
+        return;
+    m_stepPending = false;
+    m_stepDeferred = false;
+    m_stepFrom.reset();
+    m_stepTimer.stop();
+    queueEvent(GraphEvent::EC_STEP_COMPLETE, cancelled ? 1 : 0);
+}
+
+// --- Rendering and transport ------------------------------------------------------------------
+
+int TFilterGraph::RenderMediaFile(const QString &fileName)
+{
+    if (!m_active)
+        return 1;
+    notifyListeners(GraphAction::gaRendering);
+    beginGeneration();
+    m_state = duvara::PlayState::psStopped;
+    setPaused(true);
+
+    // A local file goes by its absolute path, so that no part of its name can read as a
+    // protocol or an option to the core.
+    const QFileInfo info(fileName);
+    const QByteArray name = QFile::encodeName(info.exists() ? info.absoluteFilePath() : fileName);
+    std::int64_t entry = 0;
+    if (const int error = m_core->loadFile(name.constData(), entry); error < 0)
+        throw MediaError(mpv_error_string(error), error);
+    m_entryId = entry;
+    m_load = LoadState::Loading;
+
+    // Wait on the core's own queue, not on the Qt event loop: nothing else of the player runs
+    // before the file is loaded or has failed.
+    const QDeadlineTimer deadline(kLoadTimeoutMs);
+    while (m_load == LoadState::Loading && !deadline.hasExpired()) {
+        const double seconds = static_cast<double>(deadline.remainingTime()) / 1000.0;
+        const mpv_event *event = mpv_wait_event(m_core->handle(), seconds);
+        if (event->event_id != MPV_EVENT_NONE)
+            translate(*event);
+    }
+    if (m_load != LoadState::Loaded) {
+        const bool timedOut = m_load == LoadState::Loading;
+        const int error = timedOut ? MPV_ERROR_LOADING_FAILED : m_loadError;
+        m_core->command({"stop"});
+        m_load = LoadState::Failed;
+        qCInfo(lcMedia).noquote() << objectName() << "cannot render" << fileName
+                                  << (timedOut ? "(timed out)" : "");
+        throw MediaError(timedOut ? "loading timed out" : mpv_error_string(error), error);
+    }
+
+    applyVolume();
+    applyBalance();
+    applyRate(m_storedRate);
+    notifyListeners(GraphAction::gaRendered);
+    if (!m_events.empty())
+        schedulePump();
+    return 0;
 }
 
 void TFilterGraph::EmptyGraph()
 {
-    qCDebug(lcMedia) << objectName() << "emptied";
+    if (!m_active)
+        return;
+    Stop();
+    if (m_load != LoadState::None) {
+        if (const int error = m_core->command({"stop"}); error < 0)
+            throw MediaError(mpv_error_string(error), error);
+    }
+    // Whatever the emptied file still had queued (its end, say) must not reach anyone.
+    beginGeneration();
+}
+
+void TFilterGraph::setPaused(bool paused)
+{
+    if (const int error = m_core->setFlag(mpvname::kPause, paused); error < 0)
+        throw MediaError(mpv_error_string(error), error);
+}
+
+bool TFilterGraph::Play()
+{
+    if (!m_active)
+        return false;
+    notifyListeners(GraphAction::gaPlay);
+    setPaused(false);
+    m_state = duvara::PlayState::psRunning;
+    m_completeQueued = false;
+    checkCompletion(true);
+    return true;
+}
+
+// The core pauses at once, so a pause is never reported as still in progress.
+bool TFilterGraph::Pause()
+{
+    if (!m_active)
+        return false;
+    notifyListeners(GraphAction::gaPause);
+    setPaused(true);
+    m_state = duvara::PlayState::psPaused;
+    return true;
+}
+
+// The core has no stopped state: stopped is paused at the start, with the state kept here.
+bool TFilterGraph::Stop()
+{
+    if (!m_active)
+        return false;
+    notifyListeners(GraphAction::gaStop);
+    finishStep(true);
+    setPaused(true);
+    SetCurrentPosition(0);
+    m_state = duvara::PlayState::psStopped;
+    return true;
+}
+
+duvara::PlayState TFilterGraph::PlayState() const
+{
+    return m_active ? m_state : duvara::PlayState::psNoGraph;
+}
+
+// --- Volume, rate, seeking --------------------------------------------------------------------
+
+void TFilterGraph::SetVolume(int volume)
+{
+    m_storedVolume = std::clamp(volume, 0, 10000);
+    applyVolume();
+}
+
+void TFilterGraph::applyVolume()
+{
+    if (!m_active)
+        return;
+    const int hundredthsDb = m_linearVolume ? LinearVolumeToHundredthsDb(m_storedVolume)
+                                            : LogarithmicVolumeToHundredthsDb(m_storedVolume);
+    m_core->setDoubleAsync(mpvname::kVolume, MpvVolumeForHundredthsDb(hundredthsDb));
+}
+
+void TFilterGraph::SetBalance(int balance)
+{
+    m_storedBalance = std::clamp(balance, -10000, 10000);
+    applyBalance();
+}
+
+void TFilterGraph::applyBalance()
+{
+    if (!m_active)
+        return;
+    if (m_storedBalance == 0) {
+        // Centred is no filter at all; removing one that is not there is harmless.
+        m_core->commandAsync({"af", "remove", kBalanceFilterLabel});
+        return;
+    }
+    const ChannelGains gains = BalanceGains(m_storedBalance);
+    const std::string filter = std::string(kBalanceFilterLabel) + ":lavfi=[pan=stereo|c0="
+        + std::to_string(gains.left) + "*c0|c1=" + std::to_string(gains.right) + "*c1]";
+    m_core->commandAsync({"af", "add", filter.c_str()});
+}
+
+void TFilterGraph::SetLinearVolume(bool linear)
+{
+    m_linearVolume = linear;
+    applyVolume();
+    applyBalance();
+}
+
+void TFilterGraph::SetPlaybackRate(double rate)
+{
+    m_storedRate = rate;
+    applyRate(rate);
+}
+
+void TFilterGraph::SetRate(double rate)
+{
+    applyRate(rate);
+}
+
+void TFilterGraph::applyRate(double rate)
+{
+    // The core plays forward only; other rates are refused like any failed rate change.
+    if (!m_active || !(rate > 0.0) || !std::isfinite(rate))
+        return;
+    m_core->setDoubleAsync(mpvname::kSpeed, rate);
+}
+
+void TFilterGraph::SeekToMs(int ms)
+{
+    SetCurrentPosition(static_cast<qint64>(ms) * 10000);
+}
+
+void TFilterGraph::SetCurrentPosition(qint64 position)
+{
+    if (!m_active || m_load != LoadState::Loaded)
+        return;
+    const double seconds = static_cast<double>(std::max<qint64>(position, 0)) / kHundredNsPerSecond;
+    const QByteArray target = QByteArray::number(seconds, 'f', 7);
+    if (m_core->command({"seek", target.constData(), "absolute+exact"}) < 0)
+        return;
+    m_seekPending = true;
+    m_completeQueued = false;
+    m_timePos = seconds;
+}
+
+std::optional<qint64> TFilterGraph::Duration() const
+{
+    if (!m_active || m_load != LoadState::Loaded)
+        return std::nullopt;
+    return hundredNs(m_duration);
+}
+
+std::optional<qint64> TFilterGraph::CurrentPosition() const
+{
+    if (!m_active || m_load != LoadState::Loaded)
+        return std::nullopt;
+    return hundredNs(m_timePos);
+}
+
+// The core always plays to the end of the file.
+std::optional<qint64> TFilterGraph::StopPosition() const
+{
+    return Duration();
+}
+
+bool TFilterGraph::FrameStep()
+{
+    if (!m_active)
+        return false;
+    m_state = duvara::PlayState::psPaused;
+    m_stepPending = true;
+    m_stepTimer.start(kStepTimeoutMs);
+    // Until a freshly loaded file shows its first picture, the core's step would only bring
+    // up that picture; the step is made once it is up.
+    m_stepDeferred = m_load == LoadState::Loaded && !m_pictureReady;
+    if (!m_stepDeferred)
+        issueStep();
+    return true;
+}
+
+void TFilterGraph::issueStep()
+{
+    m_stepDeferred = false;
+    // The position the step starts from, as the core has it now rather than as last reported.
+    m_stepFrom = m_load == LoadState::Loaded ? m_core->getDouble(mpvname::kTimePos) : std::nullopt;
+    m_stepTimer.start(kStepTimeoutMs);
+    const int error = m_load == LoadState::Loaded ? m_core->command({"frame-step"})
+                                                  : MPV_ERROR_PROPERTY_UNAVAILABLE;
+    // Whoever muted the sound for the step still hears that it is over.
+    if (error < 0)
+        finishStep(true);
 }
 
 qint64 TFilterGraph::ProbeDuration(const QString &fileName)
 {
-    qCDebug(lcMedia) << objectName() << "probe" << fileName;
-    return 0;
+    return ProbeMediaDuration(fileName);
+}
+
+void TFilterGraph::SetAudioEnabled(bool enabled)
+{
+    m_audioEnabled = enabled;
+    if (m_core)
+        m_core->setString(mpvname::kAudioOutput,
+                          enabled ? mpvname::kAutoOutput : mpvname::kNoOutput);
 }
 
 } // namespace duvara

@@ -1,37 +1,190 @@
 #pragma once
 
+#include "media/graph_interfaces.h"
+
 #include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct mpv_event;
+struct mpv_event_property;
+struct mpv_handle;
 
 namespace duvara {
 
-enum class VolumeScale { Linear, Logarithmic };
+class MpvCore;
 
-// A media graph: the player's handle on one playback session. This is the interface the shell
-// needs at start and exit; playback itself arrives with the media adapter.
+// A media graph: the player's handle on one playback session of its own long-lived media core.
+//
+// Activating starts a session, deactivating stops and unloads it; nothing of an older session
+// (its events, its completion, its step) reaches anyone once a new one has begun. The core is
+// made at the first activation and lives as long as the graph. Positions, durations and stop
+// positions are in 100-ns units.
+//
+// Every operation runs on the GUI thread. Failures of rendering, play, pause, stop and emptying
+// raise EDirectShowException; volume, rate and seek failures are ignored.
 class TFilterGraph : public QObject
 {
     Q_OBJECT
 public:
     explicit TFilterGraph(QObject *parent = nullptr);
+    ~TFilterGraph() override;
+
+    TFilterGraph(const TFilterGraph &) = delete;
+    TFilterGraph &operator=(const TFilterGraph &) = delete;
 
     bool Active() const { return m_active; }
     void SetActive(bool active);
 
-    // Releases whatever media the graph holds; the graph stays active.
+    // Attached components, called in the order attached. A listener or provider that goes away
+    // first detaches itself; providers join from the next activation on.
+    void AttachListener(GraphListener *listener);
+    void DetachListener(GraphListener *listener);
+    void AttachFilterProvider(FilterProvider *provider);
+    void DetachFilterProvider(FilterProvider *provider);
+
+    // Loads the file paused at its start. 1 without a session (nothing else happens), 0 once the
+    // file is loaded; raises the media error when it cannot be played.
+    int RenderMediaFile(const QString &fileName);
+    // Stops and unloads the media; the session and the providers' video output stay.
     void EmptyGraph();
 
-    // Duration of a media file in 100-ns units; 0 while it cannot be measured.
+    bool Play();
+    bool Pause();
+    bool Stop();
+    // Stopped is the graph's own state: the core only knows paused and playing.
+    duvara::PlayState PlayState() const;
+
+    // Linear 0..10000 (see LinearVolume); stored clamped, applied while a session exists.
+    void SetVolume(int volume);
+    int StoredVolume() const { return m_storedVolume; }
+    // Hundredths of a decibel, -10000..10000, by which one channel is lowered: the left one for
+    // a positive balance, the right one for a negative balance. 0 (centred) throughout the player.
+    void SetBalance(int balance);
+    int StoredBalance() const { return m_storedBalance; }
+    bool LinearVolume() const { return m_linearVolume; }
+    void SetLinearVolume(bool linear);
+
+    void SetPlaybackRate(double rate);
+    double StoredRate() const { return m_storedRate; }
+    void SeekToMs(int ms);
+
+    // What the transport and the track bar use directly. Reads answer from values the core
+    // reports as it plays, so they never wait; empty while unknown or without a session.
+    std::optional<qint64> Duration() const;
+    std::optional<qint64> CurrentPosition() const;
+    std::optional<qint64> StopPosition() const;
+    // Absolute and exact (the first frame at or after the position); the stop is not changed.
+    void SetCurrentPosition(qint64 position);
+    // Applies a rate without storing it (the fast-motion timer resets it to 1.0 this way).
+    void SetRate(double rate);
+    // One frame forward, leaving the media paused; EC_STEP_COMPLETE follows, with param1 1 when
+    // the step could not be made or was cancelled by Stop. False without a session.
+    bool FrameStep();
+
+    // Duration of a media file in 100-ns units (0 when its container gives none), measured
+    // without touching this graph's session. Raises the media error for a file that cannot be
+    // opened.
     qint64 ProbeDuration(const QString &fileName);
 
-    VolumeScale volumeScale() const { return m_volumeScale; }
-    void setVolumeScale(VolumeScale scale) { m_volumeScale = scale; }
+    // False renders the sound to no device (tests, machines without audio). Applies to files
+    // loaded from then on.
+    void SetAudioEnabled(bool enabled);
+    bool AudioEnabled() const { return m_audioEnabled; }
 
 signals:
+    // Every graph event, after the listeners have seen it.
+    void OnDSEvent(int code, std::intptr_t param1, std::intptr_t param2);
+    void OnGraphStepComplete();
+    // End of an activation, before the listeners hear gaActivated.
+    void OnActivate();
     void activeChanged(bool active);
+    // A handler of a graph event threw; the rest of the events wait for the next notification.
+    void handlerFailed(const QString &message);
 
 private:
+    struct QueuedEvent
+    {
+        std::uint64_t generation;
+        int code;
+        std::intptr_t param1;
+        std::intptr_t param2;
+    };
+    struct ObservedProperty;
+    static const ObservedProperty kObservedProperties[];
+
+    friend mpv_handle *GraphCore(const TFilterGraph &graph);
+
+    static void onCoreWakeup(void *context);
+    void ensureCore();
+    void schedulePump();
+    void pumpEvents();
+    void readCoreEvents();
+    void translate(const mpv_event &event);
+    void beginGeneration();
+    void queueEvent(int code, std::intptr_t param1 = 0, std::intptr_t param2 = 0);
+    void notifyListeners(GraphAction action);
+    bool isCurrentFile() const;
+
+    void onTimePos(const mpv_event_property &property);
+    void onDuration(const mpv_event_property &property);
+    void onEofReached(const mpv_event_property &property);
+    void onPause(const mpv_event_property &property);
+    void onVideoReconfigured();
+    void onSeekFinished();
+
+    void checkCompletion(bool readCoreNow);
+    void issueStep();
+    void finishStep(bool cancelled);
+    void applyVolume();
+    void applyBalance();
+    void applyRate(double rate);
+    void setPaused(bool paused);
+
     bool m_active = false;
-    VolumeScale m_volumeScale = VolumeScale::Linear;
+    bool m_audioEnabled = true;
+    bool m_linearVolume = true;
+    int m_storedVolume = 10000;
+    int m_storedBalance = 0;
+    double m_storedRate = 1.0;
+    duvara::PlayState m_state = duvara::PlayState::psNoGraph;
+
+    std::vector<GraphListener *> m_listeners;
+    std::vector<FilterProvider *> m_providers;
+    std::unique_ptr<MpvCore> m_core;
+
+    // Bumped by every activation, deactivation, load and emptying: whatever carries an older
+    // number is stale. The core's property reports carry it in their reply id.
+    std::uint64_t m_generation = 0;
+    enum class LoadState { None, Loading, Loaded, Failed };
+    LoadState m_load = LoadState::None;
+    int m_loadError = 0;
+    std::int64_t m_entryId = 0; // the core's playlist entry of this generation's file
+    std::int64_t m_streamEntry = 0; // the entry the core's event stream is in now
+
+    std::optional<double> m_timePos;
+    std::optional<double> m_duration;
+    bool m_eofReached = false;
+    bool m_pictureReady = false; // the file's first restart has happened
+    bool m_seekPending = false;
+    bool m_completeQueued = false;
+    std::int64_t m_videoWidth = 0;
+    std::int64_t m_videoHeight = 0;
+
+    bool m_stepPending = false;
+    bool m_stepDeferred = false;
+    std::optional<double> m_stepFrom;
+    QTimer m_stepTimer;
+
+    std::deque<QueuedEvent> m_events;
+    std::atomic<bool> m_pumpQueued {false};
+    bool m_pumping = false;
 };
 
 } // namespace duvara

@@ -17,7 +17,11 @@ enum class FilterStage { fsAdding, fsAdded, fsRemoving, fsRemoved };
 // Graph event codes the player acts on.
 namespace GraphEvent {
 constexpr int EC_COMPLETE = 1;
+// Playback of the loaded file broke off; param1 is the framework's (negative) code.
+constexpr int EC_ERRORABORT = 3;
 constexpr int EC_PALETTE_CHANGED = 9;
+// mpv has no clock to change: raised when the picture's display size becomes known or changes,
+// with the width in param1 and the height in param2.
 constexpr int EC_CLOCK_CHANGED = 13;
 constexpr int EC_STEP_COMPLETE = 36;
 } // namespace GraphEvent

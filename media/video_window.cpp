@@ -1,19 +1,441 @@
 #include "media/video_window.h"
 
+#include "media/filter_graph.h"
+#include "media/fullscreen_host.h"
+#include "media/graph_core.h"
+#include "media/media_logging.h"
+#include "media/mpv_color_overlay.h"
+#include "media/opengl_video_output.h"
+#include "media/screensaver_inhibitor.h"
+#include "media/software_video_output.h"
+#include "media/video_geometry.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QStackedLayout>
+#include <QWindow>
+
+#include <mpv/client.h>
+
+#include <stdexcept>
 
 namespace duvara {
 
-TDSVideoWindowEx2::TDSVideoWindowEx2(QWidget *parent) : QWidget(parent)
+namespace {
+constexpr int kCursorCheckMs = 250;
+
+QLayout *layoutHolding(QWidget *parent, QWidget *child, int *index)
+{
+    if (!parent || !parent->layout())
+        return nullptr;
+    *index = parent->layout()->indexOf(child);
+    return *index >= 0 ? parent->layout() : nullptr;
+}
+} // namespace
+
+TDSVideoWindowEx2::TDSVideoWindowEx2(QWidget *parent, VideoOutputKind outputKind)
+    : QWidget(parent), m_screenSaver(std::make_unique<ScreenSaverInhibitor>())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    resize(320, 240);
+    createOutput(outputKind);
+    // The player's picture takes no sharpening.
+    m_colorControl.SetSharpness(0);
+
+    // The host is a window of its own; as the video window's child it would hold its parent.
+    m_host = new FullScreenHost;
+    m_lastActivity.start();
+    m_cursorTimer.setInterval(kCursorCheckMs);
+    connect(&m_cursorTimer, &QTimer::timeout, this, &TDSVideoWindowEx2::checkCursorIdle);
+    m_cursorTimer.start();
+    qApp->installEventFilter(this);
+}
+
+TDSVideoWindowEx2::~TDSVideoWindowEx2()
+{
+    qApp->removeEventFilter(this);
+    if (m_fullScreen)
+        LeaveFullScreen();
+    m_host->setReleasing(true);
+    delete m_host;
+    SetFilterGraph(nullptr);
+    if (m_output)
+        m_output->detachCore();
+}
+
+void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
+{
+    if (kind == VideoOutputKind::Automatic)
+        kind = HardwareOpenGLAvailable() ? VideoOutputKind::OpenGL : VideoOutputKind::Software;
+    if (kind == VideoOutputKind::OpenGL)
+        m_output = std::make_unique<OpenGLVideoOutput>(this);
+    else
+        m_output = std::make_unique<SoftwareVideoOutput>(this);
+    qCInfo(lcMedia) << "video output:" << (m_output->isSoftware() ? "software" : "OpenGL");
+    m_output->widget()->lower();
+    m_output->widget()->hide();
+    if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get()))
+        connect(software, &SoftwareVideoOutput::frameRendered, this, [this] {
+            if (pictureSize() != m_lastPictureSize)
+                updateVideoRect();
+        });
+}
+
+bool TDSVideoWindowEx2::usesSoftwareOutput() const
+{
+    return m_output && m_output->isSoftware();
+}
+
+void TDSVideoWindowEx2::SetFilterGraph(TFilterGraph *graph)
+{
+    if (graph == m_graph)
+        return;
+    if (m_graph) {
+        m_graph->DetachListener(this);
+        m_graph->DetachFilterProvider(this);
+    }
+    m_graph = graph;
+    if (m_graph) {
+        m_graph->AttachListener(this);
+        m_graph->AttachFilterProvider(this);
+        m_colorOverlay = std::make_unique<MpvColorOverlay>(*m_graph, usesSoftwareOutput());
+    } else {
+        m_colorOverlay.reset();
+    }
+    m_colorControl.SetOverlay(m_colorOverlay.get());
+}
+
+void TDSVideoWindowEx2::SetNoScreenSaver(bool refuse)
+{
+    m_noScreenSaver = refuse;
+    if (!refuse)
+        m_screenSaver->setInhibited(false);
+}
+
+// ---- provider and listener side -------------------------------------------------------------
+
+void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
+{
+    switch (stage) {
+    case FilterStage::fsAdding:
+        m_overlaySetupTried = false;
+        // The core draws through our render context, which must exist before a file loads.
+        if (m_graph && GraphCore(*m_graph) && !m_output->hasRenderContext()
+            && !m_output->attachCore(GraphCore(*m_graph)) && !m_output->isSoftware()) {
+            qCWarning(lcMedia) << "falling back to the software video output";
+            createOutput(VideoOutputKind::Software);
+            m_output->attachCore(GraphCore(*m_graph));
+            if (m_colorOverlay)
+                m_colorOverlay->setSoftwareOutput(true);
+        }
+        break;
+    case FilterStage::fsAdded:
+        break;
+    case FilterStage::fsRemoving:
+        // Colours go back to what the picture of this session started with.
+        if (m_overlayInUse)
+            m_colorControl.RestoreDefaults();
+        break;
+    case FilterStage::fsRemoved:
+        m_overlaySetupTried = false;
+        m_overlayInUse = false;
+        m_videoRect = QRect();
+        m_output->widget()->hide();
+        m_screenSaver->setInhibited(false);
+        break;
+    }
+}
+
+void TDSVideoWindowEx2::GraphCoreDestroying()
+{
+    m_output->detachCore();
+}
+
+void TDSVideoWindowEx2::HandleGraphAction(GraphAction action, std::intptr_t)
+{
+    switch (action) {
+    case GraphAction::gaPlay:
+    case GraphAction::gaPause:
+        if (!m_overlaySetupTried)
+            setUpOverlay();
+        if (m_overlayInUse && !m_overlayVisible)
+            setOverlayVisible(true);
+        m_screenSaver->setInhibited(m_noScreenSaver && action == GraphAction::gaPlay);
+        break;
+    case GraphAction::gaStop:
+        if (!m_overlaySetupTried)
+            setUpOverlay();
+        if (m_overlayInUse && m_overlayVisible)
+            setOverlayVisible(false);
+        m_screenSaver->setInhibited(false);
+        break;
+    case GraphAction::gaRendered:
+        setUpOverlay();
+        break;
+    default:
+        break;
+    }
+}
+
+void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)
+{
+    if (code == GraphEvent::EC_CLOCK_CHANGED) {
+        if (m_overlayInUse)
+            synchronise();
+        applyAspectAndZoom();
+        if (m_overlayInUse)
+            repaintPicture();
+    }
+}
+
+// The picture stage here is the core's render context drawing into our output widget.
+void TDSVideoWindowEx2::setUpOverlay()
+{
+    m_overlaySetupTried = true;
+    m_overlayInUse = m_output->hasRenderContext();
+    m_caps.SetCanOverlayGraphic(m_overlayInUse);
+    if (m_overlayInUse) {
+        m_colorControl.CaptureDefaults();
+        m_colorControl.ApplyToOverlay();
+    }
+    applyAspectAndZoom();
+    updateVideoRect();
+}
+
+void TDSVideoWindowEx2::synchronise()
+{
+    emit OnColorKeyChanged();
+}
+
+void TDSVideoWindowEx2::setOverlayVisible(bool visible)
+{
+    m_overlayVisible = visible;
+    if (visible) {
+        repaintPicture();
+        emit OnOverlayVisible(true);
+    } else {
+        repaintPicture();
+        emit OnOverlayVisible(false);
+    }
+}
+
+// ---- aspect and zoom ------------------------------------------------------------------------
+
+void TDSVideoWindowEx2::SetAspectRatio(TRatioModes mode)
+{
+    m_aspectRatio = mode;
+    if (!m_overlayInUse)
+        return;
+    applyAspectAndZoom();
+    repaintPicture();
+}
+
+void TDSVideoWindowEx2::SetDigitalZoom(int z)
+{
+    if (z < 0 || z > 99)
+        throw std::out_of_range(DigitalZoomRangeError(z).toStdString());
+    m_digitalZoom = z;
+    if (m_overlayInUse)
+        applyAspectAndZoom();
+}
+
+void TDSVideoWindowEx2::applyAspectAndZoom()
+{
+    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
+    if (!core)
+        return;
+    // The output widget covers VideoRect exactly: letter box and stretch fill it, crop lets the
+    // core cut the overflow of a picture that covers the whole window.
+    const bool crop = m_aspectRatio == TRatioModes::rmCrop;
+    mpv_set_property_string(core, "keepaspect", crop ? "yes" : "no");
+    double panscan = crop ? 1.0 : 0.0;
+    mpv_set_property(core, "panscan", MPV_FORMAT_DOUBLE, &panscan);
+    double zoom = VideoZoomExponent(m_digitalZoom);
+    mpv_set_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+    updateVideoRect();
+}
+
+QSize TDSVideoWindowEx2::pictureSize() const
+{
+    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
+    if (!core)
+        return {};
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    if (mpv_get_property(core, "dwidth", MPV_FORMAT_INT64, &width) < 0
+        || mpv_get_property(core, "dheight", MPV_FORMAT_INT64, &height) < 0)
+        return {};
+    return QSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+void TDSVideoWindowEx2::updateVideoRect()
+{
+    m_lastPictureSize = pictureSize();
+    if (!m_overlayInUse) {
+        m_videoRect = QRect();
+    } else if (m_aspectRatio == TRatioModes::rmLetterBox && !m_lastPictureSize.isEmpty()) {
+        m_videoRect = FitRect(m_lastPictureSize.width(), m_lastPictureSize.height(), rect());
+    } else {
+        m_videoRect = rect();
+    }
+    QWidget *surface = m_output->widget();
+    if (m_videoRect.isEmpty()) {
+        surface->hide();
+    } else {
+        surface->setGeometry(m_videoRect);
+        surface->show();
+        surface->lower();
+    }
+    update();
+}
+
+// ---- painting and input ---------------------------------------------------------------------
+
+void TDSVideoWindowEx2::repaintPicture()
+{
+    m_output->setPictureShown(m_overlayVisible);
+    update();
 }
 
 void TDSVideoWindowEx2::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(rect(), m_color);
+    emit OnPaint();
+}
+
+void TDSVideoWindowEx2::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateVideoRect();
+}
+
+void TDSVideoWindowEx2::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit OnClick();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TDSVideoWindowEx2::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit OnDblClick();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+bool TDSVideoWindowEx2::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease: {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && (widget == this || isAncestorOf(widget))) {
+            const QPoint position = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+            if (event->type() != QEvent::MouseMove || position != m_lastMousePos) {
+                m_lastMousePos = position;
+                noteMouseActivity();
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TDSVideoWindowEx2::noteMouseActivity()
+{
+    m_lastActivity.restart();
+    if (!m_cursorHidden)
+        return;
+    m_cursorHidden = false;
+    unsetCursor();
+    emit OnCursorShowHide(true);
+}
+
+void TDSVideoWindowEx2::checkCursorIdle()
+{
+    if (m_cursorHidden || m_autoHideCursorMs <= 0 || !m_output->hasRenderContext())
+        return;
+    if (m_lastActivity.elapsed() < m_autoHideCursorMs)
+        return;
+    m_cursorHidden = true;
+    setCursor(Qt::BlankCursor);
+    emit OnCursorShowHide(false);
+}
+
+// ---- fullscreen -----------------------------------------------------------------------------
+
+void TDSVideoWindowEx2::EnterFullScreen(QScreen *monitor)
+{
+    if (m_fullScreen || !monitor)
+        return;
+    m_fullScreenMonitor = monitor;
+    m_savedParent = parentWidget();
+    m_savedGeometry = geometry();
+    int index = -1;
+    if (QLayout *layout = layoutHolding(m_savedParent, this, &index))
+        layout->removeWidget(this);
+    setProperty("duvaraLayoutIndex", index);
+
+    m_host->setWindowFlag(Qt::WindowStaysOnTopHint, m_fullScreenTopMost);
+    m_host->winId(); // gives the host its native window, so that it can be put on the monitor
+    m_host->windowHandle()->setScreen(monitor);
+    m_host->setGeometry(monitor->geometry());
+    setParent(m_host);
+    m_host->layout()->addWidget(this);
+    show();
+    m_host->showFullScreen();
+    m_fullScreen = true;
+    if (m_overlayInUse)
+        synchronise();
+    updateVideoRect();
+}
+
+void TDSVideoWindowEx2::EnterFullScreenHere()
+{
+    QScreen *nearest = screen();
+    if (window() && window()->screen())
+        nearest = window()->screen();
+    EnterFullScreen(nearest ? nearest : QGuiApplication::primaryScreen());
+}
+
+void TDSVideoWindowEx2::LeaveFullScreen()
+{
+    if (m_savedParent) {
+        m_host->layout()->removeWidget(this);
+        setParent(m_savedParent);
+        const int index = property("duvaraLayoutIndex").toInt();
+        if (auto *stack = qobject_cast<QStackedLayout *>(m_savedParent->layout()))
+            stack->insertWidget(index < 0 ? stack->count() : index, this);
+        else if (m_savedParent->layout())
+            m_savedParent->layout()->addWidget(this);
+        else
+            setGeometry(m_savedGeometry);
+        show();
+        raise();
+        m_savedParent = nullptr;
+    }
+    if (m_fullScreen) {
+        m_host->hide();
+        m_fullScreen = false;
+    }
+    if (m_overlayInUse)
+        synchronise();
+    m_overlayVisible = true;
+    repaintPicture();
+    emit OnOverlayVisible(true);
+    m_fullScreenMonitor = nullptr;
 }
 
 } // namespace duvara

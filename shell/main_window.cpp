@@ -106,6 +106,7 @@ void TFormVDMain::FormCreate()
 
     fillMonitorList();
 
+    wireVideoWindow();
     connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
             [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
 }
@@ -128,7 +129,9 @@ void TFormVDMain::CreateOtherWindows()
 {
     FormRemote = new TFormRemote(this);
     FormAbout = new TFormAbout(this);
-    FormColor = new TFormColor(this);
+    FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
+    connect(FormColor, &TFormColor::errorRaised, FormColor,
+            [this](const QString &message) { ShowErrorBox(FormColor, message); });
     FormFont = new TFormFont(this);
     FormGoTo = new TFormGoTo(this);
     FormFile = new TFormFile(this);
@@ -242,11 +245,6 @@ void TFormVDMain::SaveSettings()
 bool TFormVDMain::AppMessageHook(QObject *, QEvent *)
 {
     return false;
-}
-
-void TFormVDMain::PlayFile(const QString &name)
-{
-    qCDebug(lcShell) << "PlayFile" << name;
 }
 
 } // namespace duvara

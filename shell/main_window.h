@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/filter_graph.h"
+#include "media/video_window.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,7 +62,25 @@ public:
     void LoadSettings();
     void SaveSettings();
     bool AppMessageHook(QObject *watched, QEvent *event);
+
+    // Playback: open files, start one, and the transport's enabling.
+    void MnuOpenClick();
+    void OpenFiles(const QStringList &files);
     void PlayFile(const QString &name);
+    void SetTransportEnabled(bool on);
+    void CheckColorControlSupport();
+    void MnuColorClick();
+
+    // The video window's events and menu items.
+    void VideoWndDblClick();
+    void VideoWndColorKeyChanged();
+    void VideoWndOverlayVisible(bool visible);
+    void StretchedClick();
+    void LetterBoxClick();
+    void CropClick();
+    void MnuZ100Click();
+    void MnuZ200Click();
+    void MnuZ300Click();
 
     // The other windows, created once after the main window and kept until the end.
     void CreateOtherWindows();
@@ -144,6 +163,9 @@ private:
     void layoutVideoChildren();
     void layoutPositionBar();
     void fillMonitorList();
+    void wireVideoWindow();
+    void setAspect(TRatioModes mode, const char *item);
+    void recolourSubtitleAreas(const QColor &color);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QString m_commandLineFile;

@@ -272,6 +272,13 @@ void TFormVDMain::buildTimersAndDialogs()
 
 bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // The idle picture shows exactly while the video window is hidden.
+    if (watched == VideoWnd && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        const bool videoShown = event->type() == QEvent::Show;
+        ImgIdle->setVisible(!videoShown);
+        if (videoShown)
+            VideoWnd->raise();
+    }
     if (event->type() == QEvent::Resize) {
         if (watched == VideoWnd)
             layoutVideoChildren();

@@ -12,6 +12,7 @@
 #include "shell/popup_menus.h"
 
 #include <QAction>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QSplitter>
 #include <QComboBox>
@@ -26,6 +27,9 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+
+#include <clocale>
+#include <stdexcept>
 
 using namespace duvara;
 
@@ -50,6 +54,7 @@ private slots:
     void playlistItemSplitsDirectory();
     void openFileByNameReplacesThePlaylist();
     void openFileByNameIgnoresBlankNames();
+    void openFileByNameStopsAtAnUnplayableFile();
     void commandLineFileOpensOnFirstShow();
     void blankCommandLineArgumentChangesNothing();
     void exitReleasesBothGraphs();
@@ -58,12 +63,26 @@ private slots:
     void monitorList();
 
 private:
+    // A copy of the demo film under a name with a blank in it.
+    QString filmCopy(const QString &name);
+
     TFormVDMain *m_window = nullptr;
+    QTemporaryDir m_films;
 };
+
+QString TestMainWindow::filmCopy(const QString &name)
+{
+    const QString path = m_films.filePath(name);
+    if (!QFile::exists(path))
+        QFile::copy(QStringLiteral(DUVARA_DEMO_FILM), path);
+    return path;
+}
 
 void TestMainWindow::init()
 {
+    std::setlocale(LC_NUMERIC, "C");
     m_window = new TFormVDMain;
+    m_window->FilterGraph.SetAudioEnabled(false);
 }
 
 void TestMainWindow::cleanup()
@@ -288,19 +307,46 @@ void TestMainWindow::openFileByNameReplacesThePlaylist()
     w.MediaDuration = 5;
     w.DurationText = "0:00:05";
 
-    w.OpenFileByName("  /films/new film.mp4 \n");
+    const QString film = filmCopy("new film.mp4");
+    w.OpenFileByName("  " + film + " \n");
 
     QVERIFY(w.PlaylistTransient);
     QCOMPARE(w.LstPL->topLevelItemCount(), 1);
     QTreeWidgetItem *row = w.LstPL->topLevelItem(0);
     QCOMPARE(row->text(0), QStringLiteral("new film.mp4"));
     const auto item = row->data(0, Qt::UserRole).value<TPlayListItem>();
-    QCOMPARE(item.Directory, QStringLiteral("/films/"));
+    QCOMPARE(item.Directory, m_films.path() + "/");
     QCOMPARE(w.LstPL->currentItem(), row);
     QCOMPARE(w.PlayIndex, 0);
     QCOMPARE(w.MediaDuration, 0);
     QVERIFY(w.DurationText.isEmpty());
     QVERIFY(w.VideoWnd->isVisible());
+    QVERIFY(!w.ImgIdle->isVisible());
+    QVERIFY(w.FilterGraph.Active());
+    QCOMPARE(w.FilterGraph.PlayState(), PlayState::psRunning);
+    QCOMPARE(row->text(1), QStringLiteral("0:00:24"));
+    // Playing enables the transport and the video settings.
+    QVERIFY(!w.TabVideo->BtnPlay->isEnabled());
+    QVERIFY(w.TabVideo->BtnPause->isEnabled());
+    QVERIFY(w.TabVideo->BtnStop->isEnabled());
+    QVERIFY(w.PopupMenu1->item("MnuColor")->isEnabled());
+    QVERIFY(w.PopupMenu1->item("MnuAspect")->isEnabled());
+}
+
+void TestMainWindow::openFileByNameStopsAtAnUnplayableFile()
+{
+    TFormVDMain &w = *m_window;
+    new QTreeWidgetItem(w.LstPL, {"old.avi", "0:01:00"});
+    try {
+        w.OpenFileByName(m_films.filePath("missing.mp4"));
+        QFAIL("a missing file was accepted");
+    } catch (const std::exception &error) {
+        QVERIFY2(QString::fromUtf8(error.what()).endsWith(")."), error.what());
+    }
+    // The playlist was emptied before the file was measured; nothing was added or played.
+    QVERIFY(w.PlaylistTransient);
+    QCOMPARE(w.LstPL->topLevelItemCount(), 0);
+    QVERIFY(!w.FilterGraph.Active());
 }
 
 void TestMainWindow::openFileByNameIgnoresBlankNames()
@@ -317,7 +363,7 @@ void TestMainWindow::openFileByNameIgnoresBlankNames()
 void TestMainWindow::commandLineFileOpensOnFirstShow()
 {
     TFormVDMain &w = *m_window;
-    w.setCommandLineFile("/films/argument.mp4");
+    w.setCommandLineFile(filmCopy("argument.mp4"));
     QSignalSpy shown(&w, &TFormVDMain::shown);
     w.show();
     QVERIFY(shown.wait());

@@ -1,6 +1,8 @@
 // Starts the real player as separate processes to check that only one instance runs per user
 // and that later starts hand their file over to it.
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +24,8 @@ private slots:
 
 private:
     QProcess *startPlayer(const QStringList &arguments = {});
+    // A copy of the demo film at this path under the test's folder (directories made as needed).
+    QString film(const QString &relativePath);
     static bool waitForOutput(QProcess *process, const QByteArray &text, int timeoutMs = 20000);
 
     QTemporaryDir *m_runtimeDir = nullptr;
@@ -62,6 +66,14 @@ QProcess *TestSingleInstance::startPlayer(const QStringList &arguments)
     return process;
 }
 
+QString TestSingleInstance::film(const QString &relativePath)
+{
+    const QString path = m_runtimeDir->filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::copy(QStringLiteral(DUVARA_DEMO_FILM), path);
+    return path;
+}
+
 bool TestSingleInstance::waitForOutput(QProcess *process, const QByteArray &text, int timeoutMs)
 {
     QElapsedTimer clock;
@@ -83,14 +95,15 @@ void TestSingleInstance::secondStartWithFileReachesTheRunningInstance()
     QProcess *first = startPlayer();
     QVERIFY(waitForOutput(first, "main window shown"));
 
-    QProcess *second = startPlayer({"/films/handed over.mkv", "/films/ignored.mkv"});
+    const QString handedOver = film("films/handed over.mp4");
+    QProcess *second = startPlayer({handedOver, "/films/ignored.mkv"});
     QVERIFY(second->waitForFinished(20000));
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);
     QCOMPARE(second->exitCode(), 0);
     QVERIFY(!second->readAll().contains("main window shown"));
 
     // The second start returns only once the file was handled.
-    QVERIFY(waitForOutput(first, "OpenFileByName: /films/handed over.mkv", 2000));
+    QVERIFY(waitForOutput(first, "OpenFileByName: " + handedOver.toUtf8(), 2000));
     QVERIFY(!first->readAll().contains("ignored.mkv"));
     QCOMPARE(first->state(), QProcess::Running);
 }
@@ -114,8 +127,14 @@ void TestSingleInstance::longNamesArriveWhole()
     QProcess *first = startPlayer();
     QVERIFY(waitForOutput(first, "main window shown"));
 
-    const QString name = "/films/" + QString(5000, QLatin1Char('x')) + "/" + QString(3000, u'é')
-                         + ".mp4";
+    // Far beyond any fixed buffer, yet a path the system can open: long folder names, each
+    // within the limit for one name, and characters outside ASCII.
+    QString relative;
+    for (int i = 0; i < 16; ++i)
+        relative += QString(120, QLatin1Char('a' + i)) + QString(40, u'é') + "/";
+    const QString name = film(relative + "film.mp4");
+    QVERIFY(QFile::exists(name));
+    QVERIFY(name.toUtf8().size() > 2500);
     QProcess *second = startPlayer({name});
     QVERIFY(second->waitForFinished(20000));
     QCOMPARE(second->exitCode(), 0);
@@ -130,9 +149,10 @@ void TestSingleInstance::killedInstanceDoesNotBlockTheNextStart()
     QVERIFY(first->waitForFinished(5000));
 
     // The socket file of the dead instance is still there; the next start takes over.
-    QProcess *next = startPlayer({"/films/after crash.mp4"});
+    const QString afterCrash = film("after crash.mp4");
+    QProcess *next = startPlayer({afterCrash});
     QVERIFY(waitForOutput(next, "main window shown"));
-    QVERIFY(next->readAll().contains("OpenFileByName: /films/after crash.mp4"));
+    QVERIFY(next->readAll().contains("OpenFileByName: " + afterCrash.toUtf8()));
     QCOMPARE(next->state(), QProcess::Running);
 }
 

@@ -1,0 +1,156 @@
+#include "media/mpv_core.h"
+
+#include "media/media_error.h"
+#include "media/media_logging.h"
+
+#include <cstring>
+#include <vector>
+
+namespace duvara {
+
+namespace {
+
+struct Option
+{
+    const char *name;
+    const char *value;
+};
+
+// The player draws its own controls and reads its own keys; mpv must not bring any of its own
+// nor read the user's mpv configuration, and it must stay loaded (idle, keep-open) so that a
+// finished file can still be stopped, sought and played again.
+constexpr Option kEmbeddingOptions[] = {
+    {"config", "no"},
+    {"terminal", "no"},
+    {"load-scripts", "no"},
+    {"osc", "no"},
+    {"ytdl", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"input-cursor", "no"},
+    {"idle", "yes"},
+    {"keep-open", "yes"},
+    {"audio-client-name", "Duvara"},
+    // The player draws both subtitle tracks itself; the core shows none of its own, neither
+    // files it would find beside the film nor tracks inside it, and no on-screen messages.
+    {"sub-auto", "no"},
+    {"sid", "no"},
+    {"osd-level", "0"},
+    {mpvname::kVideoOutput, mpvname::kNoOutput},
+};
+
+std::vector<const char *> argv(std::initializer_list<const char *> args)
+{
+    std::vector<const char *> list(args);
+    list.push_back(nullptr);
+    return list;
+}
+
+} // namespace
+
+MpvCore::MpvCore(bool audioEnabled)
+    : m_handle(mpv_create())
+{
+    if (!m_handle)
+        throw MediaError(mpv_error_string(MPV_ERROR_NOMEM), MPV_ERROR_NOMEM);
+    for (const Option &option : kEmbeddingOptions) {
+        const int error = mpv_set_option_string(m_handle, option.name, option.value);
+        if (error < 0)
+            qCWarning(lcMedia) << "mpv option" << option.name
+                               << "refused:" << mpv_error_string(error);
+    }
+    mpv_set_option_string(m_handle, mpvname::kAudioOutput,
+                          audioEnabled ? mpvname::kAutoOutput : mpvname::kNoOutput);
+    const int error = mpv_initialize(m_handle);
+    if (error < 0) {
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+        throw MediaError(mpv_error_string(error), error);
+    }
+    mpv_request_log_messages(m_handle, "warn");
+}
+
+MpvCore::~MpvCore()
+{
+    // The wakeup callback must not outlive whatever it points at; clearing it waits for a
+    // callback that is running on one of mpv's threads.
+    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    mpv_terminate_destroy(m_handle);
+}
+
+int MpvCore::command(std::initializer_list<const char *> args) const
+{
+    auto list = argv(args);
+    return mpv_command(m_handle, list.data());
+}
+
+int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
+{
+    const char *args[] = {"loadfile", utf8Name, "replace", nullptr};
+    mpv_node result;
+    const int error = mpv_command_ret(m_handle, args, &result);
+    if (error < 0)
+        return error;
+    entryId = 0;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list *map = result.u.list;
+        for (int i = 0; i < map->num; ++i) {
+            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0
+                && map->values[i].format == MPV_FORMAT_INT64)
+                entryId = map->values[i].u.int64;
+        }
+    }
+    mpv_free_node_contents(&result);
+    return 0;
+}
+
+int MpvCore::setFlag(const char *name, bool value) const
+{
+    int flag = value ? 1 : 0;
+    return mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
+}
+
+int MpvCore::setString(const char *name, const char *value) const
+{
+    return mpv_set_property_string(m_handle, name, value);
+}
+
+void MpvCore::setDoubleAsync(const char *name, double value) const
+{
+    mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MpvCore::commandAsync(std::initializer_list<const char *> args) const
+{
+    auto list = argv(args);
+    mpv_command_async(m_handle, 0, list.data());
+}
+
+std::optional<double> MpvCore::getDouble(const char *name) const
+{
+    double value = 0;
+    if (mpv_get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> MpvCore::getFlag(const char *name) const
+{
+    int value = 0;
+    if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &value) < 0)
+        return std::nullopt;
+    return value != 0;
+}
+
+std::optional<std::int64_t> MpvCore::getInt64(const char *name) const
+{
+    std::int64_t value = 0;
+    if (mpv_get_property(m_handle, name, MPV_FORMAT_INT64, &value) < 0)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace duvara

@@ -1,0 +1,459 @@
+#include "media/filter_graph.h"
+#include "media/graph_core.h"
+#include "media/media_error.h"
+#include "media_test_support.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <stdexcept>
+
+using namespace duvara;
+using namespace duvara::test;
+
+namespace {
+
+// A provider without a picture: records its steps, and whether the core still existed when it
+// heard that the core goes.
+class RecordingProvider : public FilterProvider
+{
+public:
+    RecordingProvider(QStringList &log, TFilterGraph &graph)
+        : m_log(log)
+        , m_graph(&graph)
+    {
+        graph.AttachFilterProvider(this);
+    }
+    ~RecordingProvider() override
+    {
+        if (m_graph)
+            m_graph->DetachFilterProvider(this);
+    }
+    void FilterStage(duvara::FilterStage stage) override
+    {
+        static const char *const names[] = {"fsAdding", "fsAdded", "fsRemoving", "fsRemoved"};
+        m_log << names[static_cast<int>(stage)];
+    }
+    void GraphCoreDestroying() override
+    {
+        m_log << (GraphCore(*m_graph) ? "core destroying" : "core already gone");
+    }
+
+private:
+    QStringList &m_log;
+    QPointer<TFilterGraph> m_graph;
+};
+
+QVariant core(const TFilterGraph &graph, const char *name)
+{
+    mpv_node node;
+    if (mpv_get_property(GraphCore(graph), name, MPV_FORMAT_NODE, &node) < 0)
+        return {};
+    QVariant value;
+    if (node.format == MPV_FORMAT_FLAG)
+        value = node.u.flag != 0;
+    else if (node.format == MPV_FORMAT_DOUBLE)
+        value = node.u.double_;
+    mpv_free_node_contents(&node);
+    if (value.isValid())
+        return value;
+    char *text = mpv_get_property_string(GraphCore(graph), name);
+    value = QString::fromUtf8(text);
+    mpv_free(text);
+    return value;
+}
+
+bool coreNear(const TFilterGraph &graph, const char *name, double expected)
+{
+    return waitFor([&] { return qAbs(core(graph, name).toDouble() - expected) < 0.01; });
+}
+
+} // namespace
+
+class TestFilterGraph : public QObject
+{
+    Q_OBJECT
+private slots:
+    void withoutSessionOnlyStores();
+    void activationSteps();
+    void transportStatesAndNotifications();
+    void renderFailure_data();
+    void renderFailure();
+    void completionAtTheEnd_data();
+    void completionAtTheEnd();
+    void frameStep_data();
+    void frameStep();
+    void storedValuesAppliedToNextFile();
+    void rates_data();
+    void rates();
+    void noStaleEventAfterNewActivation_data();
+    void noStaleEventAfterNewActivation();
+    void handlerMayPlayTheNextFile();
+    void handlerErrorStaysInThePump();
+    void pictureSizeStandsForClockChange();
+};
+
+void TestFilterGraph::withoutSessionOnlyStores()
+{
+    QStringList log;
+    RecordingListener listener(log);
+    TFilterGraph graph;
+    graph.AttachListener(&listener);
+
+    QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 1);
+    QVERIFY(!graph.Play() && !graph.Pause() && !graph.Stop() && !graph.FrameStep());
+    graph.EmptyGraph();
+    QCOMPARE(graph.PlayState(), PlayState::psNoGraph);
+    QVERIFY(!graph.Duration() && !graph.CurrentPosition());
+    QVERIFY2(log.isEmpty(), qPrintable(log.join(", ")));
+    QVERIFY(!GraphCore(graph));
+
+    graph.SetVolume(-5);
+    QCOMPARE(graph.StoredVolume(), 0);
+    graph.SetVolume(20000);
+    QCOMPARE(graph.StoredVolume(), 10000);
+    graph.SetPlaybackRate(2.0);
+    QCOMPARE(graph.StoredRate(), 2.0);
+}
+
+void TestFilterGraph::activationSteps()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList log;
+    RecordingListener listener(log);
+    auto graph = std::make_unique<TFilterGraph>();
+    graph->SetAudioEnabled(false);
+    graph->SetActive(true);
+    QCOMPARE(core(*graph, "vo").toString(), QStringLiteral("null"));
+    graph->SetActive(false);
+
+    RecordingProvider provider(log, *graph);
+    graph->AttachListener(&listener);
+    connect(graph.get(), &TFilterGraph::OnActivate, this, [&log] { log << "OnActivate"; });
+    graph->SetActive(true);
+    QCOMPARE(log, QStringList({"fsAdding", "fsAdded", "OnActivate", "gaActivated"}));
+    QCOMPARE(core(*graph, "vo").toString(), QStringLiteral("libmpv"));
+    QCOMPARE(graph->PlayState(), PlayState::psStopped);
+
+    log.clear();
+    graph->SetActive(false);
+    QCOMPARE(log, QStringList({"gaDeactivating", "fsRemoving", "fsRemoved"}));
+    QCOMPARE(graph->PlayState(), PlayState::psNoGraph);
+
+    graph->SetActive(true);
+    log.clear();
+    graph.reset();
+    QCOMPARE(log, QStringList({"gaDeactivating", "fsRemoving", "fsRemoved", "core destroying"}));
+}
+
+void TestFilterGraph::transportStatesAndNotifications()
+{
+    Session s;
+    // Records the state the graph is in when an action reaches the listeners.
+    struct StateListener : GraphListener
+    {
+        TFilterGraph &graph;
+        QStringList states;
+        explicit StateListener(TFilterGraph &g)
+            : graph(g)
+        {
+            graph.AttachListener(this);
+        }
+        ~StateListener() override { graph.DetachListener(this); }
+        void HandleGraphEvent(int, std::intptr_t, std::intptr_t) override { }
+        void HandleGraphAction(GraphAction, std::intptr_t) override
+        {
+            states << QString::number(int(graph.PlayState()));
+        }
+    } listener(s.graph);
+
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+    QCOMPARE(s.log, QStringList({"gaRendering", "gaRendered"}));
+    QCOMPARE(s.graph.PlayState(), PlayState::psStopped);
+    QVERIFY(qAbs(ms(s.graph.Duration()) - 3000) <= 80);
+
+    s.log.clear();
+    listener.states.clear();
+    QVERIFY(s.graph.Play());
+    QCOMPARE(s.graph.PlayState(), PlayState::psRunning);
+    QVERIFY(waitFor([&] { return ms(s.graph.CurrentPosition()) > 200; }));
+    QVERIFY(s.graph.Pause());
+    QCOMPARE(s.graph.PlayState(), PlayState::psPaused);
+    QVERIFY(core(s.graph, "pause").toBool());
+    QVERIFY(s.graph.Stop());
+    QCOMPARE(s.graph.PlayState(), PlayState::psStopped);
+    QVERIFY(waitFor([&] { return ms(s.graph.CurrentPosition()) == 0; }));
+    QVERIFY(core(s.graph, "pause").toBool());
+    QCOMPARE(s.log.filter(QStringLiteral("ga")), QStringList({"gaPlay", "gaPause", "gaStop"}));
+    // Each action reaches the listeners before the graph changes.
+    QCOMPARE(listener.states, QStringList({"1", "3", "2"}));
+
+    // Emptying stops and unloads; the session stays.
+    s.log.clear();
+    s.graph.EmptyGraph();
+    QCOMPARE(s.log.filter(QStringLiteral("ga")), QStringList({"gaStop"}));
+    QVERIFY(s.graph.Active() && !s.graph.Duration());
+    QVERIFY(waitFor([&] { return core(s.graph, "idle-active").toBool(); }));
+}
+
+void TestFilterGraph::renderFailure_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("code");
+    QTest::newRow("unplayable") << mediaFile("unplayable.mp4")
+                                << QStringLiteral("unrecognized file format ($FFFFFFEF).") << -17;
+    QTest::newRow("missing") << mediaFile("missing.mp4")
+                             << QStringLiteral("loading failed ($FFFFFFF3).") << -13;
+}
+
+void TestFilterGraph::renderFailure()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    QFETCH(int, code);
+    Session s;
+    try {
+        s.graph.RenderMediaFile(file);
+        QFAIL("no error raised");
+    } catch (const EDirectShowException &error) {
+        QCOMPARE(QString::fromUtf8(error.what()), message);
+        QCOMPARE(error.ResultCode(), code);
+    }
+    QCOMPARE(s.log, QStringList({"gaRendering"}));
+    QVERIFY(s.graph.Active());
+    // The same session renders the next file.
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("tone.wav")), 0);
+}
+
+void TestFilterGraph::completionAtTheEnd_data()
+{
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<int>("completions");
+    QTest::newRow("plays into the end") << "play" << 1;
+    QTest::newRow("seek to the end while running") << "seek running" << 1;
+    // The fast-motion timer's last jump: paused, seek to the duration, Play.
+    QTest::newRow("seek to the end while paused, then Play") << "seek paused" << 1;
+    QTest::newRow("Play again at the end") << "play twice" << 2;
+}
+
+void TestFilterGraph::completionAtTheEnd()
+{
+    QFETCH(QString, route);
+    QFETCH(int, completions);
+    Session s("clip.mp4");
+    connect(&s.graph, &TFilterGraph::OnDSEvent, this, [&s](int code, std::intptr_t p1) {
+        s.log << QStringLiteral("OnDSEvent %1/%2").arg(code).arg(p1);
+    });
+    auto completed = [&](int n) {
+        return waitFor([&] { return s.count(GraphEvent::EC_COMPLETE) == n; });
+    };
+
+    if (route == QLatin1String("seek paused")) {
+        s.graph.SetCurrentPosition(*s.graph.Duration());
+        QVERIFY(waitFor([&] { return core(s.graph, "eof-reached").toBool(); }));
+        QCOMPARE(s.count(GraphEvent::EC_COMPLETE), 0);
+        QVERIFY(s.graph.Play());
+    } else if (route == QLatin1String("seek running")) {
+        QVERIFY(s.graph.Play());
+        s.graph.SeekToMs(3000);
+    } else {
+        s.graph.SeekToMs(2700);
+        QVERIFY(s.graph.Play());
+    }
+    QVERIFY(completed(1));
+    if (route == QLatin1String("play twice")) {
+        QVERIFY(s.graph.Play());
+        QVERIFY(completed(2));
+    }
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(s.count(GraphEvent::EC_COMPLETE), completions);
+    const int heard = s.log.indexOf(QStringLiteral("event 1/0"));
+    QCOMPARE(s.log.value(heard + 1), QStringLiteral("OnDSEvent 1/0"));
+}
+
+void TestFilterGraph::frameStep_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<qint64>("positionAfterMs");
+    QTest::addColumn<qint64>("param1");
+    // Asked for as soon as the file is loaded, before its first picture is up.
+    QTest::newRow("from the start") << "clip.mp4" << qint64(40) << qint64(0);
+    QTest::newRow("at the very end") << "end" << qint64(-1) << qint64(0);
+    QTest::newRow("nothing loaded") << "" << qint64(-1) << qint64(1);
+    QTest::newRow("cancelled by Stop") << "stop" << qint64(0) << qint64(1);
+}
+
+void TestFilterGraph::frameStep()
+{
+    QFETCH(QString, situation);
+    QFETCH(qint64, positionAfterMs);
+    QFETCH(qint64, param1);
+    Session s(situation.isEmpty() ? nullptr : "clip.mp4");
+    QSignalSpy stepped(&s.graph, &TFilterGraph::OnGraphStepComplete);
+    if (situation == QLatin1String("end")) {
+        s.graph.SetCurrentPosition(*s.graph.Duration());
+        QVERIFY(waitFor([&] { return core(s.graph, "eof-reached").toBool(); }));
+    }
+
+    QVERIFY(s.graph.FrameStep());
+    if (situation == QLatin1String("stop"))
+        QVERIFY(s.graph.Stop());
+    QVERIFY(waitFor([&] { return stepped.count() == 1; }));
+    QCOMPARE(s.firstParams(GraphEvent::EC_STEP_COMPLETE), QList<qint64> {param1});
+    if (positionAfterMs >= 0)
+        QVERIFY(waitFor([&] { return ms(s.graph.CurrentPosition()) == positionAfterMs; }));
+    // A cancelled step does not complete a second time when the core gets round to it.
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(stepped.count(), 2);
+}
+
+void TestFilterGraph::storedValuesAppliedToNextFile()
+{
+    Session s;
+    s.graph.SetActive(false);
+    // Left by the transport before any file plays (a volume, a fast-forward rate).
+    s.graph.SetVolume(5000);
+    s.graph.SetPlaybackRate(2.0);
+    s.graph.SetActive(true);
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+    QVERIFY(coreNear(s.graph, "volume", 74.932));
+    QVERIFY(coreNear(s.graph, "speed", 2.0));
+
+    s.graph.SetVolume(1000);
+    s.graph.SetPlaybackRate(0.5);
+    s.graph.EmptyGraph();
+    s.graph.SetActive(false);
+    // Whatever the core was left at, the next file gets the stored values.
+    mpv_set_property_string(GraphCore(s.graph), "volume", "13");
+    mpv_set_property_string(GraphCore(s.graph), "speed", "3");
+    s.graph.SetActive(true);
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("tone.mp3")), 0);
+    QVERIFY(coreNear(s.graph, "volume", 38.329));
+    QVERIFY(coreNear(s.graph, "speed", 0.5));
+    s.graph.SetVolume(0);
+    QVERIFY(coreNear(s.graph, "volume", 0.0));
+}
+
+void TestFilterGraph::rates_data()
+{
+    QTest::addColumn<double>("rate");
+    QTest::newRow("quarter") << 0.25;
+    QTest::newRow("half") << 0.5;
+    QTest::newRow("double") << 2.0;
+}
+
+void TestFilterGraph::rates()
+{
+    QFETCH(double, rate);
+    Session s("clip.mp4");
+    QVERIFY(s.graph.Play());
+    s.graph.SetPlaybackRate(rate);
+    QVERIFY(coreNear(s.graph, "speed", rate));
+    QVERIFY(waitFor([&] { return ms(s.graph.CurrentPosition()) > 100; }));
+    // The fast-motion timer's reset leaves the stored rate alone.
+    s.graph.SetRate(1.0);
+    QVERIFY(coreNear(s.graph, "speed", 1.0));
+    QCOMPARE(s.graph.StoredRate(), rate);
+}
+
+void TestFilterGraph::noStaleEventAfterNewActivation_data()
+{
+    QTest::addColumn<bool>("queuedByGraph");
+    QTest::newRow("end queued by the graph") << true;
+    QTest::newRow("end unread in the core's queue") << false;
+}
+
+void TestFilterGraph::noStaleEventAfterNewActivation()
+{
+    QFETCH(bool, queuedByGraph);
+    Session s("clip.mp4");
+    if (queuedByGraph) {
+        s.graph.SetCurrentPosition(*s.graph.Duration());
+        QVERIFY(waitFor([&] { return core(s.graph, "eof-reached").toBool(); }));
+        QVERIFY(s.graph.Play()); // queues the completion; nothing has delivered it yet
+    } else {
+        s.graph.SeekToMs(2800);
+        QVERIFY(s.graph.Play());
+        // Keep the event loop from running until the core has reported the end, so that the
+        // report lies unread in the core's queue.
+        QDeadlineTimer deadline(kMediaTimeoutMs);
+        while (!core(s.graph, "eof-reached").toBool() && !deadline.hasExpired())
+            QThread::msleep(10);
+    }
+    QCOMPARE(s.count(GraphEvent::EC_COMPLETE), 0);
+
+    s.graph.EmptyGraph();
+    s.graph.SetActive(false);
+    s.graph.SetActive(true);
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("tone.wav")), 0);
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(s.count(GraphEvent::EC_COMPLETE), 0);
+    QVERIFY2(!s.log.contains(QStringLiteral("event 1/0")), qPrintable(s.log.join(", ")));
+}
+
+void TestFilterGraph::handlerMayPlayTheNextFile()
+{
+    Session s("clip.mp4");
+    // What the transport does at the end of an item that has a next one.
+    connect(&s.graph, &TFilterGraph::OnDSEvent, this, [&s](int code) {
+        if (code != GraphEvent::EC_COMPLETE || s.count(GraphEvent::EC_COMPLETE) > 1)
+            return;
+        s.graph.EmptyGraph();
+        s.graph.SetActive(false);
+        s.graph.SetActive(true);
+        s.graph.RenderMediaFile(mediaFile("blip.wav"));
+        s.graph.Play();
+    });
+    s.graph.SeekToMs(2800);
+    QVERIFY(s.graph.Play());
+
+    // The second file's end arrives through the same pump, once.
+    QVERIFY(waitFor([&] { return s.count(GraphEvent::EC_COMPLETE) == 2; }));
+    QVERIFY(qAbs(ms(s.graph.Duration()) - 50) <= 10);
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(s.count(GraphEvent::EC_COMPLETE), 2);
+}
+
+void TestFilterGraph::handlerErrorStaysInThePump()
+{
+    struct ThrowingListener : GraphListener
+    {
+        int throwsLeft = 1;
+        void HandleGraphEvent(int, std::intptr_t, std::intptr_t) override
+        {
+            if (throwsLeft-- > 0)
+                throw std::runtime_error("Listener failed");
+        }
+        void HandleGraphAction(GraphAction, std::intptr_t) override { }
+    } thrower;
+    Session s;
+    s.graph.AttachListener(&thrower);
+    QSignalSpy failures(&s.graph, &TFilterGraph::handlerFailed);
+
+    QVERIFY(s.graph.FrameStep());
+    QVERIFY(waitFor([&] { return failures.count() == 1; }));
+    QCOMPARE(failures.at(0).at(0).toString(), QStringLiteral("Listener failed"));
+    QCOMPARE(s.events.count(), 0); // the failed event goes no further
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(failures.count(), 1);
+}
+
+void TestFilterGraph::pictureSizeStandsForClockChange()
+{
+    Session s("clip.mp4");
+    QVERIFY(s.graph.Play());
+    QVERIFY(waitFor([&] { return ms(s.graph.CurrentPosition()) > 500; }));
+    QVERIFY(s.graph.Pause());
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(s.count(GraphEvent::EC_CLOCK_CHANGED), 1);
+    const int index = s.log.indexOf(QStringLiteral("event 13/320"));
+    QVERIFY2(index >= 0, qPrintable(s.log.join(", ")));
+    for (const QList<QVariant> &event : s.events) {
+        if (event.at(0).toInt() == GraphEvent::EC_CLOCK_CHANGED)
+            QCOMPARE(event.at(2).toLongLong(), 240);
+    }
+}
+
+QTEST_MAIN(TestFilterGraph)
+#include "tst_filter_graph.moc"

@@ -1,0 +1,263 @@
+// The video window on the software output, with a real core playing a solid red 4:3 film:
+// what reaches the screen is checked on grabbed pixels.
+#include "media/filter_graph.h"
+#include "media/graph_core.h"
+#include "media/software_video_output.h"
+#include "media/video_window.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <clocale>
+#include <stdexcept>
+
+using namespace duvara;
+
+namespace {
+
+const QString kRedFilm = QStringLiteral(DUVARA_VIDEO_MEDIA_DIR "/red43.mp4");
+
+bool isRed(QRgb pixel)
+{
+    return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+}
+
+bool isBlack(QRgb pixel)
+{
+    return qRed(pixel) < 20 && qGreen(pixel) < 20 && qBlue(pixel) < 20;
+}
+
+} // namespace
+
+class TestVideoWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void softwareOutputOffscreen();
+    void stoppedIsBlackPlayingShowsThePicture();
+    void letterBoxFitsThePicture();
+    void stretchedAndCropFillTheWindow_data();
+    void stretchedAndCropFillTheWindow();
+    void keyColouredPanelsLetThePictureThrough();
+    void digitalZoom();
+    void fullScreenOnTheSecondMonitor();
+    void cursorHidesWhenIdle();
+
+private:
+    void playRedFilm();
+    QImage grab() { return m_window->grab().toImage(); }
+
+    TFilterGraph *m_graph = nullptr;
+    TDSVideoWindowEx2 *m_window = nullptr;
+};
+
+void TestVideoWindow::initTestCase()
+{
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+void TestVideoWindow::init()
+{
+    m_graph = new TFilterGraph;
+    m_graph->SetAudioEnabled(false);
+    m_window = new TDSVideoWindowEx2;
+    m_window->resize(612, 457);
+    m_window->SetFilterGraph(m_graph);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestVideoWindow::cleanup()
+{
+    delete m_window;
+    delete m_graph;
+}
+
+void TestVideoWindow::playRedFilm()
+{
+    auto *output = dynamic_cast<SoftwareVideoOutput *>(m_window->output());
+    QVERIFY(output);
+    m_graph->SetActive(true);
+    QCOMPARE(m_graph->RenderMediaFile(kRedFilm), 0);
+    QVERIFY(m_graph->Play());
+    QTRY_VERIFY(output->framesRendered() > 2);
+}
+
+void TestVideoWindow::softwareOutputOffscreen()
+{
+    QVERIFY(m_window->usesSoftwareOutput());
+    QCOMPARE(m_window->AspectRatio(), TRatioModes::rmLetterBox);
+    QCOMPARE(m_window->ColorKey(), QColor(0x10, 0x00, 0x10));
+}
+
+void TestVideoWindow::stoppedIsBlackPlayingShowsThePicture()
+{
+    QSignalSpy overlay(m_window, &TDSVideoWindowEx2::OnOverlayVisible);
+    QVERIFY(isBlack(grab().pixel(306, 228)));
+    playRedFilm();
+    QVERIFY(m_window->OverlayInUse());
+    QVERIFY(m_window->OverlayVisible());
+    QCOMPARE(overlay.count(), 1);
+    QCOMPARE(overlay.at(0).at(0).toBool(), true);
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
+
+    QVERIFY(m_graph->Pause());
+    QVERIFY(isRed(grab().pixel(306, 228)));
+
+    QVERIFY(m_graph->Stop());
+    QCOMPARE(overlay.count(), 2);
+    QCOMPARE(overlay.at(1).at(0).toBool(), false);
+    QVERIFY(isBlack(grab().pixel(306, 228)));
+
+    QVERIFY(m_graph->Play());
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
+}
+
+void TestVideoWindow::letterBoxFitsThePicture()
+{
+    playRedFilm();
+    QTRY_COMPARE(m_window->VideoRect(), QRect(1, 0, 609, 457));
+    QTRY_VERIFY(isRed(grab().pixel(1, 228)));
+    const QImage picture = grab();
+    QVERIFY(isBlack(picture.pixel(0, 228)));
+    QVERIFY(isRed(picture.pixel(609, 228)));
+    QVERIFY(isBlack(picture.pixel(611, 228)));
+    QVERIFY(isRed(picture.pixel(306, 0)));
+    QVERIFY(isRed(picture.pixel(306, 456)));
+
+    // A wide window puts the bars at the sides, a tall one above and below.
+    m_window->resize(400, 600);
+    QTRY_COMPARE(m_window->VideoRect(), QRect(0, 150, 400, 300));
+    QTRY_VERIFY(isRed(grab().pixel(200, 300)));
+    QVERIFY(isBlack(grab().pixel(200, 100)));
+}
+
+void TestVideoWindow::stretchedAndCropFillTheWindow_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("stretched") << int(TRatioModes::rmStretched);
+    QTest::newRow("crop") << int(TRatioModes::rmCrop);
+}
+
+void TestVideoWindow::stretchedAndCropFillTheWindow()
+{
+    QFETCH(int, mode);
+    playRedFilm();
+    m_window->SetAspectRatio(TRatioModes(mode));
+    QCOMPARE(m_window->AspectRatio(), TRatioModes(mode));
+    QTRY_COMPARE(m_window->VideoRect(), m_window->rect());
+    QTRY_VERIFY(isRed(grab().pixel(0, 228)));
+    const QImage picture = grab();
+    for (QPoint corner : {QPoint(0, 0), QPoint(611, 0), QPoint(0, 456), QPoint(611, 456)})
+        QVERIFY2(isRed(picture.pixel(corner)), qPrintable(QStringLiteral("%1,%2")
+                                                            .arg(corner.x())
+                                                            .arg(corner.y())));
+}
+
+void TestVideoWindow::keyColouredPanelsLetThePictureThrough()
+{
+    playRedFilm();
+    QTRY_VERIFY(isRed(grab().pixel(306, 400)));
+
+    // A panel without its own background lets the picture show; an opaque one covers it.
+    auto *keyed = new QWidget(m_window);
+    keyed->setGeometry(0, 300, 612, 157);
+    keyed->setAutoFillBackground(false);
+    keyed->show();
+    auto *opaque = new QWidget(m_window);
+    opaque->setGeometry(0, 0, 612, 100);
+    QPalette black = opaque->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    opaque->setPalette(black);
+    opaque->setAutoFillBackground(true);
+    opaque->show();
+
+    const QImage picture = grab();
+    QVERIFY(isRed(picture.pixel(306, 400)));
+    QVERIFY(isBlack(picture.pixel(306, 50)));
+}
+
+void TestVideoWindow::digitalZoom()
+{
+    playRedFilm();
+    mpv_handle *core = GraphCore(*m_graph);
+    QVERIFY(core);
+    double zoom = -1;
+
+    m_window->SetDigitalZoom(95);
+    QCOMPARE(m_window->DigitalZoom(), 95);
+    QVERIFY(mpv_get_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom) >= 0);
+    // The core keeps the exponent in single precision.
+    QVERIFY2(qAbs(zoom - std::log2(20.0)) < 1e-5, qPrintable(QString::number(zoom)));
+
+    m_window->SetDigitalZoom(0);
+    QVERIFY(mpv_get_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom) >= 0);
+    QCOMPARE(zoom, 0.0);
+
+    try {
+        m_window->SetDigitalZoom(100);
+        QFAIL("a zoom of 100 was accepted");
+    } catch (const std::out_of_range &error) {
+        QCOMPARE(QString::fromUtf8(error.what()),
+                 QStringLiteral("Value 100 out of range. Value must bee between 0 -> 99"));
+    }
+    QCOMPARE(m_window->DigitalZoom(), 0);
+}
+
+void TestVideoWindow::fullScreenOnTheSecondMonitor()
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QCOMPARE(screens.size(), 2);
+    auto *host = new QWidget;
+    host->resize(800, 600);
+    m_window->setParent(host);
+    host->show();
+    playRedFilm();
+
+    m_window->EnterFullScreen(screens.at(1));
+    QVERIFY(m_window->FullScreen());
+    QWidget *fullScreenWindow = m_window->window();
+    QVERIFY(fullScreenWindow != host);
+    QTRY_COMPARE(fullScreenWindow->geometry(), screens.at(1)->geometry());
+    QTRY_COMPARE(m_window->size(), screens.at(1)->size());
+    QTRY_VERIFY(isRed(grab().pixel(m_window->width() / 2, m_window->height() / 2)));
+
+    // Entering again changes nothing; leaving brings the window home and shows the picture.
+    m_window->EnterFullScreen(screens.at(0));
+    QCOMPARE(m_window->window(), fullScreenWindow);
+    QVERIFY(m_graph->Stop());
+    QSignalSpy overlay(m_window, &TDSVideoWindowEx2::OnOverlayVisible);
+    m_window->LeaveFullScreen();
+    QVERIFY(!m_window->FullScreen());
+    QCOMPARE(m_window->window(), host);
+    QVERIFY(!fullScreenWindow->isVisible());
+    QCOMPARE(overlay.count(), 1);
+    QVERIFY(m_window->OverlayVisible());
+    m_window->setParent(nullptr);
+    delete host;
+}
+
+void TestVideoWindow::cursorHidesWhenIdle()
+{
+    QSignalSpy shown(m_window, &TDSVideoWindowEx2::OnCursorShowHide);
+    m_window->SetAutoHideCursor(300);
+    playRedFilm();
+    QTRY_VERIFY(m_window->CursorHidden());
+    QCOMPARE(m_window->cursor().shape(), Qt::BlankCursor);
+    QCOMPARE(shown.last().at(0).toBool(), false);
+
+    QTest::mouseMove(m_window, QPoint(10, 10));
+    QTest::mouseMove(m_window, QPoint(20, 20));
+    QVERIFY(!m_window->CursorHidden());
+    QCOMPARE(shown.last().at(0).toBool(), true);
+    QTRY_VERIFY(m_window->CursorHidden());
+}
+
+QTEST_MAIN(TestVideoWindow)
+#include "tst_video_window.moc"

@@ -13,7 +13,7 @@ GENERATOR   := -G Ninja
 CTEST_FLAGS := --output-on-failure -j$(JOBS) --timeout 300
 DEMO_FILM   := $(CURDIR)/assets/demo/demo.mp4
 
-.PHONY: all deps build run test test-plain test-asan fuzz bench clean
+.PHONY: all deps build run test test-plain fuzz bench bench-play clean
 
 all: build
 
@@ -44,6 +44,14 @@ bench: deps
 	      -DDUVARA_BUILD_BENCHMARKS=ON
 	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-benchmarks
 	$(BENCH_BUILD)/bin/duvara-benchmarks
+
+# Playback against the mpv command under Xvfb, and the playlist's probe against ffprobe.
+bench-play: build
+	@bash scripts/install-deps.sh --bench
+	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DDUVARA_BUILD_TESTS=OFF \
+	      -DDUVARA_BUILD_BENCHMARKS=ON
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-probe-bench
+	bash scripts/bench-play.sh $(BUILD) $(BENCH_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMouseEvent>
@@ -82,7 +83,9 @@ void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
     m_output->widget()->lower();
     m_output->widget()->hide();
     if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get()))
-        connect(software, &SoftwareVideoOutput::frameRendered, this, [this] {
+        connect(software, &SoftwareVideoOutput::frameRendered, this, [this, software] {
+            if (software->framesRendered() == 1)
+                logFirstFrame();
             if (pictureSize() != m_lastPictureSize)
                 updateVideoRect();
         });
@@ -184,8 +187,32 @@ void TDSVideoWindowEx2::HandleGraphAction(GraphAction action, std::intptr_t)
     }
 }
 
+void TDSVideoWindowEx2::logFirstFrame() const
+{
+    // Start-up and playback measurements read these lines.
+    qCInfo(lcMedia).nospace() << "first frame shown at " << QDateTime::currentMSecsSinceEpoch()
+                              << " ms, video window " << width() << "x" << height();
+}
+
+void TDSVideoWindowEx2::logPlaybackStatistics() const
+{
+    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
+    if (!core)
+        return;
+    std::int64_t dropped = 0;
+    std::int64_t delayed = 0;
+    mpv_get_property(core, "frame-drop-count", MPV_FORMAT_INT64, &dropped);
+    mpv_get_property(core, "vo-delayed-frame-count", MPV_FORMAT_INT64, &delayed);
+    const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
+    qCInfo(lcMedia).nospace() << "playback complete: " << (software ? software->framesRendered() : 0)
+                              << " frames drawn, " << dropped << " dropped, " << delayed
+                              << " delayed";
+}
+
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)
 {
+    if (code == GraphEvent::EC_COMPLETE)
+        logPlaybackStatistics();
     if (code == GraphEvent::EC_CLOCK_CHANGED) {
         if (m_overlayInUse)
             synchronise();

@@ -109,6 +109,8 @@ private:
     void setOverlayVisible(bool visible);
     void repaintPicture();
     void noteMouseActivity();
+    void logFirstFrame() const;
+    void logPlaybackStatistics() const;
     void checkCursorIdle();
 
     // The main window's graphs go before its widgets: the window must notice.

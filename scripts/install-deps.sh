@@ -13,6 +13,11 @@ packages=(
   clang libclang-rt-14-dev
 )
 
+# The playback benchmark compares against the mpv command and needs GNU time and bc.
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(mpv time bc)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

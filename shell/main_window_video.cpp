@@ -5,6 +5,7 @@
 #include "controls/playlist_item.h"
 #include "controls/rlistview.h"
 #include "controls/video_page.h"
+#include "media/ds_track_bar.h"
 #include "media/form_color.h"
 #include "media/video_window.h"
 #include "presentation/position_text.h"
@@ -60,8 +61,11 @@ void TFormVDMain::wireVideoWindow()
     VideoWnd->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(VideoWnd, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });
-    connect(&FilterGraph, &TFilterGraph::handlerFailed, this,
-            [this](const QString &message) { ShowErrorBox(this, message); });
+    TabVideo->SldDS->SetFilterGraph(&FilterGraph);
+    // Errors of the graph's event handlers and of the position tick reach the error box here.
+    const auto showError = [this](const QString &message) { ShowErrorBox(this, message); };
+    connect(&FilterGraph, &TFilterGraph::handlerFailed, this, showError);
+    connect(TabVideo->SldDS, &TDSTrackBar::handlerFailed, this, showError);
 
     const auto onMenu = [this](const char *name, void (TFormVDMain::*handler)()) {
         connect(PopupMenu1->item(QString::fromLatin1(name)), &QAction::triggered, this,

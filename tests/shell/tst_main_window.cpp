@@ -58,6 +58,9 @@ private slots:
     void commandLineFileOpensOnFirstShow();
     void blankCommandLineArgumentChangesNothing();
     void exitReleasesBothGraphs();
+    void aspectAndZoomItems();
+    void doubleClickTogglesFullScreen();
+    void subtitleAreasFollowThePicture();
     void focusReturnsToPositionSlider();
 
     void monitorList();
@@ -398,6 +401,63 @@ void TestMainWindow::exitReleasesBothGraphs()
     w.MnuExitClick();
     QVERIFY(!w.FilterGraph.Active());
     QVERIFY(!w.FilterGraph1.Active());
+}
+
+void TestMainWindow::aspectAndZoomItems()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    w.OpenFileByName(filmCopy("aspect.mp4"));
+    w.PopupMenu1->item("MnuStretched")->trigger();
+    QCOMPARE(w.VideoWnd->AspectRatio(), TRatioModes::rmStretched);
+    QVERIFY(w.PopupMenu1->item("MnuStretched")->isChecked());
+    QVERIFY(!w.PopupMenu1->item("MnuLetterBox")->isChecked());
+    w.PopupMenu1->item("MnuCrop")->trigger();
+    QCOMPARE(w.VideoWnd->AspectRatio(), TRatioModes::rmCrop);
+    QCOMPARE(w.VideoWnd->VideoRect(), w.VideoWnd->rect());
+
+    w.PopupMenu1->item("MnuZ200")->trigger();
+    QCOMPARE(w.VideoWnd->DigitalZoom(), 47);
+    w.PopupMenu1->item("MnuZ300")->trigger();
+    QCOMPARE(w.VideoWnd->DigitalZoom(), 95);
+    w.PopupMenu1->item("MnuZ100")->trigger();
+    QCOMPARE(w.VideoWnd->DigitalZoom(), 0);
+}
+
+void TestMainWindow::doubleClickTogglesFullScreen()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    w.OpenFileByName(filmCopy("fullscreen.mp4"));
+    w.TimerRem.start();
+    QTest::mouseDClick(w.VideoWnd, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(w.VideoWnd->FullScreen());
+    QVERIFY(!w.TimerRem.isActive());
+    QVERIFY(w.VideoWnd->window() != &w);
+    QTRY_COMPARE(w.VideoWnd->window()->geometry(), w.screen()->geometry());
+
+    w.PopupMenu1->item("MnuFullscreen")->trigger();
+    QVERIFY(!w.VideoWnd->FullScreen());
+    QCOMPARE(w.VideoWnd->window(), &w);
+    QVERIFY(w.VideoWnd->isVisible());
+    QVERIFY(!w.ImgIdle->isVisible());
+}
+
+void TestMainWindow::subtitleAreasFollowThePicture()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    w.OpenFileByName(filmCopy("colours.mp4"));
+    // Playing: the areas are in the key colour and let the picture through.
+    for (QWidget *area : {static_cast<QWidget *>(w.PnlSub1), static_cast<QWidget *>(w.PnlSub2),
+                          static_cast<QWidget *>(w.LstSubt1), static_cast<QWidget *>(w.LstSubt2)}) {
+        QVERIFY(!area->autoFillBackground());
+        QCOMPARE(area->palette().color(QPalette::Window), w.VideoWnd->ColorKey());
+    }
+    // Stopped: they take the window's black.
+    QVERIFY(w.FilterGraph.Stop());
+    QVERIFY(w.PnlSub1->autoFillBackground());
+    QCOMPARE(w.PnlSub1->palette().color(QPalette::Window), QColor(Qt::black));
 }
 
 void TestMainWindow::focusReturnsToPositionSlider()

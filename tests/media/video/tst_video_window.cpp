@@ -46,6 +46,7 @@ private slots:
     void stretchedAndCropFillTheWindow();
     void keyColouredPanelsLetThePictureThrough();
     void digitalZoom();
+    void coloursActOnTheSoftwarePicture();
     void fullScreenOnTheSecondMonitor();
     void cursorHidesWhenIdle();
 
@@ -208,6 +209,24 @@ void TestVideoWindow::digitalZoom()
                  QStringLiteral("Value 100 out of range. Value must bee between 0 -> 99"));
     }
     QCOMPARE(m_window->DigitalZoom(), 0);
+}
+
+void TestVideoWindow::coloursActOnTheSoftwarePicture()
+{
+    playRedFilm();
+    TColorControl &colours = m_window->ColorControl();
+    QCOMPARE(colours.Sharpness(), 0);
+    QVERIFY(m_window->Caps().CanControlBrigtness());
+    QVERIFY(!m_window->Caps().CanControlGamma());
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
+
+    // Full brightness washes the red out; the default brings it back.
+    colours.SetBrightness(10000);
+    QCOMPARE(colours.Brightness(), 10000);
+    QTRY_VERIFY(qGreen(grab().pixel(306, 228)) > 150);
+    colours.RestoreDefaults();
+    QCOMPARE(colours.Brightness(), 750);
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
 }
 
 void TestVideoWindow::fullScreenOnTheSecondMonitor()

@@ -45,6 +45,10 @@ qint64 ProbeMediaDuration(const QString &fileName)
     if (const int error = avformat_open_input(&raw, url.constData(), nullptr, nullptr); error < 0)
         raiseAvError(error);
     FormatContext context(raw);
+    // Containers that state their duration in the header (MP4, Matroska, AVI, ...) need no
+    // further reading; the stream search decodes frames and costs ten times as much.
+    if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
+        return av_rescale_q(context->duration, kMicroseconds, kHundredNanoseconds);
     if (const int error = avformat_find_stream_info(context.get(), nullptr); error < 0)
         raiseAvError(error);
 

@@ -70,7 +70,7 @@ MpvCore::MpvCore(bool audioEnabled)
         m_handle = nullptr;
         throw MediaError(mpv_error_string(error), error);
     }
-    mpv_request_log_messages(m_handle, "warn");
+    mpv_request_log_messages(m_handle, qEnvironmentVariableIsSet("DUVARA_MPV_V") ? "v" : "warn");
 }
 
 MpvCore::~MpvCore()

@@ -8,6 +8,8 @@
 #include <QOpenGLFunctions>
 #include <QResizeEvent>
 
+#include <X11/Xlib.h>
+
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
@@ -23,11 +25,38 @@ void *getProcAddress(void *, const char *name)
 
 } // namespace
 
+namespace {
+
+// Hardware OpenGL on an X server needs direct rendering (DRI2 or DRI3) or NVIDIA's own GLX. A
+// server without any of them (Xvfb, most remote displays) can only render in software, and
+// asking it costs nothing, whereas making an OpenGL context to read its renderer's name takes
+// a tenth of a second and tens of megabytes on a software rasteriser.
+bool x11ServerMayAccelerate()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->display())
+        return true;
+    for (const char *extension : {"DRI3", "DRI2", "NV-GLX"}) {
+        int opcode = 0;
+        int event = 0;
+        int error = 0;
+        if (XQueryExtension(x11->display(), extension, &opcode, &event, &error))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool HardwareOpenGLAvailable()
 {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return false;
+    if (platform == QLatin1String("xcb") && !x11ServerMayAccelerate()) {
+        qCInfo(lcMedia) << "X server without direct rendering: OpenGL would run in software";
+        return false;
+    }
     QOpenGLContext context;
     if (!context.create())
         return false;

@@ -113,7 +113,11 @@ bool SoftwareVideoOutput::ensureBuffer(QSize size)
 
 void SoftwareVideoOutput::renderFrame()
 {
-    if (!m_context || !ensureBuffer(size()))
+    // Before the window knows where the picture goes the output has no size. The core still
+    // waits for a render after each reconfiguration, so draw into a token image: that answers
+    // it at once, and the picture's size, now known, places the output.
+    const QSize target = size().isEmpty() || isHidden() ? QSize(16, 16) : size();
+    if (!m_context || !ensureBuffer(target))
         return;
     int renderSize[2] = {m_bufferSize.width(), m_bufferSize.height()};
     char format[] = "bgr0";

@@ -84,10 +84,12 @@ void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
     m_output->widget()->hide();
     if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get()))
         connect(software, &SoftwareVideoOutput::frameRendered, this, [this, software] {
-            if (software->framesRendered() == 1)
-                logFirstFrame();
             if (pictureSize() != m_lastPictureSize)
                 updateVideoRect();
+            if (!m_firstFrameLogged && software->isVisible() && m_overlayVisible) {
+                m_firstFrameLogged = true;
+                logFirstFrame();
+            }
         });
 }
 

@@ -132,6 +132,7 @@ private:
     bool m_overlayVisible = false;
     QRect m_videoRect;
     QSize m_lastPictureSize;
+    bool m_firstFrameLogged = false;
 
     FullScreenHost *m_host = nullptr;
     QPointer<QWidget> m_savedParent;

@@ -53,8 +53,8 @@ echo "window $size: $ours_cpu CPU-s per s, first frame after $ours_first ms, pea
 
 echo "== mpv --vo=x11, window $size"
 mpv_log="$work/mpv.log"
-status=$( { /usr/bin/time -f "TIME %U %S %M" mpv --no-config --vo=x11 --ao=null --geometry="$size" \
-  --log-file="$mpv_log" --term-status-msg='DROP ${frame-drop-count}' "$film" 2>&1; } | tr '\r' '\n')
+status=$( { /usr/bin/time -f "TIME %U %S %M" mpv --no-config --vo=x11 --geometry="$size" \
+  --log-file="$mpv_log" --term-status-msg='DROP ${frame-drop-count}' "$film" 2>&1 || true; } | tr '\r' '\n')
 read -r _ user sys mpv_kb < <(grep '^TIME' <<<"$status")
 mpv_drops=$(grep -o 'DROP [0-9]*' <<<"$status" | tail -1 | cut -d' ' -f2)
 mpv_cpu=$(echo "scale=3; ($user + $sys) / $seconds" | bc)

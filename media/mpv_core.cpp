@@ -70,7 +70,8 @@ MpvCore::MpvCore(bool audioEnabled)
         m_handle = nullptr;
         throw MediaError(mpv_error_string(error), error);
     }
-    mpv_request_log_messages(m_handle, qEnvironmentVariableIsSet("DUVARA_MPV_V") ? "v" : "warn");
+    // With duvara.media debugging on, the core tells what it does too.
+    mpv_request_log_messages(m_handle, lcMedia().isDebugEnabled() ? "v" : "warn");
 }
 
 MpvCore::~MpvCore()

@@ -1,25 +1,173 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
 #include <QWidget>
+
+#include <cstdint>
 
 namespace duvara {
 
-// Draws one subtitle caption over the picture. The renderer with outline, shadow and prepared
-// captions grows here; until then the label only keeps its caption.
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TTextLayout { tlTop, tlCenter, tlBottom };
+
+// Round to the nearest integer, halves to even.
+int RoundHalfEven(double value);
+
+// The font size in points, used by the label as a number of pixels for its spacing. A font given
+// in pixels converts at 96 dots per inch, as the window resources were made.
+int SubtitleFontSize(const QFont &font);
+
+// Top of a word-wrapped block of blockHeight pixels in a label of labelHeight pixels.
+int WrappedBlockTop(TTextLayout align, int labelHeight, int blockHeight, int fontSize);
+
+// How far right and down the shadow lies from the text.
+int ShadowOffset(int fontSize, bool outline);
+
+// The text as the label lays it out: one entry per line (a "\n" in the caption or a word break
+// starts a new one), each with its left and top edge in label coordinates.
+struct SubtitleLayout
+{
+    struct Line
+    {
+        QString text;
+        QPointF topLeft;
+        qreal width = 0;
+    };
+    QList<Line> lines;
+    qreal lineHeight = 0;
+    qreal ascent = 0;
+    QRectF block; // the lines' bounding box
+};
+
+struct SubtitleLayoutOptions
+{
+    TAlignment alignment = TAlignment::taCenter;
+    TTextLayout vAlignment = TTextLayout::tlCenter;
+    bool wordWrap = true;
+};
+
+SubtitleLayout LayoutSubtitle(const QString &text, const QFont &font, const QSize &labelSize,
+                              const SubtitleLayoutOptions &options);
+
+// The glyph contours of a laid-out text, one path per glyph, in label coordinates.
+QList<QPainterPath> SubtitleGlyphPaths(const SubtitleLayout &layout, const QFont &font);
+
+// Draws one subtitle caption with an outline and a shadow over the picture.
+//
+// Stroking glyph contours is slow, so the caller can prepare the next caption off screen
+// (SetTextNextCaption); when it becomes the caption on screen at the same size and look, it is
+// shown by copying the prepared image.
+//
+// The background colour is the palette's Window colour (inherited from the parent until set), the
+// text colour its WindowText colour. A label whose background colour equals its key colour paints
+// no background at all, so that the picture below it shows and only the text covers it.
 class RSubtitleLabel : public QWidget
 {
     Q_OBJECT
 public:
     explicit RSubtitleLabel(QWidget *parent = nullptr);
 
+    TAlignment TextAlignment() const { return m_alignment; }
+    void SetTextAlignment(TAlignment alignment);
+    TTextLayout TextVAlignment() const { return m_vAlignment; }
+    void SetTextVAlignment(TTextLayout alignment);
+    bool TextWordWrap() const { return m_wordWrap; }
+    void SetTextWordWrap(bool wrap);
+
     QString TextCaption() const { return m_caption; }
     void SetTextCaption(const QString &caption);
+    QString TextNextCaption() const { return m_nextCaption; }
+    void SetTextNextCaption(const QString &caption);
+
+    bool TextShadow() const { return m_shadow; }
+    void SetTextShadow(bool shadow);
+    bool TextOutline() const { return m_outline; }
+    void SetTextOutline(bool outline);
+    std::uint8_t TextOutlineWidth() const { return m_outlineWidth; }
+    void SetTextOutlineWidth(std::uint8_t width);
+    QColor TextOutlineColor() const { return m_outlineColor; }
+    void SetTextOutlineColor(const QColor &color);
+    QColor TextShadowColor() const { return m_shadowColor; }
+    void SetTextShadowColor(const QColor &color);
+
+    QColor Color() const;
+    void SetColor(const QColor &color);
+    QColor FontColor() const;
+    void SetFontColor(const QColor &color);
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool transparent);
+    // Invalid (the default) means no key colour.
+    QColor KeyColor() const { return m_keyColor; }
+    void SetKeyColor(const QColor &color);
+
+    // True while the background is painted (not transparent, not the key colour).
+    bool PaintsBackground() const;
+
+    static QColor DisabledTextColor() { return QColor(0xC0, 0xC0, 0xC0); }
+
+signals:
+    // Raised at every paint, before the caption is drawn.
+    void OnRePaint(duvara::RSubtitleLabel *sender);
+    void Click();
+    void DblClick();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // Everything that shapes a drawn caption besides its text: a prepared image is shown only
+    // while all of it is as it was when the image was made.
+    struct Look
+    {
+        QSize size;
+        qreal devicePixelRatio = 1;
+        QFont font;
+        QColor bodyColor;
+        QColor background; // invalid when no background is painted
+        TAlignment alignment = TAlignment::taCenter;
+        TTextLayout vAlignment = TTextLayout::tlCenter;
+        bool wordWrap = true;
+        bool shadow = false;
+        bool outline = true;
+        std::uint8_t outlineWidth = 1;
+        QColor outlineColor;
+        QColor shadowColor;
+        bool operator==(const Look &other) const;
+    };
+
+    Look currentLook() const;
+    void repaintNow();
+    void refreshBackground(const Look &look);
+    static void resizeImage(QImage &image, const Look &look);
+    void prepareNextCaption();
+    void renderText(const QString &text, QImage &target, const Look &look) const;
+
+    TAlignment m_alignment = TAlignment::taCenter;
+    TTextLayout m_vAlignment = TTextLayout::tlCenter;
+    bool m_wordWrap = true;
     QString m_caption;
+    QString m_nextCaption;
+    bool m_shadow = false;
+    bool m_outline = true;
+    std::uint8_t m_outlineWidth = 1;
+    QColor m_outlineColor = Qt::black;
+    QColor m_shadowColor = QColor(0x80, 0x80, 0x80);
+    bool m_transparent = false;
+    QColor m_keyColor;
+
+    QImage m_backgroundImage;
+    QColor m_backgroundFill; // the colour m_backgroundImage holds
+    QImage m_preparedImage;
+    QImage m_frameImage; // a caption drawn afresh, before it goes on screen
+    bool m_prepared = false;
+    Look m_preparedLook;
 };
 
 } // namespace duvara

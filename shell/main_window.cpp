@@ -107,6 +107,7 @@ void TFormVDMain::FormCreate()
     fillMonitorList();
 
     wireVideoWindow();
+    wireSynchronisation();
     connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
             [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
 }

@@ -2,6 +2,7 @@
 
 #include "media/filter_graph.h"
 #include "media/video_window.h"
+#include "subtitles/subtitle_track.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,7 @@ namespace duvara {
 
 class GradientPanel;
 class IdlePicture;
+class OnScreenDisplay;
 class RListView;
 class RSubtitleLabel;
 class TDSTrackBar;
@@ -71,6 +73,12 @@ public:
     void CheckColorControlSupport();
     void MnuColorClick();
 
+    // Following playback: the position tick, the slider and both subtitle tracks.
+    void SldDSTimer(quint32 current, quint32 duration);
+    void SldDSChange();
+    void SldPosChange(bool fromSlider);
+    void VideoWndPaint();
+
     // The video window's events and menu items.
     void VideoWndDblClick();
     void VideoWndColorKeyChanged();
@@ -92,6 +100,9 @@ public:
     QString DurationText;     // empty = to be made at the next position tick
     bool VideoCovered = false;
     bool PlaylistTransient = false;
+    // The primary (bottom) and secondary (top) subtitle tracks.
+    SubtitleTrack Track1;
+    SubtitleTrack Track2;
     QString HelpFile;
 
     // Components.
@@ -118,6 +129,7 @@ public:
     QLabel *LblNill2 = nullptr;
     GradientPanel *PnlOSD = nullptr;
     GradientPanel *PnlVol = nullptr;
+    OnScreenDisplay *Osd = nullptr;
     RListView *LstSubt1 = nullptr;
     RListView *LstSubt2 = nullptr;
     TRPopupMenu *PopupMenu1 = nullptr;
@@ -127,6 +139,7 @@ public:
     QTimer TimerVol;
     QTimer TimerRem;
     QTimer TimerLstFocus;
+    // Made on first use (ensureFileDialogs).
     QFileDialog *DlgFile = nullptr;
     QFileDialog *DlgSubt = nullptr;
     QFileDialog *SaveSubt = nullptr;
@@ -159,11 +172,15 @@ private:
     QWidget *buildPlaylistPanel();
     QWidget *buildVideoArea();
     void buildVideoChildren();
-    void buildTimersAndDialogs();
+    void buildTimers();
+    void ensureFileDialogs();
     void layoutVideoChildren();
     void layoutPositionBar();
     void fillMonitorList();
     void wireVideoWindow();
+    void wireSynchronisation();
+    void showEntryAt(SubtitleTrack &track, const TrackPanel &panel, RSubtitleLabel &label,
+                     RListView &list, qint64 position);
     void setAspect(TRatioModes mode, const char *item);
     void recolourSubtitleAreas(const QColor &color);
     bool eventFilter(QObject *watched, QEvent *event) override;

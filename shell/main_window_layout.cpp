@@ -7,12 +7,16 @@
 #include "media/video_window.h"
 #include "presentation/color_ref.h"
 #include "presentation/gradient_panel.h"
+#include "presentation/osd_display.h"
 #include "presentation/subtitle_label.h"
 #include "shell/idle_picture.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
 
 #include <QEvent>
+
+#include <algorithm>
+#include <utility>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -21,6 +25,7 @@
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 // The shell is a static library: its resources are registered by hand.
@@ -41,7 +46,6 @@ constexpr int kSplitterWidth = 4;
 constexpr std::uint32_t kPanelGradientFrom = 0x00A4D3E3;
 constexpr std::uint32_t kPanelGradientTo = 0x002D7DB9;
 constexpr std::uint32_t kSplitterColor = 0x007395AE;
-constexpr std::uint32_t kOsdBorderColor = 0x00037DF8;
 constexpr std::uint32_t kMaroon = 0x00000080;
 
 RListView *makeSubtitleList(const QString &name, QWidget *parent)
@@ -54,6 +58,7 @@ RListView *makeSubtitleList(const QString &name, QWidget *parent)
     list->header()->resizeSection(1, 156);
     list->header()->resizeSection(2, 342);
     list->setFrameShape(QFrame::NoFrame);
+    list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     list->setFont(font);
@@ -62,18 +67,6 @@ RListView *makeSubtitleList(const QString &name, QWidget *parent)
     return list;
 }
 
-GradientPanel *makeOsdPanel(const QString &name, QWidget *parent, QSize size, bool blackFirst)
-{
-    auto *panel = new GradientPanel(parent);
-    panel->setObjectName(name);
-    panel->resize(size);
-    const QColor black(Qt::black);
-    const QColor maroon = colorFromRef(kMaroon);
-    panel->setGradient(blackFirst ? black : maroon, blackFirst ? maroon : black,
-                       GradientPanel::Direction::Diagonal);
-    panel->hide();
-    return panel;
-}
 
 } // namespace
 
@@ -111,7 +104,7 @@ void TFormVDMain::buildLayout()
     layout->addWidget(Splitter, 1);
     layout->addWidget(buildControlPanel());
 
-    buildTimersAndDialogs();
+    buildTimers();
 }
 
 QWidget *TFormVDMain::buildVideoArea()
@@ -155,15 +148,30 @@ void TFormVDMain::buildVideoChildren()
     LblNill2->setObjectName(QStringLiteral("LblNill2"));
     LblNill1 = new QLabel(PnlSub1);
     LblNill1->setObjectName(QStringLiteral("LblNill1"));
-
-    PnlOSD = makeOsdPanel(QStringLiteral("PnlOSD"), PnlSub2, QSize(211, 98), true);
-    PnlOSD->move(20, 20);
-    PnlVol = makeOsdPanel(QStringLiteral("PnlVol"), PnlSub2, QSize(174, 53), false);
-    PnlVol->move(0, 20);
-    for (auto *panel : {PnlOSD, PnlVol}) {
-        panel->setStyleSheet(QStringLiteral("border: 1px solid %1; border-radius: 6px;")
-                                 .arg(colorFromRef(kOsdBorderColor).name()));
+    // The panels keep the design size of the subtitle font; the labels show it scaled.
+    QFont subtitleFont(QStringLiteral("Arial"));
+    subtitleFont.setPointSize(22);
+    for (auto [panel, label] : {std::pair{PnlSub1, LblSub1}, std::pair{PnlSub2, LblSub2}}) {
+        panel->setFont(subtitleFont);
+        label->setFont(subtitleFont);
+        label->SetTextOutlineWidth(4);
+        label->SetTextShadowColor(colorFromRef(0x00585858));
+        label->SetFontColor(colorFromRef(0x00EFEFEF));
+        label->SetKeyColor(VideoWnd->ColorKey());
     }
+    LblSub1->SetTextVAlignment(TTextLayout::tlBottom);
+    LblSub2->SetTextVAlignment(TTextLayout::tlTop);
+
+    OnScreenDisplay::Hooks hooks;
+    hooks.playbackState = [this] {
+        return OsdPlaybackState{LstPL->topLevelItemCount(), PlayIndex, Speed,
+                                TabVideo && TabVideo->BtnStep->isEnabled()};
+    };
+    hooks.videoVisible = [this] { return VideoWnd->isVisible(); };
+    hooks.setVideoCovered = [this](bool covered) { VideoCovered = covered; };
+    Osd = new OnScreenDisplay(PnlSub2, TimerOSD, TimerVol, std::move(hooks), this);
+    PnlOSD = Osd->PnlOSD();
+    PnlVol = Osd->PnlVol();
 
     LstSubt1 = makeSubtitleList(QStringLiteral("LstSubt1"), VideoWnd);
     LstSubt2 = makeSubtitleList(QStringLiteral("LstSubt2"), VideoWnd);
@@ -236,7 +244,7 @@ QWidget *TFormVDMain::buildControlPanel()
     return PnlCntrl;
 }
 
-void TFormVDMain::buildTimersAndDialogs()
+void TFormVDMain::buildTimers()
 {
     struct TimerSetup
     {
@@ -253,7 +261,14 @@ void TFormVDMain::buildTimersAndDialogs()
         setup.timer->setInterval(setup.interval);
     }
     connect(&TimerLstFocus, &QTimer::timeout, this, &TFormVDMain::TimerLstFocusTimer);
+}
 
+// The file dialogs cost tens of milliseconds to build, so they are made when first needed
+// rather than while the window starts.
+void TFormVDMain::ensureFileDialogs()
+{
+    if (DlgFile)
+        return;
     DlgFile = new QFileDialog(this);
     DlgFile->setObjectName(QStringLiteral("DlgFile"));
     DlgFile->setFileMode(QFileDialog::ExistingFiles);
@@ -288,15 +303,46 @@ bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+// The subtitle areas over the picture. Each panel takes half the video height; its label sits
+// inside a 10-pixel border, kept off the panel's outer edge by a spacer about a sixtieth of the
+// width high. Fonts hold their size for a 612-pixel-wide picture and scale with the width.
 void TFormVDMain::layoutVideoChildren()
 {
     const int w = VideoWnd->width();
     const int h = VideoWnd->height();
-    PnlSub2->setGeometry(0, 0, w, h / 2);
-    PnlSub1->setGeometry(0, h / 2, w, h - h / 2);
-    LblSub2->setGeometry(PnlSub2->rect());
-    LblSub1->setGeometry(PnlSub1->rect());
-    PnlVol->move(w - 192, 20);
+    const int half = RoundHalfEven(h * 0.5);
+    const int spacer = RoundHalfEven(w / 61.3);
+    constexpr int border = 10;
+
+    const int listLeft = std::max(0, RoundHalfEven((w - 550) / 2.0));
+    for (RListView *list : {LstSubt1, LstSubt2})
+        list->setGeometry(listLeft, RoundHalfEven(h * 0.27), std::min(550, w),
+                          RoundHalfEven(h * 0.46));
+
+    PnlSub2->setGeometry(0, 0, w, half);
+    LblNill2->setGeometry(border, border, w - 2 * border, spacer);
+    LblSub2->setGeometry(border, border + spacer, w - 2 * border, half - 2 * border - spacer);
+    PnlSub1->setGeometry(0, h - half, w, half);
+    LblNill1->setGeometry(border, half - border - spacer, w - 2 * border, spacer);
+    LblSub1->setGeometry(border, border, w - 2 * border, half - 2 * border - spacer);
+
+    for (auto [panel, label] : {std::pair{PnlSub1, LblSub1}, std::pair{PnlSub2, LblSub2}}) {
+        QFont font = label->font();
+        const int points = RoundHalfEven(panel->font().pointSizeF() * w / 612.0);
+        font.setPointSize(std::max(1, points));
+        label->setFont(font);
+        label->SetTextOutlineWidth(static_cast<std::uint8_t>(RoundHalfEven(points / 8.0)));
+    }
+    Osd->LayoutForVideoWidth(w);
+}
+
+void TFormVDMain::VideoWndPaint()
+{
+    // A prepared caption was made for the old layout.
+    if (Track1.SubCount() > 0)
+        LblSub1->SetTextNextCaption(QString());
+    if (Track2.SubCount() > 0)
+        LblSub2->SetTextNextCaption(QString());
 }
 
 void TFormVDMain::layoutPositionBar()

@@ -58,6 +58,7 @@ void TFormVDMain::wireVideoWindow()
             &TFormVDMain::VideoWndColorKeyChanged);
     connect(VideoWnd, &TDSVideoWindowEx2::OnOverlayVisible, this,
             &TFormVDMain::VideoWndOverlayVisible);
+    connect(VideoWnd, &TDSVideoWindowEx2::OnPaint, this, &TFormVDMain::VideoWndPaint);
     VideoWnd->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(VideoWnd, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });
@@ -90,6 +91,7 @@ void TFormVDMain::wireVideoWindow()
 
 void TFormVDMain::MnuOpenClick()
 {
+    ensureFileDialogs();
     VideoCovered = true;
     DlgFile->setWindowTitle(QStringLiteral("Open"));
     DlgFile->setNameFilters(kMediaFilters.split(QStringLiteral(";;")));

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace duvara {
+
+// Subtitle text is kept as the bytes read from the file. For display it is decoded as UTF-8 when
+// the bytes are valid UTF-8, otherwise in the Windows code page that belongs to the track font's
+// character set (0 = ANSI, 204 = Russian, ...). LF CR line joins become "\n".
+QString DecodeSubtitleText(const std::string &bytes, int charset);
+
+// The code page name of a font character set as the converter knows it, or nullptr when none is
+// known (Johab) or the charset is unknown; such text is shown as Latin-1.
+const char *CodePageForCharset(int charset);
+
+} // namespace duvara

@@ -1,0 +1,154 @@
+// The labels, the slider and the time texts following a real film, with tracks loaded from
+// SubRip text and the slider moved while the film is paused.
+#include "controls/track_panel.h"
+#include "media/ds_track_bar.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/osd_display.h"
+#include "presentation/osd_label.h"
+#include "presentation/subtitle_label.h"
+#include "shell/main_window.h"
+#include "controls/video_page.h"
+#include "subtitles/subtitle_reader.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+
+#include <clocale>
+
+using namespace duvara;
+
+namespace {
+
+const char kTrack[] = "1\n00:00:05,000 --> 00:00:06,000\nFirst\n\n"
+                      "2\n00:00:10,000 --> 00:00:12,000\n<i>Ten to twelve</i>\n\n"
+                      "3\n00:00:14,000 --> 00:00:15,000\nSame\n\n"
+                      "4\n00:00:15,000 --> 00:00:16,000\nSame\n\n";
+
+} // namespace
+
+class TestSynchronisation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void entryShowsFrom150MsBeforeItsStartToBeforeItsEnd_data();
+    void entryShowsFrom150MsBeforeItsStartToBeforeItsEnd();
+    void sliderSnapsToTenthsAndTextsFollowWhilePaused();
+    void entryLookAndNextCaption();
+    void equalTextsNeedNoRepaint();
+    void offsetMovesTheTrack();
+    void emptyTracksLeaveLabelsEmpty();
+
+private:
+    void seek(int ms);
+
+    TFormVDMain *m_window = nullptr;
+};
+
+void TestSynchronisation::init()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    m_window = new TFormVDMain;
+    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->show();
+    m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
+    QTRY_VERIFY(m_window->SldPos->isEnabled());
+    QVERIFY(m_window->FilterGraph.Pause());
+    QVERIFY(LoadSubtitlesFromBuffer(m_window->Track1, kTrack, "a.srt"));
+    ResetCorrections(m_window->Track1);
+}
+
+void TestSynchronisation::cleanup()
+{
+    delete m_window;
+}
+
+void TestSynchronisation::seek(int ms)
+{
+    m_window->SldPos->setValue(ms);
+}
+
+void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("9.8 s") << 9800 << "";
+    QTest::newRow("9.9 s") << 9900 << "Ten to twelve";
+    QTest::newRow("11.8 s") << 11800 << "Ten to twelve";
+    QTest::newRow("11.9 s") << 11900 << "";
+    QTest::newRow("5.0 s") << 5000 << "First";
+}
+
+void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd()
+{
+    QFETCH(int, position);
+    QFETCH(QString, caption);
+    seek(position);
+    QCOMPARE(m_window->LblSub1->TextCaption(), caption);
+}
+
+void TestSynchronisation::sliderSnapsToTenthsAndTextsFollowWhilePaused()
+{
+    seek(9876);
+    QCOMPARE(m_window->SldPos->value(), 9900);
+    QCOMPARE(m_window->TabVideo->SldDS->value(), 99);
+    QCOMPARE(m_window->Osd->LblOSDMTime()->text(), QStringLiteral("0:00:09"));
+    QCOMPARE(m_window->LblPos->text(), QStringLiteral("0:00:09 / 0:00:24"));
+    seek(61);
+    QCOMPARE(m_window->SldPos->value(), 100);
+}
+
+void TestSynchronisation::entryLookAndNextCaption()
+{
+    seek(10000);
+    RSubtitleLabel *label = m_window->LblSub1;
+    QCOMPARE(label->FontColor(), QColor(Qt::white));
+    QVERIFY(label->font().italic());
+    QCOMPARE(label->TextNextCaption(), QStringLiteral("Same"));
+    QCOMPARE(m_window->Track1.LastIndex, 2);
+
+    // While something covers the video, captions change but none is prepared.
+    label->SetTextNextCaption(QString());
+    m_window->VideoCovered = true;
+    seek(5000);
+    QCOMPARE(label->TextCaption(), QStringLiteral("First"));
+    QVERIFY(label->TextNextCaption().isEmpty());
+    QVERIFY(!label->font().italic());
+}
+
+void TestSynchronisation::equalTextsNeedNoRepaint()
+{
+    seek(14000);
+    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("Same"));
+    QCOMPARE(m_window->Track1.LastIndex, 3);
+    QSignalSpy repaints(m_window->LblSub1, &RSubtitleLabel::OnRePaint);
+    seek(14900);
+    seek(15500);
+    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("Same"));
+    QCOMPARE(m_window->Track1.LastIndex, 3);
+    QCOMPARE(repaints.count(), 0);
+}
+
+void TestSynchronisation::offsetMovesTheTrack()
+{
+    m_window->Panel1->ScrOffset->setValue(2000);
+    seek(7000);
+    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("First"));
+    seek(5000);
+    QVERIFY(m_window->LblSub1->TextCaption().isEmpty());
+}
+
+void TestSynchronisation::emptyTracksLeaveLabelsEmpty()
+{
+    m_window->Track1.Clear();
+    seek(10000);
+    QVERIFY(m_window->LblSub1->TextCaption().isEmpty());
+    QVERIFY(m_window->LblSub2->TextCaption().isEmpty());
+}
+
+QTEST_MAIN(TestSynchronisation)
+#include "tst_synchronisation.moc"

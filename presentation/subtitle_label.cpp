@@ -259,14 +259,18 @@ void RSubtitleLabel::SetColor(const QColor &color)
 
 QColor RSubtitleLabel::FontColor() const
 {
-    return palette().color(QPalette::Active, QPalette::WindowText);
+    return m_fontColor;
 }
 
+// The text colour is the label's own, not a palette role: a palette set on the label would
+// also freeze the background colour it inherits from its panel at that moment, and the panel's
+// colour changes as the picture is shown and hidden.
 void RSubtitleLabel::SetFontColor(const QColor &color)
 {
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, color);
-    setPalette(pal);
+    if (m_fontColor == color)
+        return;
+    m_fontColor = color;
+    repaintNow();
 }
 
 void RSubtitleLabel::SetTransparent(bool transparent)

@@ -159,6 +159,7 @@ private:
     std::uint8_t m_outlineWidth = 1;
     QColor m_outlineColor = Qt::black;
     QColor m_shadowColor = QColor(0x80, 0x80, 0x80);
+    QColor m_fontColor = Qt::white;
     bool m_transparent = false;
     QColor m_keyColor;
 

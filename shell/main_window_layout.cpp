@@ -62,7 +62,11 @@ RListView *makeSubtitleList(const QString &name, QWidget *parent)
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     list->setFont(font);
-    list->setStyleSheet(QStringLiteral("QTreeView { background: black; color: yellow; }"));
+    QPalette colours = list->palette();
+    colours.setColor(QPalette::Base, Qt::black);
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::Text, Qt::yellow);
+    list->setPalette(colours);
     list->hide();
     return list;
 }
@@ -90,13 +94,18 @@ void TFormVDMain::buildLayout()
     Splitter->setObjectName(QStringLiteral("Splitter"));
     Splitter->setHandleWidth(kSplitterWidth);
     Splitter->setChildrenCollapsible(false);
-    Splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: %1; }")
-                                .arg(colorFromRef(kSplitterColor).name()));
     Splitter->addWidget(buildVideoArea());
     Splitter->addWidget(buildPlaylistPanel());
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     Splitter->setSizes({800 - kPlaylistWidth - kSplitterWidth, kPlaylistWidth});
+    // Coloured through its palette, not a style sheet: a style sheet here would stop the
+    // subtitle panels' colours from reaching their labels.
+    QWidget *handle = Splitter->handle(1);
+    QPalette handleColour = handle->palette();
+    handleColour.setColor(QPalette::Window, colorFromRef(kSplitterColor));
+    handle->setPalette(handleColour);
+    handle->setAutoFillBackground(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

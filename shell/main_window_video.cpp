@@ -38,7 +38,7 @@ void paintPanelIn(QWidget *panel, const QColor &color, const QColor &key)
     const bool transparent = color == key;
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, color);
-    palette.setColor(QPalette::Base, color);
+    palette.setColor(QPalette::Base, transparent ? QColor(Qt::transparent) : color);
     panel->setPalette(palette);
     panel->setAutoFillBackground(!transparent);
     panel->setProperty("duvaraKeyed", transparent);

@@ -110,6 +110,9 @@ void TestSynchronisation::entryLookAndNextCaption()
     QVERIFY(label->font().italic());
     QCOMPARE(label->TextNextCaption(), QStringLiteral("Same"));
     QCOMPARE(m_window->Track1.LastIndex, 2);
+    // A picture of the window to look at by eye, when asked for.
+    if (const QString dir = qEnvironmentVariable("DUVARA_TEST_SNAPSHOTS"); !dir.isEmpty())
+        m_window->grab().save(dir + QStringLiteral("/synchronisation.png"));
 
     // While something covers the video, captions change but none is prepared.
     label->SetTextNextCaption(QString());

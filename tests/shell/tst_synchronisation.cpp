@@ -42,6 +42,7 @@ private slots:
     void equalTextsNeedNoRepaint();
     void offsetMovesTheTrack();
     void emptyTracksLeaveLabelsEmpty();
+    void pictureShowsThroughTheSubtitleAreas();
 
 private:
     void seek(int ms);
@@ -151,6 +152,24 @@ void TestSynchronisation::emptyTracksLeaveLabelsEmpty()
     seek(10000);
     QVERIFY(m_window->LblSub1->TextCaption().isEmpty());
     QVERIFY(m_window->LblSub2->TextCaption().isEmpty());
+}
+
+void TestSynchronisation::pictureShowsThroughTheSubtitleAreas()
+{
+    seek(10000);
+    for (RSubtitleLabel *label : {m_window->LblSub1, m_window->LblSub2})
+        QVERIFY(!label->PaintsBackground());
+    // The demo film's left bar is red, below the caption area's top and above the text.
+    const QImage window = m_window->grab().toImage();
+    const QPoint insidePicture = m_window->VideoWnd->mapTo(m_window, QPoint(30, 300));
+    const QRgb pixel = window.pixel(insidePicture);
+    QVERIFY2(qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80,
+             qPrintable(QColor(pixel).name()));
+
+    // Stopped, the areas turn black and cover the picture.
+    QVERIFY(m_window->FilterGraph.Stop());
+    QVERIFY(m_window->LblSub1->PaintsBackground());
+    QCOMPARE(m_window->LblSub1->Color(), QColor(Qt::black));
 }
 
 QTEST_MAIN(TestSynchronisation)

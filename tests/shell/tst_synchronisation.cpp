@@ -1,5 +1,6 @@
 // The labels, the slider and the time texts following a real film, with tracks loaded from
 // SubRip text and the slider moved while the film is paused.
+#include "controls/rlistview.h"
 #include "controls/track_panel.h"
 #include "media/ds_track_bar.h"
 #include "presentation/gradient_panel.h"
@@ -43,6 +44,8 @@ private slots:
     void offsetMovesTheTrack();
     void emptyTracksLeaveLabelsEmpty();
     void pictureShowsThroughTheSubtitleAreas();
+    void secondTrackAndItsList();
+    void durationTextIsMadeOncePerFile();
 
 private:
     void seek(int ms);
@@ -160,16 +163,54 @@ void TestSynchronisation::pictureShowsThroughTheSubtitleAreas()
     for (RSubtitleLabel *label : {m_window->LblSub1, m_window->LblSub2})
         QVERIFY(!label->PaintsBackground());
     // The demo film's left bar is red, below the caption area's top and above the text.
-    const QImage window = m_window->grab().toImage();
     const QPoint insidePicture = m_window->VideoWnd->mapTo(m_window, QPoint(30, 300));
-    const QRgb pixel = window.pixel(insidePicture);
-    QVERIFY2(qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80,
-             qPrintable(QColor(pixel).name()));
+    const auto pixel = [&] { return m_window->grab().toImage().pixel(insidePicture); };
+    // The picture is drawn as the core delivers it: wait for it rather than for a fixed time.
+    QTRY_VERIFY2(qRed(pixel()) > 200 && qGreen(pixel()) < 80 && qBlue(pixel()) < 80,
+                 qPrintable(QColor(pixel()).name()));
 
     // Stopped, the areas turn black and cover the picture.
     QVERIFY(m_window->FilterGraph.Stop());
     QVERIFY(m_window->LblSub1->PaintsBackground());
     QCOMPARE(m_window->LblSub1->Color(), QColor(Qt::black));
+}
+
+void TestSynchronisation::secondTrackAndItsList()
+{
+    const char secondTrack[] = "{1}{1}25.000\n{250}{300}{c:$00FFFF}Zehn|Sekunden\n";
+    QVERIFY(LoadSubtitlesFromBuffer(m_window->Track2, secondTrack, "b.sub"));
+    ResetCorrections(m_window->Track2);
+    RListView *list = m_window->LstSubt2;
+    for (int row = 0; row < 3; ++row)
+        new QTreeWidgetItem(list, {QString::number(row + 1)});
+    list->show();
+
+    seek(10000);
+    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("Ten to twelve"));
+    QCOMPARE(m_window->LblSub2->TextCaption(), QStringLiteral("Zehn\nSekunden"));
+    // MicroDVD colours are 0x00BBGGRR: $00FFFF is yellow.
+    QCOMPARE(m_window->LblSub2->FontColor(), QColor(Qt::yellow));
+    QCOMPARE(list->currentItem(), list->topLevelItem(0));
+
+    // A list the user is working in is left where it is.
+    list->setCurrentItem(list->topLevelItem(2));
+    list->setFocus();
+    QTRY_VERIFY(list->hasFocus());
+    seek(10500);
+    QCOMPARE(list->currentItem(), list->topLevelItem(2));
+}
+
+void TestSynchronisation::durationTextIsMadeOncePerFile()
+{
+    seek(1000);
+    QCOMPARE(m_window->DurationText, QStringLiteral("0:00:24"));
+    // Once made, the text stays until the transport resets it for the next file.
+    m_window->MediaDuration = 7 * 10000000LL;
+    seek(2000);
+    QCOMPARE(m_window->LblPos->text(), QStringLiteral("0:00:02 / 0:00:24"));
+    m_window->DurationText.clear();
+    seek(3000);
+    QCOMPARE(m_window->LblPos->text(), QStringLiteral("0:00:03 / 0:00:07"));
 }
 
 QTEST_MAIN(TestSynchronisation)

@@ -4,13 +4,10 @@ namespace duvara {
 
 QString PositionText(qint64 seconds)
 {
-    const bool negative = seconds < 0;
-    const qint64 t = negative ? -seconds : seconds;
-    return QStringLiteral("%1%2:%3:%4")
-        .arg(negative ? QStringLiteral("-") : QString())
-        .arg(t / 3600)
-        .arg((t % 3600) / 60, 2, 10, QLatin1Char('0'))
-        .arg(t % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString MediaDurationText(qint64 duration100ns)

@@ -19,7 +19,6 @@
 #include <QScrollBar>
 #include <QSlider>
 
-#include <cmath>
 
 namespace duvara {
 
@@ -27,12 +26,6 @@ namespace {
 
 // Text that is not UTF-8 is read in the Western code page until a track's font chooses another.
 constexpr int kDefaultCharset = 0;
-
-// Nearest integer, halves to even.
-qint64 roundHalfEven(double value)
-{
-    return static_cast<qint64>(std::nearbyint(value));
-}
 
 } // namespace
 
@@ -71,10 +64,10 @@ void TFormVDMain::SldPosChange(bool fromSlider)
 {
     TDSTrackBar *bar = TabVideo->SldDS;
     if (fromSlider)
-        bar->setValue(static_cast<int>(roundHalfEven(SldPos->value() / 100.0)));
+        bar->setValue(RoundHalfEven(SldPos->value() / 100.0));
     if (FilterGraph.PlayState() == PlayState::psPaused)
         SldDSTimer(static_cast<quint32>(SldPos->value()),
-                   static_cast<quint32>(roundHalfEven(MediaDuration / 10000.0)));
+                   static_cast<quint32>(RoundHalfEven(MediaDuration / 10000.0)));
 
     const qint64 position = SldPos->value();
     showEntryAt(Track1, *Panel1, *LblSub1, *LstSubt1, position);

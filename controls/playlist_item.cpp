@@ -10,4 +10,11 @@ TPlayListItem MakePlayListItem(const QString &name)
     return {name.mid(slash + 1), name.left(slash + 1)};
 }
 
+QString TPlayListItem::path() const
+{
+    if (Directory.isEmpty() || Directory.endsWith(QLatin1Char('/')))
+        return Directory + FileName;
+    return Directory + QLatin1Char('/') + FileName;
+}
+
 } // namespace duvara

@@ -11,7 +11,8 @@ struct TPlayListItem
     QString FileName;  // the name without its directory
     QString Directory; // the directory with its trailing separator; empty when the name had none
 
-    QString path() const { return Directory + FileName; }
+    // The directory, a separator where it lacks one, then the name.
+    QString path() const;
 };
 
 // Splits a file name as the playlist stores it.

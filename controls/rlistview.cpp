@@ -1,8 +1,11 @@
 #include "controls/rlistview.h"
 
+#include <QDropEvent>
+
 namespace duvara {
 
-RListView::RListView(QWidget *parent) : QTreeWidget(parent)
+RListView::RListView(QWidget *parent)
+    : QTreeWidget(parent)
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -31,6 +34,32 @@ void RListView::scrollContentsBy(int dx, int dy)
         emit OnHScroll();
     if (dy != 0)
         emit OnVScroll();
+}
+
+void RListView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (OnDragOver)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void RListView::dragMoveEvent(QDragMoveEvent *event)
+{
+    const bool accepted = OnDragOver && OnDragOver(event->source(), event->position().toPoint());
+    event->setAccepted(accepted);
+}
+
+void RListView::dropEvent(QDropEvent *event)
+{
+    if (!OnDragDrop || !OnDragOver || !OnDragOver(event->source(), event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    OnDragDrop(event->source(), event->position().toPoint());
+    // A copy action keeps the view from deleting the dragged row after the drop.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 } // namespace duvara

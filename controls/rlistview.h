@@ -2,6 +2,8 @@
 
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace duvara {
 
 // A report-style list (rows and columns, no tree) that tells when it was scrolled and whose
@@ -17,12 +19,21 @@ public:
     bool AllowVScroll() const { return m_allowVScroll; }
     void SetAllowVScroll(bool allow);
 
+    // Dragging rows within the list. The owner decides: OnDragOver tells whether a drop at the
+    // point would be taken, OnDragDrop makes it. Without them the list takes no drops. The list
+    // never removes the dragged row itself; the owner's drop does what a move means.
+    std::function<bool(QObject *source, const QPoint &position)> OnDragOver;
+    std::function<void(QObject *source, const QPoint &position)> OnDragDrop;
+
 signals:
     void OnHScroll();
     void OnVScroll();
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     bool m_allowHScroll = true;

@@ -47,6 +47,8 @@ VideoPage::VideoPage(QWidget *parent) : QWidget(parent)
     SldVol->setSingleStep(100);
     SldVol->setTickInterval(500);
     SldVol->setTickPosition(QSlider::TicksBelow);
+    // Full volume until the settings say otherwise; the graph starts there too.
+    SldVol->setValue(10000);
 
     BtnHlp = addButton("BtnHlp", 16, QStringLiteral("Help\n<F1>"), QStyle::SP_DialogHelpButton);
     BtnNew = addButton("BtnNew", 16, QStringLiteral("New version\n<Ctrl+N>"),

@@ -87,6 +87,8 @@ public:
     // One frame forward, leaving the media paused; EC_STEP_COMPLETE follows, with param1 1 when
     // the step could not be made or was cancelled by Stop. False without a session.
     bool FrameStep();
+    // Whether the loaded file has shown a picture that frame steps can move through.
+    bool HasVideo() const { return m_active && m_videoWidth > 0; }
 
     // Duration of a media file in 100-ns units (0 when its container gives none), measured
     // without touching this graph's session. Raises the media error for a file that cannot be

@@ -108,6 +108,8 @@ void TFormVDMain::FormCreate()
 
     wireVideoWindow();
     wireSynchronisation();
+    wireTransport();
+    wirePlaylist();
     connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
             [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
 }
@@ -221,15 +223,11 @@ void TFormVDMain::OpenFileByName(const QString &name)
     LstPL->clear();
     DurationText.clear();
     MediaDuration = 0;
-
-    const TPlayListItem item = MakePlayListItem(fileName);
-    const qint64 duration = FilterGraph1.ProbeDuration(fileName);
-    auto *row = new QTreeWidgetItem(LstPL, {item.FileName, MediaDurationText(duration)});
-    row->setData(0, Qt::UserRole, QVariant::fromValue(item));
-
+    appendPlaylistRow(fileName);
     LstPL->setCurrentItem(LstPL->topLevelItem(0));
     VideoWnd->show();
     PlayIndex = 0;
+    repaintPlaylist();
     PlayFile(fileName);
 }
 

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
+
 class QFileDialog;
 class QLabel;
 class QSlider;
@@ -65,13 +67,43 @@ public:
     void SaveSettings();
     bool AppMessageHook(QObject *watched, QEvent *event);
 
-    // Playback: open files, start one, and the transport's enabling.
+    // The transport: every command with its faces, the fast-motion timer and the graph's events.
     void MnuOpenClick();
     void OpenFiles(const QStringList &files);
     void PlayFile(const QString &name);
     void SetTransportEnabled(bool on);
+    void BtnPlayClick();
+    void BtnPauseClick();
+    void BtnStopClick();
+    void BtnStepClick();
+    void BtnRewClick();
+    void BtnFFClick();
+    void BtnPrvClick();
+    void BtnNxtClick();
+    void BtnMuteOnClick();
+    void BtnMuteOffClick();
+    void MnuMuteClick();
+    void TimerMoveTimer();
+    void FilterGraphDSEvent(int event, std::intptr_t param1, std::intptr_t param2);
+    void FilterGraphGraphStepComplete();
+    void SldPosMouseDown(Qt::MouseButton button, int x, int y);
+    void SldPosMouseUp(Qt::MouseButton button);
+    void SldVolChange();
     void CheckColorControlSupport();
     void MnuColorClick();
+
+    // The playlist.
+    void MnuAddClick();
+    void MnuRemoveClick();
+    void MnuClearClick();
+    void LstPLDblClick();
+    void LstPLKeyPress(int key);
+    void LstPLClick();
+    bool LstPLDragOver(QObject *source, const QPoint &position);
+    void LstPLDragDrop(QObject *source, const QPoint &position);
+    void PopupMenu2Popup();
+    // The full name of playlist row i.
+    QString PlaylistPath(int row) const;
 
     // Following playback: the position tick, the slider and both subtitle tracks.
     void SldDSTimer(quint32 current, quint32 duration);
@@ -182,6 +214,17 @@ private:
     void showEntryAt(SubtitleTrack &track, const TrackPanel &panel, RSubtitleLabel &label,
                      RListView &list, qint64 position);
     void setAspect(TRatioModes mode, const char *item);
+    // Transport and playlist helpers.
+    enum class Command { Play, Pause, Stop, Step, Rew, FF, Prev, Next };
+    void setCommandEnabled(Command command, bool on);
+    bool commandEnabled(Command command) const;
+    void endFastMotion();
+    void showSoundOn(bool on);
+    void wireTransport();
+    void wirePlaylist();
+    void appendPlaylistRow(const QString &file);
+    void repaintPlaylist();
+    void startRow(int row);
     void recolourSubtitleAreas(const QColor &color);
     bool eventFilter(QObject *watched, QEvent *event) override;
 

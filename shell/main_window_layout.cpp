@@ -9,24 +9,26 @@
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/subtitle_label.h"
+#include "shell/error_box.h"
 #include "shell/idle_picture.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
 
 #include <QEvent>
-
-#include <algorithm>
-#include <utility>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 // The shell is a static library: its resources are registered by hand.
 static void initShellResources()
@@ -302,6 +304,18 @@ bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
         ImgIdle->setVisible(!videoShown);
         if (videoShown)
             VideoWnd->raise();
+    }
+    if (watched == SldPos
+        && (event->type() == QEvent::MouseButtonPress
+            || event->type() == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        RunGuarded(this, [&] {
+            if (event->type() == QEvent::MouseButtonPress)
+                SldPosMouseDown(mouse->button(), at.x(), at.y());
+            else
+                SldPosMouseUp(mouse->button());
+        });
     }
     if (event->type() == QEvent::Resize) {
         if (watched == VideoWnd)

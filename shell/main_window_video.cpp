@@ -25,13 +25,6 @@ namespace duvara {
 
 namespace {
 
-const QString kMediaFilters = QStringLiteral(
-    "Video files (*.avi *.mpg *.mpeg *.mpv *.m2v *.mpe *.m2p *.mp4 *.wmv *.wm *.asf *.mkv *.webm "
-    "*.mov *.AVI *.MPG *.MPEG *.MPV *.M2V *.MPE *.M2P *.MP4 *.WMV *.WM *.ASF *.MKV *.WEBM *.MOV);;"
-    "Audio files (*.mpa *.mp2 *.mp3 *.m3u *.m4a *.wav *.wma *.mid *.midi *.rmi *.ogg *.flac "
-    "*.MPA *.MP2 *.MP3 *.M3U *.M4A *.WAV *.WMA *.MID *.MIDI *.RMI *.OGG *.FLAC);;"
-    "All files (*)");
-
 // A panel or list in the key colour lets the picture through; in any other colour it is opaque.
 void paintPanelIn(QWidget *panel, const QColor &color, const QColor &key)
 {
@@ -72,7 +65,6 @@ void TFormVDMain::wireVideoWindow()
         connect(PopupMenu1->item(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
     };
-    onMenu("MnuOpen", &TFormVDMain::MnuOpenClick);
     onMenu("MnuStretched", &TFormVDMain::StretchedClick);
     onMenu("MnuLetterBox", &TFormVDMain::LetterBoxClick);
     onMenu("MnuCrop", &TFormVDMain::CropClick);
@@ -87,77 +79,6 @@ void TFormVDMain::wireVideoWindow()
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });
-}
-
-void TFormVDMain::MnuOpenClick()
-{
-    ensureFileDialogs();
-    VideoCovered = true;
-    DlgFile->setWindowTitle(QStringLiteral("Open"));
-    DlgFile->setNameFilters(kMediaFilters.split(QStringLiteral(";;")));
-    const bool chosen = DlgFile->exec() == QDialog::Accepted;
-    const QStringList files = chosen ? DlgFile->selectedFiles() : QStringList();
-    struct Uncover
-    {
-        TFormVDMain *window;
-        ~Uncover() { window->VideoCovered = false; }
-    } uncover{this};
-    if (!files.isEmpty())
-        OpenFiles(files);
-}
-
-void TFormVDMain::OpenFiles(const QStringList &files)
-{
-    LstPL->clear();
-    DurationText.clear();
-    MediaDuration = 0;
-    for (const QString &file : files) {
-        const TPlayListItem item = MakePlayListItem(file);
-        const qint64 duration = FilterGraph1.ProbeDuration(file);
-        auto *row = new QTreeWidgetItem(LstPL, {item.FileName, MediaDurationText(duration)});
-        row->setData(0, Qt::UserRole, QVariant::fromValue(item));
-    }
-    if (LstPL->topLevelItemCount() == 0)
-        return;
-    LstPL->setCurrentItem(LstPL->topLevelItem(0));
-    VideoWnd->show();
-    PlayIndex = 0;
-    PlayFile(files.first());
-    if (PlayIndex < LstPL->topLevelItemCount() - 1)
-        TabVideo->BtnNxt->setEnabled(true);
-}
-
-void TFormVDMain::PlayFile(const QString &name)
-{
-    FilterGraph.EmptyGraph();
-    FilterGraph.SetActive(false);
-    FilterGraph.SetActive(true);
-    FilterGraph.RenderMediaFile(name);
-    TabVideo->SldVol->setValue(FilterGraph.StoredVolume());
-    SetTransportEnabled(true);
-    TabVideo->BtnPlay->setEnabled(false);
-    PopupMenu1->item(QStringLiteral("MnuPlay"))->setEnabled(false);
-    TabVideo->BtnPause->setEnabled(true);
-    PopupMenu1->item(QStringLiteral("MnuPause"))->setEnabled(true);
-    FilterGraph.Play();
-    CheckColorControlSupport();
-}
-
-void TFormVDMain::SetTransportEnabled(bool on)
-{
-    for (QWidget *face : std::initializer_list<QWidget *>{TabVideo->BtnStop, TabVideo->BtnRew,
-                                                          TabVideo->BtnFF})
-        face->setEnabled(on);
-    for (const char *item : {"MnuStop", "MnuNavigate", "MnuRew", "MnuFF", "MnuZoom"})
-        PopupMenu1->item(QString::fromLatin1(item))->setEnabled(on);
-    for (const char *item : {"MnuFullscreen", "MnuAspect"})
-        PopupMenu1->item(QString::fromLatin1(item))->setEnabled(FilterGraph.Active());
-    const bool previous = on && PlayIndex > 0;
-    const bool next = on && PlayIndex < LstPL->topLevelItemCount() - 1;
-    TabVideo->BtnPrv->setEnabled(previous);
-    PopupMenu1->item(QStringLiteral("MnuPrev"))->setEnabled(previous);
-    TabVideo->BtnNxt->setEnabled(next);
-    PopupMenu1->item(QStringLiteral("MnuNext"))->setEnabled(next);
 }
 
 void TFormVDMain::CheckColorControlSupport()

@@ -65,6 +65,14 @@ qint64 MoveTarget(qint64 position, double speed)
     return position + roundHalfEven(static_cast<double>(MoveTimingFor(speed).step) * speed);
 }
 
+qint64 MoveOrigin(qint64 reported, std::optional<qint64> lastTarget)
+{
+    constexpr qint64 kNear = 2500000;
+    if (lastTarget && reported > *lastTarget - kNear && reported < *lastTarget + kNear)
+        return *lastTarget;
+    return reported;
+}
+
 std::optional<int> SliderPressPosition(int x, int y, int width, int maximum)
 {
     if (y < 10 || y > 20)

@@ -29,6 +29,11 @@ MoveTiming MoveTimingFor(double speed);
 // Where one tick at this speed moves from position p (100-ns units).
 qint64 MoveTarget(qint64 position, double speed);
 
+// The position the next jump starts from. The picture lands on a frame near each target, so a
+// jump shorter than a frame would make no headway if it counted from the frame shown: while the
+// graph still stands within a quarter second of the last target, the jumps count from it.
+qint64 MoveOrigin(qint64 reported, std::optional<qint64> lastTarget);
+
 // Where a press on the position slider jumps to: the track runs from x = 7 to x = width - 8,
 // and only presses 10 <= y <= 20 jump. Nothing when the press does not jump.
 std::optional<int> SliderPressPosition(int x, int y, int width, int maximum);

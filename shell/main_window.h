@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class QFileDialog;
 class QLabel;
@@ -232,6 +233,8 @@ private:
     bool m_firstShowDone = false;
     bool m_exiting = false;
     QObject *m_keyHook = nullptr;
+    // Where the movement timer's last jump aimed, while fast motion by jumps goes on.
+    std::optional<qint64> m_moveTarget;
 };
 
 } // namespace duvara

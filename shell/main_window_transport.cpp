@@ -320,6 +320,7 @@ void TFormVDMain::BtnFFClick()
         FilterGraph.Play();
         FilterGraph.SetPlaybackRate(Speed);
     } else {
+        m_moveTarget.reset();
         TimerMove.start();
     }
     Osd->ShowOsdMessage(OsdMessage::Speed);
@@ -339,6 +340,7 @@ void TFormVDMain::BtnRewClick()
         FilterGraph.Play();
         FilterGraph.SetPlaybackRate(Speed);
     } else {
+        m_moveTarget.reset();
         TimerMove.start();
     }
     Osd->ShowOsdMessage(OsdMessage::Speed);
@@ -351,10 +353,11 @@ void TFormVDMain::TimerMoveTimer()
     FilterGraph.Pause();
     // The graph's stored rate stays as it is; only the jumps are played at normal rate.
     FilterGraph.SetRate(1.0);
-    const qint64 position = FilterGraph.CurrentPosition().value_or(0);
+    const qint64 position = MoveOrigin(FilterGraph.CurrentPosition().value_or(0), m_moveTarget);
     if (MediaDuration == 0)
         MediaDuration = FilterGraph.Duration().value_or(0);
     const qint64 target = MoveTarget(position, Speed);
+    m_moveTarget = target;
     if (target >= MediaDuration) {
         // Normal playback resumes at the very end; the completion then moves on or stops.
         FilterGraph.SetCurrentPosition(MediaDuration);

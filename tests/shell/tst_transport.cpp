@@ -1,0 +1,573 @@
+// The transport and the playlist on the real window, with generated films: the enabled state of
+// every command, fast motion both ways, frame steps, volume and mute, moving through the
+// playlist and changing its rows.
+#include "controls/rlistview.h"
+#include "controls/video_page.h"
+#include "media/ds_track_bar.h"
+#include "media/video_window.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/osd_display.h"
+#include "presentation/osd_label.h"
+#include "shell/popup_menus.h"
+#include "window_test_support.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QToolButton>
+#include <QTreeWidgetItem>
+
+#include <clocale>
+
+using namespace duvara;
+using namespace duvara::test;
+
+namespace {
+
+// Three-second films with a picture and a tone, as ffmpeg made them for the tests.
+const QStringList kClips
+    = {generatedMedia("clip.mp4"), generatedMedia("clip.avi"), generatedMedia("clip.mkv")};
+
+} // namespace
+
+class TestTransport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void stateTable();
+    void fastForwardLadder();
+    void fastBackwardLadderReversesByJumps();
+    void backwardPastTheStartResumesForward();
+    void forwardPastTheEndMovesOn();
+    void endOfEachRowStartsTheNextAndTheLastStops();
+    void nextAndPreviousEndFastMotion();
+    void removeRows_data();
+    void removeRows();
+    void removeWhileStoppedSelectsTheNextRow();
+    void removeAboveTheCurrentRowKeepsItsHighlight();
+    void clearThenAddThenPlay();
+    void dragReordersAndTheCurrentRowFollows();
+    void doubleClickStartsOnlyAnotherRow();
+    void muteThenAnotherFileIsSilentWithSoundShownOn();
+    void stepWhileMutedStaysMuted();
+    void stepRestoresTheVolume();
+    void sliderPressesJumpAndReleaseSeeks_data();
+    void sliderPressesJumpAndReleaseSeeks();
+    void unplayableFileLeavesTheControls();
+
+private:
+    void open(const QStringList &files);
+    void waitPlaying(int row);
+    QString state() const;
+    qint64 positionMs() const;
+    QAction *item(const char *name) const;
+
+    TFormVDMain *m_window = nullptr;
+};
+
+void TestTransport::init()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    m_window = new TFormVDMain;
+    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestTransport::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+void TestTransport::open(const QStringList &files)
+{
+    m_window->OpenFiles(files);
+    waitPlaying(0);
+}
+
+// The row is current and its file has shown its first positions.
+void TestTransport::waitPlaying(int row)
+{
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->PlayIndex, row, kPlaybackTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->SldPos->isEnabled(), kPlaybackTimeoutMs);
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+}
+
+qint64 TestTransport::positionMs() const
+{
+    return m_window->FilterGraph.CurrentPosition().value_or(-10000) / 10000;
+}
+
+QAction *TestTransport::item(const char *name) const
+{
+    return m_window->PopupMenu1->item(QString::fromLatin1(name));
+}
+
+// Upper case: enabled. Each command's button and menu item must agree.
+QString TestTransport::state() const
+{
+    const VideoPage *page = m_window->TabVideo;
+    const struct
+    {
+        const char *name;
+        QToolButton *button;
+        const char *menuItem;
+    } faces[] = {{"play", page->BtnPlay, "MnuPlay"}, {"pause", page->BtnPause, "MnuPause"},
+                 {"stop", page->BtnStop, "MnuStop"}, {"step", page->BtnStep, "MnuStep"},
+                 {"rew", page->BtnRew, "MnuRew"},    {"ff", page->BtnFF, "MnuFF"},
+                 {"prev", page->BtnPrv, "MnuPrev"},  {"next", page->BtnNxt, "MnuNext"},
+                 {"nav", nullptr, "MnuNavigate"},    {"zoom", nullptr, "MnuZoom"},
+                 {"full", nullptr, "MnuFullscreen"}, {"aspect", nullptr, "MnuAspect"}};
+    QStringList words;
+    for (const auto &face : faces) {
+        const bool on = item(face.menuItem)->isEnabled();
+        if (face.button && face.button->isEnabled() != on)
+            return QStringLiteral("faces of %1 disagree").arg(QLatin1String(face.name));
+        const QString word = QLatin1String(face.name);
+        words << (on ? word.toUpper() : word);
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+void TestTransport::stateTable()
+{
+    QCOMPARE(state(), QStringLiteral("PLAY pause stop step rew ff prev next nav zoom full aspect"));
+    open(kClips.mid(0, 2));
+    QCOMPARE(state(), QStringLiteral("play PAUSE STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
+    m_window->BtnPauseClick();
+    QCOMPARE(state(), QStringLiteral("PLAY pause STOP STEP REW FF prev NEXT NAV ZOOM FULL ASPECT"));
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psPaused);
+    m_window->BtnFFClick();
+    QCOMPARE(state(), QStringLiteral("PLAY pause STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
+    m_window->BtnPlayClick();
+    QCOMPARE(state(), QStringLiteral("play PAUSE STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
+    QCOMPARE(m_window->Speed, 1.0);
+    m_window->BtnStopClick();
+    QCOMPARE(state(), QStringLiteral("PLAY pause stop step rew ff prev next nav zoom FULL ASPECT"));
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psStopped);
+    QVERIFY(!m_window->SldPos->isEnabled());
+    QCOMPARE(m_window->SldPos->value(), 0);
+    QVERIFY(m_window->DurationText.isEmpty());
+    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Stop"));
+    // After Stop, Play resumes the loaded file from its start.
+    m_window->BtnPlayClick();
+    QTRY_VERIFY(m_window->SldPos->isEnabled());
+    QCOMPARE(m_window->PlayIndex, 0);
+    QVERIFY(positionMs() < 2000);
+    QCOMPARE(state(), QStringLiteral("play PAUSE STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
+}
+
+void TestTransport::fastForwardLadder()
+{
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->BtnFFClick();
+    QCOMPARE(m_window->Speed, 2.0);
+    QCOMPARE(m_window->FilterGraph.StoredRate(), 2.0);
+    QVERIFY(!m_window->TimerMove.isActive());
+    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Speed: x2"));
+    m_window->BtnFFClick();
+    QCOMPARE(m_window->Speed, 4.0);
+    QVERIFY(m_window->TimerMove.isActive());
+    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Speed: x4"));
+    m_window->BtnFFClick();
+    m_window->BtnFFClick();
+    QCOMPARE(m_window->Speed, 16.0);
+    QVERIFY(!m_window->TabVideo->BtnFF->isEnabled());
+    QVERIFY(!item("MnuFF")->isEnabled());
+    // The graph is paused between jumps and the jumps go forward.
+    const qint64 before = positionMs();
+    QTRY_VERIFY(m_window->FilterGraph.PlayState() == PlayState::psPaused);
+    QTRY_VERIFY(positionMs() >= before + 10000);
+    m_window->BtnRewClick();
+    QCOMPARE(m_window->Speed, 8.0);
+    QVERIFY(m_window->TabVideo->BtnFF->isEnabled());
+}
+
+void TestTransport::fastBackwardLadderReversesByJumps()
+{
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->SldPos->setValue(12000);
+    m_window->BtnRewClick();
+    QCOMPARE(m_window->FilterGraph.StoredRate(), 0.5);
+    m_window->BtnRewClick();
+    QCOMPARE(m_window->FilterGraph.StoredRate(), 0.25);
+    QVERIFY(!m_window->TimerMove.isActive());
+    m_window->BtnRewClick();
+    QCOMPARE(m_window->Speed, -0.25);
+    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Rew speed: x0.25"));
+    QVERIFY(m_window->TimerMove.isActive());
+    // Each tick pauses the graph and moves back 62.5 ms: a 25-fps picture goes back one or two
+    // frames a tick, 250 ms of film in 16 ticks.
+    QSignalSpy ticks(&m_window->TimerMove, &QTimer::timeout);
+    QVERIFY(ticks.wait(2000));
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psPaused);
+    QTest::qWait(100);
+    const qint64 first = positionMs();
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 5, 5000);
+    QTest::qWait(100);
+    const qint64 fourTicksBack = first - positionMs();
+    QVERIFY2(fourTicksBack >= 250 - 40 && fourTicksBack <= 250 + 40,
+             qPrintable(QString::number(fourTicksBack)));
+    QVERIFY(qAbs(m_window->SldPos->value() - positionMs()) <= 100);
+    // Forward from the slowest backward speed goes back to the graph's rate.
+    m_window->BtnFFClick();
+    QCOMPARE(m_window->Speed, 0.25);
+    QVERIFY(!m_window->TimerMove.isActive());
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    for (int i = 0; i < 10; ++i)
+        m_window->BtnRewClick();
+    QCOMPARE(m_window->Speed, -16.0);
+    QVERIFY(!m_window->TabVideo->BtnRew->isEnabled());
+    m_window->BtnFFClick();
+    QCOMPARE(m_window->Speed, -8.0);
+    QVERIFY(m_window->TabVideo->BtnRew->isEnabled());
+}
+
+void TestTransport::backwardPastTheStartResumesForward()
+{
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->BtnPauseClick();
+    m_window->SldPos->setValue(3000);
+    QTest::mouseRelease(m_window->SldPos, Qt::LeftButton); // the slider's release seeks
+    QTRY_COMPARE(positionMs(), 3000);
+    while (m_window->Speed != -16.0)
+        m_window->BtnRewClick();
+    // The first jump would pass the start: normal play resumes from where it was, not from 0.
+    QTRY_COMPARE(m_window->Speed, 1.0);
+    QVERIFY(!m_window->TimerMove.isActive());
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    QVERIFY2(positionMs() >= 2900, qPrintable(QString::number(positionMs())));
+    QCOMPARE(m_window->FilterGraph.StoredRate(), 1.0);
+}
+
+void TestTransport::forwardPastTheEndMovesOn()
+{
+    open(kClips.mid(0, 2));
+    while (m_window->Speed != 16.0)
+        m_window->BtnFFClick();
+    // A 16-second jump passes the end of a 3-second film: it ends and the next row starts.
+    waitPlaying(1);
+    QCOMPARE(m_window->Speed, 1.0);
+    QVERIFY(!m_window->TimerMove.isActive());
+    QCOMPARE(m_window->LstPL->topLevelItem(1)->font(0).bold(), true);
+}
+
+void TestTransport::endOfEachRowStartsTheNextAndTheLastStops()
+{
+    open(kClips);
+    QVERIFY(m_window->TabVideo->BtnNxt->isEnabled());
+    QTreeWidgetItem *first = m_window->LstPL->topLevelItem(0);
+    QVERIFY(first->font(0).bold());
+    QCOMPARE(first->foreground(0).color(), QColor(0xFF, 0xCF, 0x6A));
+    QCOMPARE(m_window->LstPL->topLevelItem(1)->foreground(0).color(), QColor(Qt::white));
+    waitPlaying(1);
+    QVERIFY(m_window->TabVideo->BtnPrv->isEnabled());
+    waitPlaying(2);
+    QVERIFY(!m_window->TabVideo->BtnNxt->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->FilterGraph.PlayState(), PlayState::psStopped,
+                              kPlaybackTimeoutMs);
+    QCOMPARE(state(), QStringLiteral("PLAY pause stop step rew ff prev next nav zoom FULL ASPECT"));
+    QCOMPARE(m_window->SldPos->value(), 0);
+    QVERIFY(!m_window->SldPos->isEnabled());
+    QCOMPARE(m_window->PlayIndex, 2);
+}
+
+void TestTransport::nextAndPreviousEndFastMotion()
+{
+    open(kClips);
+    m_window->BtnRewClick();
+    m_window->BtnRewClick();
+    m_window->BtnRewClick();
+    QVERIFY(m_window->TimerMove.isActive());
+    m_window->BtnNxtClick();
+    QCOMPARE(m_window->Speed, 1.0);
+    QVERIFY(!m_window->TimerMove.isActive());
+    QCOMPARE(m_window->FilterGraph.StoredRate(), 1.0);
+    waitPlaying(1);
+    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Play"));
+    QCOMPARE(m_window->Osd->LblOSDMNo()->text(), QStringLiteral("Clip 2"));
+    m_window->BtnPrvClick();
+    waitPlaying(0);
+    QVERIFY(!m_window->TabVideo->BtnPrv->isEnabled());
+    // At the first row Previous changes nothing but still ends fast motion.
+    m_window->BtnFFClick();
+    m_window->BtnPrvClick();
+    QCOMPARE(m_window->Speed, 1.0);
+    QCOMPARE(m_window->PlayIndex, 0);
+}
+
+void TestTransport::removeRows_data()
+{
+    QTest::addColumn<int>("playing");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("nextIndex"); // -1: nothing left
+    QTest::addColumn<QString>("nextFile");
+    QTest::newRow("playing middle") << 1 << 3 << 1 << "clip.mkv";
+    QTest::newRow("playing last") << 2 << 3 << 0 << "clip.mp4";
+    QTest::newRow("playing first") << 0 << 3 << 0 << "clip.avi";
+    QTest::newRow("only row") << 0 << 1 << -1 << "";
+}
+
+void TestTransport::removeRows()
+{
+    QFETCH(int, playing);
+    QFETCH(int, rows);
+    QFETCH(int, nextIndex);
+    QFETCH(QString, nextFile);
+    open(kClips.mid(0, rows));
+    if (playing > 0) {
+        m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(playing));
+        m_window->LstPLDblClick();
+        waitPlaying(playing);
+    }
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(playing));
+    m_window->MnuRemoveClick();
+    QCOMPARE(m_window->LstPL->topLevelItemCount(), rows - 1);
+    if (nextIndex < 0) {
+        QVERIFY(!m_window->FilterGraph.Active());
+        QVERIFY(m_window->VideoWnd->isHidden());
+        QCOMPARE(state(),
+                 QStringLiteral("PLAY pause stop step rew ff prev next nav zoom full aspect"));
+        return;
+    }
+    waitPlaying(nextIndex);
+    QCOMPARE(m_window->LstPL->topLevelItem(nextIndex)->text(0), nextFile);
+    QVERIFY(m_window->LstPL->topLevelItem(nextIndex)->font(0).bold());
+}
+
+void TestTransport::removeWhileStoppedSelectsTheNextRow()
+{
+    open(kClips);
+    m_window->BtnStopClick();
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(0));
+    m_window->MnuRemoveClick();
+    QCOMPARE(m_window->PlayIndex, 0);
+    QCOMPARE(m_window->LstPL->selectedItems().value(0), m_window->LstPL->topLevelItem(0));
+    QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QVERIFY(!m_window->FilterGraph.Active());
+    // Nothing is loaded any more, so Play starts the selected row.
+    m_window->BtnPlayClick();
+    waitPlaying(0);
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+
+    // The stopped last row leaves no current row and nothing selected.
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(1));
+    m_window->LstPLDblClick();
+    waitPlaying(1);
+    m_window->BtnStopClick();
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(1));
+    m_window->MnuRemoveClick();
+    QCOMPARE(m_window->PlayIndex, -1);
+    QVERIFY(m_window->LstPL->selectedItems().isEmpty());
+}
+
+void TestTransport::removeAboveTheCurrentRowKeepsItsHighlight()
+{
+    open(kClips);
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(2));
+    m_window->LstPLDblClick();
+    waitPlaying(2);
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(0));
+    m_window->MnuRemoveClick();
+    QCOMPARE(m_window->PlayIndex, 1);
+    QVERIFY(m_window->LstPL->topLevelItem(1)->font(0).bold());
+    QCOMPARE(m_window->LstPL->topLevelItem(1)->text(0), QStringLiteral("clip.mkv"));
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    // Remove with nothing selected does nothing.
+    m_window->LstPL->clearSelection();
+    m_window->MnuRemoveClick();
+    QCOMPARE(m_window->LstPL->topLevelItemCount(), 2);
+}
+
+void TestTransport::clearThenAddThenPlay()
+{
+    open(kClips.mid(0, 2));
+    m_window->MnuClearClick();
+    QCOMPARE(m_window->LstPL->topLevelItemCount(), 0);
+    QCOMPARE(m_window->PlayIndex, -1);
+    QVERIFY(m_window->VideoWnd->isHidden());
+    QVERIFY(!m_window->FilterGraph.Active());
+    m_window->PopupMenu2Popup();
+    QVERIFY(!m_window->PopupMenu2->item(QStringLiteral("MnuClear"))->isEnabled());
+    QVERIFY(!item("MnuPLRemove")->isEnabled());
+
+    answerNextFileDialog(kClips.mid(1, 2));
+    m_window->MnuAddClick();
+    QCOMPARE(m_window->LstPL->topLevelItemCount(), 2);
+    QCOMPARE(m_window->LstPL->topLevelItem(1)->text(1), QStringLiteral("0:00:03"));
+    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psNoGraph); // Add starts nothing
+    QVERIFY(!m_window->VideoCovered);
+    m_window->PopupMenu2Popup();
+    QVERIFY(item("MnuPLClear")->isEnabled());
+
+    m_window->BtnPlayClick();
+    waitPlaying(0);
+    QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QVERIFY(m_window->VideoWnd->isVisible());
+    QVERIFY(m_window->TabVideo->BtnNxt->isEnabled());
+}
+
+void TestTransport::dragReordersAndTheCurrentRowFollows()
+{
+    open({kClips[0], kClips[1], kClips[2], generatedMedia("tone.mp3")});
+    RListView *list = m_window->LstPL;
+    const auto order = [list] {
+        QString names;
+        for (int row = 0; row < list->topLevelItemCount(); ++row)
+            names += list->topLevelItem(row)->text(0).right(1); // 4 of mp4, i of avi, ...
+        return names;
+    };
+    const auto rowPoint = [list](int row) {
+        return list->visualItemRect(list->topLevelItem(row)).center();
+    };
+    QCOMPARE(order(), QStringLiteral("4iv3"));
+    list->setCurrentItem(list->topLevelItem(0));
+    QVERIFY(!m_window->LstPLDragOver(list, rowPoint(0))); // over itself
+    QVERIFY(!m_window->LstPLDragOver(m_window, rowPoint(2))); // from elsewhere
+    QVERIFY(m_window->LstPLDragOver(list, rowPoint(2)));
+    m_window->LstPLDragDrop(list, rowPoint(2));
+    QCOMPARE(order(), QStringLiteral("i4v3"));
+    QCOMPARE(m_window->PlayIndex, 1); // the playing row moved
+    QVERIFY(list->topLevelItem(1)->font(0).bold());
+
+    list->setCurrentItem(list->topLevelItem(3));
+    m_window->LstPLDragDrop(list, rowPoint(1));
+    QCOMPARE(order(), QStringLiteral("i34v"));
+    QCOMPARE(m_window->PlayIndex, 2); // pushed down by the row dropped above it
+    QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("clip.mp4"));
+}
+
+void TestTransport::doubleClickStartsOnlyAnotherRow()
+{
+    open(kClips.mid(0, 2));
+    QSignalSpy activations(&m_window->FilterGraph, &TFilterGraph::OnActivate);
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(0));
+    m_window->LstPLDblClick();
+    QCOMPARE(activations.count(), 0);
+    // Enter on another row starts it and keeps a fast-motion speed in force.
+    m_window->BtnFFClick();
+    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(1));
+    m_window->LstPL->setFocus();
+    QTest::keyClick(m_window->LstPL, Qt::Key_Return);
+    waitPlaying(1);
+    QCOMPARE(activations.count(), 1);
+    QCOMPARE(m_window->Speed, 2.0);
+    QCOMPARE(m_window->FilterGraph.StoredRate(), 2.0);
+    QVERIFY(!m_window->TabVideo->BtnNxt->isEnabled());
+    QVERIFY(m_window->TabVideo->BtnPrv->isEnabled());
+}
+
+void TestTransport::muteThenAnotherFileIsSilentWithSoundShownOn()
+{
+    open(kClips.mid(0, 2));
+    QCOMPARE(m_window->TabVideo->SldVol->value(), 10000);
+    m_window->MnuMuteClick();
+    QVERIFY(m_window->TabVideo->BtnMuteOn->isHidden());
+    QVERIFY(!m_window->TabVideo->BtnMuteOff->isHidden());
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0);
+    QCOMPARE(m_window->Osd->LblOSDMute()->text(), QStringLiteral("Mute on"));
+    m_window->BtnNxtClick();
+    waitPlaying(1);
+    QCOMPARE(m_window->TabVideo->SldVol->value(), 0);
+    QVERIFY(!m_window->TabVideo->BtnMuteOn->isHidden());
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0);
+    // Moving the slider is the way back to sound.
+    m_window->TabVideo->SldVol->setValue(5000);
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 5000);
+    QVERIFY(m_window->Osd->volumeShown());
+    m_window->MnuMuteClick();
+    m_window->MnuMuteClick();
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 5000);
+    QCOMPARE(m_window->Osd->LblOSDMute()->text(), QStringLiteral("Mute off"));
+}
+
+void TestTransport::stepWhileMutedStaysMuted()
+{
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->BtnPauseClick();
+    m_window->BtnMuteOnClick();
+    QSignalSpy completions(&m_window->FilterGraph, &TFilterGraph::OnGraphStepComplete);
+    m_window->BtnStepClick();
+    QVERIFY(completions.wait(kPlaybackTimeoutMs));
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0);
+    QVERIFY(m_window->TabVideo->BtnMuteOn->isHidden());
+}
+
+void TestTransport::stepRestoresTheVolume()
+{
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->TabVideo->SldVol->setValue(7000);
+    m_window->BtnPauseClick();
+    const qint64 before = positionMs();
+    QSignalSpy completions(&m_window->FilterGraph, &TFilterGraph::OnGraphStepComplete);
+    m_window->BtnStepClick();
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0); // silent while it steps
+    QVERIFY(completions.wait(kPlaybackTimeoutMs));
+    QCOMPARE(m_window->FilterGraph.StoredVolume(), 7000);
+    QTRY_VERIFY(positionMs() > before);
+    QVERIFY(qAbs(m_window->SldPos->value() - positionMs()) < 100);
+}
+
+void TestTransport::sliderPressesJumpAndReleaseSeeks_data()
+{
+    QTest::addColumn<int>("x"); // from the left (>= 0) or from the right (< 0) edge
+    QTest::addColumn<int>("y");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("left end") << 7 << 15 << "start";
+    QTest::newRow("right end") << -8 << 15 << "end";
+    QTest::newRow("middle") << 1000 << 15 << "middle";
+    QTest::newRow("above the track") << 1000 << 5 << "unchanged";
+    QTest::newRow("below the track") << 1000 << 22 << "unchanged";
+}
+
+void TestTransport::sliderPressesJumpAndReleaseSeeks()
+{
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(QString, expected);
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->BtnPauseClick();
+    QSlider *slider = m_window->SldPos;
+    slider->setValue(6000);
+    const int width = slider->width();
+    const int pressX = x >= 1000 ? 7 + (width - 15) / 2 : x >= 0 ? x : width + x;
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(pressX, y));
+    QVERIFY(m_window->TabVideo->SldDS->MouseHeld());
+    const int max = slider->maximum();
+    const int pressed = slider->value();
+    if (expected == QLatin1String("start"))
+        QCOMPARE(pressed, 0);
+    else if (expected == QLatin1String("end"))
+        QCOMPARE(pressed, max);
+    else if (expected == QLatin1String("middle"))
+        QVERIFY2(qAbs(pressed - max / 2) <= max / 100, qPrintable(QString::number(pressed)));
+    else
+        QVERIFY2(qAbs(pressed - max / 2) > max / 10, qPrintable(QString::number(pressed)));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(pressX, y));
+    QVERIFY(!m_window->TabVideo->SldDS->MouseHeld());
+    // The release seeks to what the slider shows, on the 100 ms step.
+    const int target = slider->value() / 100 * 100;
+    QTRY_VERIFY2(qAbs(positionMs() - target) <= 100, qPrintable(QString::number(positionMs())));
+}
+
+void TestTransport::unplayableFileLeavesTheControls()
+{
+    open(kClips.mid(0, 1));
+    const QString before = state();
+    QVERIFY_THROWS_EXCEPTION(std::exception, m_window->PlayFile(generatedMedia("unplayable.mp4")));
+    QVERIFY(m_window->FilterGraph.Active());
+    QCOMPARE(state(), before);
+    // An unreadable file in the Open dialog's choice stops the filling; the rows before stay.
+    QVERIFY_THROWS_EXCEPTION(
+        std::exception, m_window->OpenFiles({kClips[1], generatedMedia("missing.mp4"), kClips[2]}));
+    QCOMPARE(m_window->LstPL->topLevelItemCount(), 1);
+    QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+}
+
+QTEST_MAIN(TestTransport)
+#include "tst_transport.moc"

@@ -1,0 +1,48 @@
+#pragma once
+
+// Shared by the tests that drive the real main window over generated media.
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace duvara::test {
+
+constexpr int kPlaybackTimeoutMs = 15000;
+
+inline QString generatedMedia(const char *name)
+{
+    return QStringLiteral(DUVARA_TEST_MEDIA_DIR "/") + QLatin1String(name);
+}
+
+// Answers the next modal dialog that opens: a file dialog gets the files selected and is
+// accepted; with no files it is cancelled.
+inline void answerNextFileDialog(const QStringList &files)
+{
+    auto answer = std::make_shared<std::function<void()>>();
+    *answer = [files, answer] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, *answer);
+            return;
+        }
+        if (files.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setDirectory(QFileInfo(files.first()).absolutePath());
+        QStringList quoted;
+        for (const QString &file : files)
+            quoted << QLatin1Char('"') + QFileInfo(file).fileName() + QLatin1Char('"');
+        dialog->selectFile(quoted.join(QLatin1Char(' ')));
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
+    QTimer::singleShot(0, *answer);
+}
+
+} // namespace duvara::test

@@ -51,8 +51,9 @@ bench-play: build
 	@bash scripts/install-deps.sh --bench
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DDUVARA_BUILD_TESTS=OFF \
 	      -DDUVARA_BUILD_BENCHMARKS=ON
-	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-probe-bench
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-probe-bench duvara-fast-motion-bench
 	bash scripts/bench-play.sh $(BUILD) $(BENCH_BUILD)
+	bash scripts/bench-fast-motion.sh $(BENCH_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -50,6 +50,14 @@ constexpr std::uint32_t kPanelGradientTo = 0x002D7DB9;
 constexpr std::uint32_t kSplitterColor = 0x007395AE;
 constexpr std::uint32_t kMaroon = 0x00000080;
 
+// The open dialog's filters: Qt matches patterns case-sensitively on Linux, so both cases.
+const QString kMediaFilters = QStringLiteral(
+    "Video files (*.avi *.mpg *.mpeg *.mpv *.m2v *.mpe *.m2p *.mp4 *.wmv *.wm *.asf *.mkv *.webm "
+    "*.mov *.AVI *.MPG *.MPEG *.MPV *.M2V *.MPE *.M2P *.MP4 *.WMV *.WM *.ASF *.MKV *.WEBM *.MOV);;"
+    "Audio files (*.mpa *.mp2 *.mp3 *.m3u *.m4a *.wav *.wma *.mid *.midi *.rmi *.ogg *.flac "
+    "*.MPA *.MP2 *.MP3 *.M3U *.M4A *.WAV *.WMA *.MID *.MIDI *.RMI *.OGG *.FLAC);;"
+    "All files (*)");
+
 RListView *makeSubtitleList(const QString &name, QWidget *parent)
 {
     auto *list = new RListView(parent);
@@ -283,6 +291,7 @@ void TFormVDMain::ensureFileDialogs()
     DlgFile = new QFileDialog(this);
     DlgFile->setObjectName(QStringLiteral("DlgFile"));
     DlgFile->setFileMode(QFileDialog::ExistingFiles);
+    DlgFile->setNameFilters(kMediaFilters.split(QStringLiteral(";;")));
     DlgSubt = new QFileDialog(this);
     DlgSubt->setObjectName(QStringLiteral("DlgSubt"));
     DlgSubt->setFileMode(QFileDialog::ExistingFile);

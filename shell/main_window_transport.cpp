@@ -27,13 +27,6 @@ namespace duvara {
 
 namespace {
 
-const QString kMediaFilters = QStringLiteral(
-    "Video files (*.avi *.mpg *.mpeg *.mpv *.m2v *.mpe *.m2p *.mp4 *.wmv *.wm *.asf *.mkv *.webm "
-    "*.mov *.AVI *.MPG *.MPEG *.MPV *.M2V *.MPE *.M2P *.MP4 *.WMV *.WM *.ASF *.MKV *.WEBM *.MOV);;"
-    "Audio files (*.mpa *.mp2 *.mp3 *.m3u *.m4a *.wav *.wma *.mid *.midi *.rmi *.ogg *.flac "
-    "*.MPA *.MP2 *.MP3 *.M3U *.M4A *.WAV *.WMA *.MID *.MIDI *.RMI *.OGG *.FLAC);;"
-    "All files (*)");
-
 // The faces of a command: its button on the video page and its item in the window menu.
 struct Faces
 {
@@ -125,7 +118,6 @@ void TFormVDMain::MnuOpenClick()
         ~Uncover() { window->VideoCovered = false; }
     } uncover {this};
     DlgFile->setWindowTitle(QStringLiteral("Open"));
-    DlgFile->setNameFilters(kMediaFilters.split(QStringLiteral(";;")));
     const bool chosen = DlgFile->exec() == QDialog::Accepted;
     const QStringList files = chosen ? DlgFile->selectedFiles() : QStringList();
     if (!files.isEmpty())

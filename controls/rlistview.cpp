@@ -1,8 +1,29 @@
 #include "controls/rlistview.h"
 
 #include <QDropEvent>
+#include <QStyledItemDelegate>
 
 namespace duvara {
+
+namespace {
+
+class HideSelectionDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem plain(option);
+        const auto *view = qobject_cast<const RListView *>(parent());
+        if (view && view->HideSelection() && !view->hasFocus())
+            plain.state &= ~QStyle::State_Selected;
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+};
+
+} // namespace
 
 RListView::RListView(QWidget *parent)
     : QTreeWidget(parent)
@@ -13,6 +34,14 @@ RListView::RListView(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void RListView::SetHideSelection(bool hide)
+{
+    m_hideSelection = hide;
+    if (hide && !dynamic_cast<HideSelectionDelegate *>(itemDelegate()))
+        setItemDelegate(new HideSelectionDelegate(this));
+    viewport()->update();
 }
 
 void RListView::SetAllowHScroll(bool allow)

@@ -18,6 +18,10 @@ public:
     void SetAllowHScroll(bool allow);
     bool AllowVScroll() const { return m_allowVScroll; }
     void SetAllowVScroll(bool allow);
+    // The selected row shows as selected only while the list has the keyboard focus; otherwise
+    // it keeps its own colours.
+    bool HideSelection() const { return m_hideSelection; }
+    void SetHideSelection(bool hide);
 
     // Dragging rows within the list. The owner decides: OnDragOver tells whether a drop at the
     // point would be taken, OnDragDrop makes it. Without them the list takes no drops. The list
@@ -38,6 +42,7 @@ protected:
 private:
     bool m_allowHScroll = true;
     bool m_allowVScroll = true;
+    bool m_hideSelection = false;
 };
 
 } // namespace duvara

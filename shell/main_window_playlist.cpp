@@ -72,6 +72,7 @@ void TFormVDMain::wirePlaylist()
     LstPL->header()->setSectionResizeMode(1, QHeaderView::Fixed);
     LstPL->header()->resizeSection(1, kDurationColumnWidth);
     LstPL->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    LstPL->SetHideSelection(true);
 
     LstPL->setDragEnabled(true);
     LstPL->setAcceptDrops(true);

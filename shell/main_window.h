@@ -220,6 +220,10 @@ private:
     void setCommandEnabled(Command command, bool on);
     bool commandEnabled(Command command) const;
     void endFastMotion();
+    void changeSpeed(double speed);
+    void startSpeed();
+    void afterRowStarted();
+    QStringList chooseMediaFiles(const QString &title);
     void showSoundOn(bool on);
     void wireTransport();
     void wirePlaylist();

@@ -150,17 +150,11 @@ void TFormVDMain::repaintPlaylist()
 
 void TFormVDMain::MnuAddClick()
 {
-    ensureFileDialogs();
-    VideoCovered = true;
-    struct Uncover
-    {
-        TFormVDMain *window;
-        ~Uncover() { window->VideoCovered = false; }
-    } uncover {this};
-    DlgFile->setWindowTitle(QStringLiteral("Add"));
-    if (DlgFile->exec() == QDialog::Accepted) {
+    const QStringList files = chooseMediaFiles(QStringLiteral("Add"));
+    if (!files.isEmpty()) {
         PlaylistTransient = false;
-        for (const QString &file : DlgFile->selectedFiles())
+        // A file that cannot be measured ends the filling; the rows before it stay.
+        for (const QString &file : files)
             appendPlaylistRow(file);
         repaintPlaylist();
         VideoWnd->show();
@@ -223,11 +217,7 @@ void TFormVDMain::LstPLDblClick()
     if (row < 0 || row == PlayIndex)
         return;
     startRow(row);
-    setCommandEnabled(Command::Prev, PlayIndex >= 1);
-    setCommandEnabled(Command::Next, PlayIndex < LstPL->topLevelItemCount() - 1);
-    setCommandEnabled(Command::Step, false);
-    repaintPlaylist();
-    Osd->ShowOsdMessage(OsdMessage::Play);
+    afterRowStarted();
 }
 
 void TFormVDMain::LstPLKeyPress(int key)

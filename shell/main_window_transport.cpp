@@ -110,18 +110,20 @@ void TFormVDMain::wireTransport()
 
 void TFormVDMain::MnuOpenClick()
 {
-    ensureFileDialogs();
-    VideoCovered = true;
-    struct Uncover
-    {
-        TFormVDMain *window;
-        ~Uncover() { window->VideoCovered = false; }
-    } uncover {this};
-    DlgFile->setWindowTitle(QStringLiteral("Open"));
-    const bool chosen = DlgFile->exec() == QDialog::Accepted;
-    const QStringList files = chosen ? DlgFile->selectedFiles() : QStringList();
+    const QStringList files = chooseMediaFiles(QStringLiteral("Open"));
     if (!files.isEmpty())
         OpenFiles(files);
+}
+
+// The media file dialog, with the video covered while it is up; empty when cancelled.
+QStringList TFormVDMain::chooseMediaFiles(const QString &title)
+{
+    ensureFileDialogs();
+    DlgFile->setWindowTitle(title);
+    VideoCovered = true;
+    const bool chosen = DlgFile->exec() == QDialog::Accepted;
+    VideoCovered = false;
+    return chosen ? DlgFile->selectedFiles() : QStringList();
 }
 
 void TFormVDMain::OpenFiles(const QStringList &files)
@@ -259,11 +261,7 @@ void TFormVDMain::BtnPrvClick()
     endFastMotion();
     if (PlayIndex > 0)
         startRow(PlayIndex - 1);
-    setCommandEnabled(Command::Prev, PlayIndex >= 1);
-    setCommandEnabled(Command::Next, PlayIndex < LstPL->topLevelItemCount() - 1);
-    setCommandEnabled(Command::Step, false);
-    repaintPlaylist();
-    Osd->ShowOsdMessage(OsdMessage::Play);
+    afterRowStarted();
 }
 
 void TFormVDMain::BtnNxtClick()
@@ -271,6 +269,12 @@ void TFormVDMain::BtnNxtClick()
     endFastMotion();
     if (PlayIndex < LstPL->topLevelItemCount() - 1)
         startRow(PlayIndex + 1);
+    afterRowStarted();
+}
+
+// What Previous, Next and starting a row from the list do once the row is under way.
+void TFormVDMain::afterRowStarted()
+{
     setCommandEnabled(Command::Prev, PlayIndex >= 1);
     setCommandEnabled(Command::Next, PlayIndex < LstPL->topLevelItemCount() - 1);
     setCommandEnabled(Command::Step, false);
@@ -302,31 +306,33 @@ void TFormVDMain::BtnFFClick()
 {
     setCommandEnabled(Command::Step, false);
     setCommandEnabled(Command::Rew, true);
-    Speed = FastForwardSpeed(Speed);
-    setCommandEnabled(Command::Play, Speed != 1.0);
-    setCommandEnabled(Command::Pause, Speed == 1.0);
+    changeSpeed(FastForwardSpeed(Speed));
     if (Speed == 16.0)
         setCommandEnabled(Command::FF, false);
-    if (SpeedUsesGraphRate(Speed)) {
-        TimerMove.stop();
-        FilterGraph.Play();
-        FilterGraph.SetPlaybackRate(Speed);
-    } else {
-        m_moveTarget.reset();
-        TimerMove.start();
-    }
-    Osd->ShowOsdMessage(OsdMessage::Speed);
+    startSpeed();
 }
 
 void TFormVDMain::BtnRewClick()
 {
     setCommandEnabled(Command::Step, false);
     setCommandEnabled(Command::FF, true);
-    Speed = FastBackwardSpeed(Speed);
-    setCommandEnabled(Command::Play, Speed != 1.0);
-    setCommandEnabled(Command::Pause, Speed == 1.0);
+    changeSpeed(FastBackwardSpeed(Speed));
     if (Speed == -16.0)
         setCommandEnabled(Command::Rew, false);
+    startSpeed();
+}
+
+void TFormVDMain::changeSpeed(double speed)
+{
+    Speed = speed;
+    setCommandEnabled(Command::Play, Speed != 1.0);
+    setCommandEnabled(Command::Pause, Speed == 1.0);
+}
+
+// The slow forward speeds are the graph's rate; the others are the movement timer's jumps,
+// which begin at its next tick.
+void TFormVDMain::startSpeed()
+{
     if (SpeedUsesGraphRate(Speed)) {
         TimerMove.stop();
         FilterGraph.Play();

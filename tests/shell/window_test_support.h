@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 
 namespace duvara::test {
 
@@ -24,13 +23,14 @@ inline QString generatedMedia(const char *name)
 // accepted; with no files it is cancelled.
 inline void answerNextFileDialog(const QStringList &files)
 {
-    auto answer = std::make_shared<std::function<void()>>();
-    *answer = [files, answer] {
+    auto *poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, files] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, *answer);
+        if (!dialog)
             return;
-        }
+        poll->deleteLater();
+        poll->stop();
         if (files.isEmpty()) {
             dialog->reject();
             return;
@@ -41,8 +41,8 @@ inline void answerNextFileDialog(const QStringList &files)
             quoted << QLatin1Char('"') + QFileInfo(file).fileName() + QLatin1Char('"');
         dialog->selectFile(quoted.join(QLatin1Char(' ')));
         QMetaObject::invokeMethod(dialog, "accept");
-    };
-    QTimer::singleShot(0, *answer);
+    });
+    poll->start();
 }
 
 } // namespace duvara::test

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "presentation/caption_renderer.h"
 #include "presentation/subtitle_layout.h"
 
 #include <QColor>
 #include <QFont>
-#include <QImage>
 #include <QWidget>
 
 #include <cstdint>
@@ -15,10 +15,11 @@ namespace duvara {
 //
 // Stroking glyph contours is slow, so the caller can prepare the next caption off screen
 // (SetTextNextCaption); when it becomes the caption on screen at the same size and look, it is
-// shown by copying the prepared image.
+// shown by copying the prepared image. Only the part of the label that the text covers is
+// drawn; the rest is plain background.
 //
 // The background colour is the palette's Window colour (inherited from the parent until set), the
-// text colour its WindowText colour. A label whose background colour equals its key colour paints
+// text colour its own (FontColor). A label whose background colour equals its key colour paints
 // no background at all, so that the picture below it shows and only the text covers it.
 class RSubtitleLabel : public QWidget
 {
@@ -78,32 +79,24 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    // Everything that shapes a drawn caption besides its text: a prepared image is shown only
-    // while all of it is as it was when the image was made.
-    struct Look
+    // A caption drawn for one text in one style; it goes to the screen again for as long as
+    // both stay as they are.
+    struct DrawnCaption
     {
-        QSize size;
-        qreal devicePixelRatio = 1;
-        QFont font;
-        QColor bodyColor;
-        QColor background; // invalid when no background is painted
-        TAlignment alignment = TAlignment::taCenter;
-        TTextLayout vAlignment = TTextLayout::tlCenter;
-        bool wordWrap = true;
-        bool shadow = false;
-        bool outline = true;
-        std::uint8_t outlineWidth = 1;
-        QColor outlineColor;
-        QColor shadowColor;
-        bool operator==(const Look &other) const;
+        QString text;
+        CaptionStyle style;
+        CaptionImage image;
+        bool valid = false;
+        bool shows(const QString &caption, const CaptionStyle &now) const
+        {
+            return valid && text == caption && style == now;
+        }
     };
 
-    Look currentLook() const;
+    CaptionStyle currentStyle() const;
     void repaintNow();
-    void refreshBackground(const Look &look);
-    static void resizeImage(QImage &image, const Look &look);
     void prepareNextCaption();
-    void renderText(const QString &text, QImage &target, const Look &look) const;
+    const CaptionImage &captionToShow(const CaptionStyle &style);
 
     TAlignment m_alignment = TAlignment::taCenter;
     TTextLayout m_vAlignment = TTextLayout::tlCenter;
@@ -119,12 +112,9 @@ private:
     bool m_transparent = false;
     QColor m_keyColor;
 
-    QImage m_backgroundImage;
-    QColor m_backgroundFill; // the colour m_backgroundImage holds
-    QImage m_preparedImage;
-    QImage m_frameImage; // a caption drawn afresh, before it goes on screen
-    bool m_prepared = false;
-    Look m_preparedLook;
+    GlyphInkCache m_inks;
+    DrawnCaption m_prepared; // the next caption, drawn before it is due
+    DrawnCaption m_shown; // the caption on screen, when it was drawn here
 };
 
 } // namespace duvara

@@ -124,9 +124,9 @@ SubtitleLayout LayoutSubtitle(const QString &text, const QFont &font, const QSiz
     return result;
 }
 
-QList<QPainterPath> SubtitleGlyphPaths(const SubtitleLayout &layout, const QFont &font)
+QList<PlacedGlyph> SubtitleGlyphs(const SubtitleLayout &layout, const QFont &font)
 {
-    QList<QPainterPath> glyphs;
+    QList<PlacedGlyph> glyphs;
     for (const SubtitleLayout::Line &line : layout.lines) {
         if (line.text.isEmpty())
             continue;
@@ -146,13 +146,8 @@ QList<QPainterPath> SubtitleGlyphPaths(const SubtitleLayout &layout, const QFont
             const QRawFont rawFont = run.rawFont();
             const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
-            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
-                QPainterPath glyph = rawFont.pathForGlyph(indexes[i]);
-                if (glyph.isEmpty())
-                    continue;
-                glyph.translate(origin + positions[i]);
-                glyphs.append(glyph);
-            }
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                glyphs.append({rawFont, indexes[i], origin + positions[i]});
         }
     }
     return glyphs;

@@ -2,8 +2,8 @@
 
 #include <QFont>
 #include <QList>
-#include <QPainterPath>
 #include <QPointF>
+#include <QRawFont>
 #include <QRectF>
 #include <QSize>
 #include <QString>
@@ -47,12 +47,25 @@ struct SubtitleLayoutOptions
     TAlignment alignment = TAlignment::taCenter;
     TTextLayout vAlignment = TTextLayout::tlCenter;
     bool wordWrap = true;
+    bool operator==(const SubtitleLayoutOptions &other) const
+    {
+        return alignment == other.alignment && vAlignment == other.vAlignment
+            && wordWrap == other.wordWrap;
+    }
 };
 
 SubtitleLayout LayoutSubtitle(const QString &text, const QFont &font, const QSize &labelSize,
                               const SubtitleLayoutOptions &options);
 
-// The glyph contours of a laid-out text, one path per glyph, in label coordinates.
-QList<QPainterPath> SubtitleGlyphPaths(const SubtitleLayout &layout, const QFont &font);
+// One glyph of a laid-out text: the font that holds it, its index there, and its origin on the
+// baseline in label coordinates.
+struct PlacedGlyph
+{
+    QRawFont font;
+    quint32 index = 0;
+    QPointF origin;
+};
+
+QList<PlacedGlyph> SubtitleGlyphs(const SubtitleLayout &layout, const QFont &font);
 
 } // namespace duvara

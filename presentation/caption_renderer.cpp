@@ -32,8 +32,9 @@ bool GlyphInkCache::Key::operator==(const Key &other) const
 
 size_t qHash(const GlyphInkCache::Key &key, size_t seed)
 {
-    return qHashMulti(seed, key.font, key.index, key.phase, key.style.scale, key.style.penWidth,
-                      key.style.bodyColor, key.style.outlineColor);
+    const GlyphInkCache::Style &style = key.style;
+    return qHashMulti(seed, key.font, key.index, key.phase, style.scale, style.penWidth,
+                      style.shadow, style.bodyColor, style.outlineColor, style.shadowColor);
 }
 
 namespace {

@@ -99,25 +99,22 @@ GlyphInkCache::Ink drawInk(const PlacedGlyph &glyph, int phase, const GlyphInkCa
     path = QTransform::fromScale(style.scale, style.scale).map(path);
     path.translate(qreal(phase % steps) / steps, qreal(phase / steps) / steps);
 
-    GlyphInkCache::Ink ink;
-    const Shape body = drawShape(path, style.bodyColor);
-    ink.body = body.image;
-    ink.bodyAt = body.at;
     const bool outline = style.penWidth > 0;
-    if (outline) {
-        const Shape stroke = drawShape(path, style.outlineColor, style.penWidth);
-        ink.outline = stroke.image;
-        ink.outlineAt = stroke.at;
-    }
+    const Shape body = drawShape(path, style.bodyColor);
+    const Shape stroke = outline ? drawShape(path, style.outlineColor, style.penWidth) : Shape {};
+    GlyphInkCache::Ink ink;
     if (style.shadow) {
         // Under an outline the shadow is a thick contour, without one a copy of the body.
-        const QRgb drawnIn = outline ? style.outlineColor : style.bodyColor;
-        const Shape shape = qAlpha(drawnIn) == 255
-            ? Shape {outline ? ink.outline : ink.body, outline ? ink.outlineAt : ink.bodyAt}
-            : drawShape(path, qRgb(0, 0, 0), style.penWidth);
+        Shape shape = outline ? stroke : body;
+        if (qAlpha(outline ? style.outlineColor : style.bodyColor) != 255)
+            shape = drawShape(path, qRgb(0, 0, 0), style.penWidth);
         ink.shadow = recoloured(shape.image, style.shadowColor);
         ink.shadowAt = shape.at;
     }
+    ink.outline = stroke.image;
+    ink.outlineAt = stroke.at;
+    ink.body = body.image;
+    ink.bodyAt = body.at;
     return ink;
 }
 

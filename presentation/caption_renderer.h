@@ -26,7 +26,6 @@ struct CaptionStyle
     bool shadow = false;
     QColor shadowColor;
     bool operator==(const CaptionStyle &other) const;
-    bool operator!=(const CaptionStyle &other) const { return !(*this == other); }
 };
 
 // A drawn caption: the part of the label that its shadow, outline and body cover, over the
@@ -39,7 +38,7 @@ struct CaptionImage
 
 // Shadow, outline and body of single glyphs, each drawn once at a quarter-pixel position and
 // copied into every later caption that shows the same letter there. Subtitles repeat a few dozen
-// letters, and stroking a glyph's contour costs a hundred times more than copying its pixels.
+// letters, and stroking a glyph's contour costs some fifty times more than copying its pixels.
 class GlyphInkCache
 {
 public:
@@ -82,7 +81,7 @@ private:
     };
     friend size_t qHash(const Key &key, size_t seed);
 
-    // A few megabytes hold every letter of a film's captions at full-screen size.
+    // Bounds the memory: at full-screen size a letter's ink takes some 70 KB.
     QCache<Key, Ink> m_inks {16 * 1024}; // kilobytes
 };
 

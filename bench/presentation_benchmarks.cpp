@@ -1,6 +1,6 @@
 // Drawing captions and following playback, measured on the offscreen platform: a caption shown
-// from its prepared image, one drawn afresh with outline and shadow at 1920 pixels, and one
-// position change with two full tracks.
+// from its prepared image, one drawn afresh with outline and shadow at 1920 pixels (with its
+// letters drawn before, and with none drawn yet), and one position change with two full tracks.
 #include "controls/track_panel.h"
 #include "presentation/subtitle_label.h"
 #include "shell/main_window.h"
@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QWindow>
 #include <QSlider>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -40,7 +40,8 @@ std::unique_ptr<RSubtitleLabel> makeLabel()
     // Painting happens only once the window is on its (offscreen) screen.
     QElapsedTimer waited;
     waited.start();
-    while ((!label->windowHandle() || !label->windowHandle()->isExposed()) && waited.elapsed() < 2000)
+    while ((!label->windowHandle() || !label->windowHandle()->isExposed())
+           && waited.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return label;
 }
@@ -73,6 +74,18 @@ void BM_CaptionDrawnAfresh(benchmark::State &state)
 }
 BENCHMARK(BM_CaptionDrawnAfresh)->Unit(benchmark::kMillisecond)->Iterations(100);
 
+// The first caption after the label was made or its font changed: no letter has been drawn yet.
+void BM_CaptionDrawnWithNewLetters(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto label = makeLabel();
+        state.ResumeTiming();
+        label->SetTextCaption(kCaption);
+    }
+}
+BENCHMARK(BM_CaptionDrawnWithNewLetters)->Unit(benchmark::kMillisecond)->Iterations(30);
+
 std::string fullTrack()
 {
     std::string text;
@@ -85,7 +98,7 @@ std::string fullTrack()
             return std::string(buffer);
         };
         text += std::to_string(i + 1) + "\n" + time(start) + " --> " + time(start + 1500)
-                + "\nCaption " + std::to_string(i) + "\n\n";
+            + "\nCaption " + std::to_string(i) + "\n\n";
     }
     return text;
 }

@@ -23,13 +23,12 @@
 
 #include <mpv/client.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace duvara {
 
 namespace {
-constexpr int kCursorCheckMs = 250;
-
 QLayout *layoutHolding(QWidget *parent, QWidget *child, int *index)
 {
     if (!parent || !parent->layout())
@@ -53,9 +52,8 @@ TDSVideoWindowEx2::TDSVideoWindowEx2(QWidget *parent, VideoOutputKind outputKind
     // The host is a window of its own; as the video window's child it would hold its parent.
     m_host = new FullScreenHost;
     m_lastActivity.start();
-    m_cursorTimer.setInterval(kCursorCheckMs);
+    m_cursorTimer.setSingleShot(true);
     connect(&m_cursorTimer, &QTimer::timeout, this, &TDSVideoWindowEx2::checkCursorIdle);
-    m_cursorTimer.start();
     qApp->installEventFilter(this);
 }
 
@@ -140,6 +138,7 @@ void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
             if (m_colorOverlay)
                 m_colorOverlay->setSoftwareOutput(true);
         }
+        scheduleCursorHide();
         break;
     case FilterStage::fsAdded:
         break;
@@ -161,6 +160,7 @@ void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
 void TDSVideoWindowEx2::GraphCoreDestroying()
 {
     m_output->detachCore();
+    scheduleCursorHide();
 }
 
 void TDSVideoWindowEx2::HandleGraphAction(GraphAction action, std::intptr_t)
@@ -382,22 +382,52 @@ bool TDSVideoWindowEx2::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void TDSVideoWindowEx2::SetAutoHideCursor(int milliseconds)
+{
+    m_autoHideCursorMs = milliseconds;
+    m_cursorTimer.stop();
+    scheduleCursorHide();
+}
+
 void TDSVideoWindowEx2::noteMouseActivity()
 {
     m_lastActivity.restart();
-    if (!m_cursorHidden)
+    if (m_cursorHidden) {
+        m_cursorHidden = false;
+        unsetCursor();
+        emit OnCursorShowHide(true);
+    }
+    scheduleCursorHide();
+}
+
+bool TDSVideoWindowEx2::cursorCanHide() const
+{
+    return !m_cursorHidden && m_autoHideCursorMs > 0 && m_output->hasRenderContext();
+}
+
+// The check runs once, when the cursor will have rested long enough, and only while a visible
+// cursor can be hidden: a paused or idle window keeps no timer going. A movement in between
+// leaves it running; it then looks again at the time that is left.
+void TDSVideoWindowEx2::scheduleCursorHide()
+{
+    if (!cursorCanHide()) {
+        m_cursorTimer.stop();
         return;
-    m_cursorHidden = false;
-    unsetCursor();
-    emit OnCursorShowHide(true);
+    }
+    if (m_cursorTimer.isActive())
+        return;
+    const qint64 remaining = m_autoHideCursorMs - m_lastActivity.elapsed();
+    m_cursorTimer.start(static_cast<int>(std::max<qint64>(remaining, 0)));
 }
 
 void TDSVideoWindowEx2::checkCursorIdle()
 {
-    if (m_cursorHidden || m_autoHideCursorMs <= 0 || !m_output->hasRenderContext())
+    if (!cursorCanHide())
         return;
-    if (m_lastActivity.elapsed() < m_autoHideCursorMs)
+    if (m_lastActivity.elapsed() < m_autoHideCursorMs) {
+        scheduleCursorHide();
         return;
+    }
     m_cursorHidden = true;
     setCursor(Qt::BlankCursor);
     emit OnCursorShowHide(false);

@@ -53,7 +53,7 @@ public:
     void SetDigitalZoom(int z);
 
     int AutoHideCursor() const { return m_autoHideCursorMs; }
-    void SetAutoHideCursor(int milliseconds) { m_autoHideCursorMs = milliseconds; }
+    void SetAutoHideCursor(int milliseconds);
     bool FullScreenTopMost() const { return m_fullScreenTopMost; }
     void SetFullScreenTopMost(bool topMost) { m_fullScreenTopMost = topMost; }
     bool NoScreenSaver() const { return m_noScreenSaver; }
@@ -111,6 +111,8 @@ private:
     void noteMouseActivity();
     void logFirstFrame() const;
     void logPlaybackStatistics() const;
+    bool cursorCanHide() const;
+    void scheduleCursorHide();
     void checkCursorIdle();
 
     // The main window's graphs go before its widgets: the window must notice.
@@ -139,7 +141,7 @@ private:
     QRect m_savedGeometry;
     QPointer<QScreen> m_fullScreenMonitor;
 
-    QTimer m_cursorTimer;
+    QTimer m_cursorTimer{this};
     QElapsedTimer m_lastActivity;
     QPoint m_lastMousePos;
     bool m_cursorHidden = false;

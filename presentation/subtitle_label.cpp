@@ -2,176 +2,29 @@
 
 #include "presentation/presentation_logging.h"
 
-#include <QFontMetrics>
-#include <QGlyphRun>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QRawFont>
-#include <QTextLayout>
+#include <QtMath>
 
-#include <cmath>
 #include <exception>
 
 namespace duvara {
 
-int RoundHalfEven(double value)
-{
-    // nearbyint follows the current rounding mode, which is round-to-nearest-even unless changed.
-    return static_cast<int>(std::nearbyint(value));
-}
-
-int SubtitleFontSize(const QFont &font)
-{
-    if (font.pointSizeF() > 0)
-        return RoundHalfEven(font.pointSizeF());
-    if (font.pixelSize() > 0)
-        return RoundHalfEven(font.pixelSize() * 72.0 / 96.0);
-    return 0;
-}
-
-int WrappedBlockTop(TTextLayout align, int labelHeight, int blockHeight, int fontSize)
-{
-    switch (align) {
-    case TTextLayout::tlTop:
-        return RoundHalfEven(fontSize / 4.0);
-    case TTextLayout::tlCenter:
-        return RoundHalfEven((labelHeight - blockHeight) / 2.0);
-    case TTextLayout::tlBottom:
-        break;
-    }
-    return labelHeight - blockHeight - RoundHalfEven(fontSize / 2.0);
-}
-
-int ShadowOffset(int fontSize, bool outline)
-{
-    return outline ? RoundHalfEven(fontSize / 10.0) : RoundHalfEven(fontSize / 15.0);
-}
-
 namespace {
 
-qreal lineLeft(TAlignment alignment, int labelWidth, qreal lineWidth)
+// The label's pixels that lie wholly inside a caption's device pixels.
+QRect wholePixelsCovered(const CaptionImage &caption, qreal scale)
 {
-    switch (alignment) {
-    case TAlignment::taLeftJustify:
-        return 0;
-    case TAlignment::taRightJustify:
-        return std::floor(labelWidth - lineWidth);
-    case TAlignment::taCenter:
-        break;
-    }
-    return std::floor((labelWidth - lineWidth) / 2);
-}
-
-// The line text without the trailing blanks and separators the line breaker leaves on it.
-QString visibleText(QString text)
-{
-    while (!text.isEmpty() && (text.back().isSpace() || text.back() == QChar::LineSeparator))
-        text.chop(1);
-    return text;
+    const QRect pixels(caption.topLeft, caption.pixels.size());
+    if (pixels.isEmpty())
+        return {};
+    return QRect(QPoint(qCeil(pixels.left() / scale), qCeil(pixels.top() / scale)),
+                 QPoint(qFloor((pixels.right() + 1) / scale) - 1,
+                        qFloor((pixels.bottom() + 1) / scale) - 1));
 }
 
 } // namespace
-
-SubtitleLayout LayoutSubtitle(const QString &text, const QFont &font, const QSize &labelSize,
-                              const SubtitleLayoutOptions &options)
-{
-    const QFontMetrics metrics(font);
-    SubtitleLayout result;
-    result.lineHeight = metrics.height();
-    result.ascent = metrics.ascent();
-    if (text.isEmpty())
-        return result;
-
-    const int width = labelSize.width();
-    const int height = labelSize.height();
-    if (options.wordWrap) {
-        QString wrapped = text;
-        wrapped.replace(QLatin1Char('\n'), QChar::LineSeparator);
-        QTextLayout layout(wrapped, font);
-        QTextOption textOption;
-        textOption.setWrapMode(QTextOption::WordWrap);
-        layout.setTextOption(textOption);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(qMax(width, 1));
-            SubtitleLayout::Line entry;
-            entry.text = visibleText(wrapped.mid(line.textStart(), line.textLength()));
-            entry.width = entry.text.isEmpty() ? 0 : metrics.horizontalAdvance(entry.text);
-            result.lines.append(entry);
-        }
-        layout.endLayout();
-
-        const int blockHeight = int(result.lines.size()) * metrics.height();
-        const int top
-            = WrappedBlockTop(options.vAlignment, height, blockHeight, SubtitleFontSize(font));
-        for (int i = 0; i < result.lines.size(); ++i) {
-            SubtitleLayout::Line &line = result.lines[i];
-            line.topLeft = QPointF(lineLeft(options.alignment, width, line.width),
-                                   top + i * metrics.height());
-        }
-    } else {
-        // One line: line breaks inside the caption are only blanks here.
-        SubtitleLayout::Line line;
-        line.text = text;
-        line.text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        line.width = metrics.horizontalAdvance(line.text);
-        int top = 0;
-        if (options.vAlignment == TTextLayout::tlCenter)
-            top = (height - metrics.height()) / 2;
-        else if (options.vAlignment == TTextLayout::tlBottom)
-            top = height - metrics.height();
-        line.topLeft = QPointF(lineLeft(options.alignment, width, line.width), top);
-        result.lines.append(line);
-    }
-
-    for (const SubtitleLayout::Line &line : std::as_const(result.lines))
-        result.block |= QRectF(line.topLeft, QSizeF(line.width, result.lineHeight));
-    return result;
-}
-
-QList<QPainterPath> SubtitleGlyphPaths(const SubtitleLayout &layout, const QFont &font)
-{
-    QList<QPainterPath> glyphs;
-    for (const SubtitleLayout::Line &line : layout.lines) {
-        if (line.text.isEmpty())
-            continue;
-        QTextLayout shaper(line.text, font);
-        QTextOption textOption;
-        textOption.setWrapMode(QTextOption::NoWrap);
-        shaper.setTextOption(textOption);
-        shaper.beginLayout();
-        QTextLine shaped = shaper.createLine();
-        shaper.endLayout();
-        if (!shaped.isValid())
-            continue;
-        // Glyph positions sit on the shaped line's baseline; ours is the font's ascent down.
-        const QPointF origin = line.topLeft + QPointF(0, layout.ascent - shaped.ascent());
-        const QList<QGlyphRun> runs = shaper.glyphRuns();
-        for (const QGlyphRun &run : runs) {
-            const QRawFont rawFont = run.rawFont();
-            const QList<quint32> indexes = run.glyphIndexes();
-            const QList<QPointF> positions = run.positions();
-            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
-                QPainterPath glyph = rawFont.pathForGlyph(indexes[i]);
-                if (glyph.isEmpty())
-                    continue;
-                glyph.translate(origin + positions[i]);
-                glyphs.append(glyph);
-            }
-        }
-    }
-    return glyphs;
-}
-
-bool RSubtitleLabel::Look::operator==(const Look &other) const
-{
-    return size == other.size && devicePixelRatio == other.devicePixelRatio && font == other.font
-        && bodyColor == other.bodyColor && background == other.background
-        && alignment == other.alignment && vAlignment == other.vAlignment
-        && wordWrap == other.wordWrap && shadow == other.shadow && outline == other.outline
-        && outlineWidth == other.outlineWidth && outlineColor == other.outlineColor
-        && shadowColor == other.shadowColor;
-}
 
 RSubtitleLabel::RSubtitleLabel(QWidget *parent)
     : QWidget(parent)
@@ -294,24 +147,24 @@ bool RSubtitleLabel::PaintsBackground() const
     return !(m_keyColor.isValid() && Color().rgb() == m_keyColor.rgb());
 }
 
-RSubtitleLabel::Look RSubtitleLabel::currentLook() const
+CaptionStyle RSubtitleLabel::currentStyle() const
 {
-    Look look;
-    look.size = size();
-    look.devicePixelRatio = devicePixelRatioF();
-    look.font = font();
-    look.bodyColor = isEnabled() ? FontColor() : DisabledTextColor();
+    CaptionStyle style;
+    style.labelSize = size();
+    style.devicePixelRatio = devicePixelRatioF();
+    style.font = font();
+    style.layout.alignment = m_alignment;
+    style.layout.vAlignment = m_vAlignment;
+    style.layout.wordWrap = m_wordWrap;
+    style.bodyColor = isEnabled() ? FontColor() : DisabledTextColor();
     if (PaintsBackground())
-        look.background = Color();
-    look.alignment = m_alignment;
-    look.vAlignment = m_vAlignment;
-    look.wordWrap = m_wordWrap;
-    look.shadow = m_shadow;
-    look.outline = m_outline;
-    look.outlineWidth = m_outlineWidth;
-    look.outlineColor = m_outlineColor;
-    look.shadowColor = m_shadowColor;
-    return look;
+        style.background = Color();
+    style.outline = m_outline;
+    style.outlineWidth = m_outlineWidth;
+    style.outlineColor = m_outlineColor;
+    style.shadow = m_shadow;
+    style.shadowColor = m_shadowColor;
+    return style;
 }
 
 // Captions change while the film plays; a deferred paint would show them a frame late.
@@ -320,115 +173,45 @@ void RSubtitleLabel::repaintNow()
     repaint();
 }
 
-void RSubtitleLabel::resizeImage(QImage &image, const Look &look)
-{
-    // An opaque label copies plain pixels; only one over the picture needs an alpha channel.
-    const QImage::Format format
-        = look.background.isValid() ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
-    const QSize pixels = (QSizeF(look.size) * look.devicePixelRatio).toSize();
-    if (image.size() != pixels || image.format() != format)
-        image = QImage(pixels, format);
-    image.setDevicePixelRatio(look.devicePixelRatio);
-}
-
-void RSubtitleLabel::refreshBackground(const Look &look)
-{
-    const QColor fill = look.background.isValid() ? look.background : QColor(Qt::transparent);
-    const QImage::Format format = m_backgroundImage.format();
-    const QSize pixels = m_backgroundImage.size();
-    resizeImage(m_backgroundImage, look);
-    // Captions change many times a second over a background that hardly ever does.
-    if (m_backgroundImage.format() == format && m_backgroundImage.size() == pixels
-        && m_backgroundFill == fill)
-        return;
-    // Without a background of its own the label is drawn over whatever lies below it.
-    m_backgroundImage.fill(fill);
-    m_backgroundFill = fill;
-}
-
 void RSubtitleLabel::prepareNextCaption()
 {
-    m_prepared = false;
+    m_prepared = {};
     if (m_nextCaption.isEmpty() || width() <= 0 || height() <= 0)
         return;
-    const Look look = currentLook();
-    refreshBackground(look);
-    resizeImage(m_preparedImage, look);
-    {
-        QPainter copy(&m_preparedImage);
-        copy.setCompositionMode(QPainter::CompositionMode_Source);
-        copy.drawImage(0, 0, m_backgroundImage);
-    }
-    renderText(m_nextCaption, m_preparedImage, look);
-    m_preparedLook = look;
-    m_prepared = true;
+    const CaptionStyle style = currentStyle();
+    m_prepared = {m_nextCaption, style, RenderCaption(m_nextCaption, style, m_inks), true};
 }
 
-void RSubtitleLabel::renderText(const QString &text, QImage &target, const Look &look) const
+// Over the software picture the label repaints with every frame: a caption is drawn once and
+// copied to the screen from then on.
+const CaptionImage &RSubtitleLabel::captionToShow(const CaptionStyle &style)
 {
-    if (text.isEmpty())
-        return;
-    SubtitleLayoutOptions options;
-    options.alignment = look.alignment;
-    options.vAlignment = look.vAlignment;
-    options.wordWrap = look.wordWrap;
-    // Glyph by glyph: Qt's rasteriser slows down badly on one large path (a two-line caption at
-    // full-screen size took 18 ms to stroke and 3 ms to fill), glyph by glyph it is 3 and 0.4 ms.
-    // The stroke of a text is the union of the strokes of its glyphs, so nothing else changes.
-    const QList<QPainterPath> glyphs
-        = SubtitleGlyphPaths(LayoutSubtitle(text, look.font, look.size, options), look.font);
-    const int fontSize = SubtitleFontSize(look.font);
-
-    QPainter painter(&target);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPen pen(look.outlineColor, 2 * look.outlineWidth, Qt::SolidLine, Qt::RoundCap,
-                   Qt::RoundJoin);
-    if (look.shadow) {
-        const int offset = ShadowOffset(fontSize, look.outline);
-        painter.save();
-        painter.translate(offset, offset);
-        if (look.outline) {
-            // A thick contour under the outline, not a solid copy of the text.
-            QPen shadowPen = pen;
-            shadowPen.setColor(look.shadowColor);
-            for (const QPainterPath &glyph : glyphs)
-                painter.strokePath(glyph, shadowPen);
-        } else {
-            for (const QPainterPath &glyph : glyphs)
-                painter.fillPath(glyph, look.shadowColor);
-        }
-        painter.restore();
-    }
-    // The pen straddles each contour; the body below covers its inner half.
-    if (look.outline) {
-        for (const QPainterPath &glyph : glyphs)
-            painter.strokePath(glyph, pen);
-    }
-    // The body is filled from the same contours, so it sits exactly inside its outline.
-    for (const QPainterPath &glyph : glyphs)
-        painter.fillPath(glyph, look.bodyColor);
+    if (m_prepared.shows(m_caption, style))
+        return m_prepared.image;
+    if (!m_shown.shows(m_caption, style))
+        m_shown = {m_caption, style, RenderCaption(m_caption, style, m_inks), true};
+    return m_shown.image;
 }
 
-void RSubtitleLabel::paintEvent(QPaintEvent *)
+void RSubtitleLabel::paintEvent(QPaintEvent *event)
 {
     try {
         emit OnRePaint(this);
-        const Look look = currentLook();
-        refreshBackground(look);
+        const CaptionStyle style = currentStyle();
+        const CaptionImage noCaption;
+        const CaptionImage &caption = m_caption.isEmpty() ? noCaption : captionToShow(style);
+        const qreal scale = style.devicePixelRatio;
         QPainter painter(this);
-        if (!m_caption.isEmpty() && m_prepared && m_nextCaption == m_caption
-            && m_preparedLook == look) {
-            painter.drawImage(0, 0, m_preparedImage);
-            return;
+        if (style.background.isValid()) {
+            // The caption's pixels hold the background under the text already.
+            for (const QRect &rect : event->region() - wholePixelsCovered(caption, scale))
+                painter.fillRect(rect, style.background);
         }
-        resizeImage(m_frameImage, look);
-        {
-            QPainter copy(&m_frameImage);
-            copy.setCompositionMode(QPainter::CompositionMode_Source);
-            copy.drawImage(0, 0, m_backgroundImage);
+        if (!caption.pixels.isNull()) {
+            // Pixel for pixel: the caption was drawn at the screen's resolution.
+            painter.scale(1 / scale, 1 / scale);
+            painter.drawImage(caption.topLeft, caption.pixels);
         }
-        renderText(m_caption, m_frameImage, look);
-        painter.drawImage(0, 0, m_frameImage);
     } catch (const std::exception &error) {
         qCWarning(lcPresentation) << "Subtitle label paint failed:" << error.what();
     } catch (...) {
@@ -439,7 +222,7 @@ void RSubtitleLabel::paintEvent(QPaintEvent *)
 void RSubtitleLabel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_prepared = false;
+    m_prepared = {};
 }
 
 void RSubtitleLabel::changeEvent(QEvent *event)

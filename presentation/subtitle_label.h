@@ -1,68 +1,25 @@
 #pragma once
 
+#include "presentation/caption_renderer.h"
+#include "presentation/subtitle_layout.h"
+
 #include <QColor>
 #include <QFont>
-#include <QImage>
-#include <QPainterPath>
 #include <QWidget>
 
 #include <cstdint>
 
 namespace duvara {
 
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum class TTextLayout { tlTop, tlCenter, tlBottom };
-
-// Round to the nearest integer, halves to even.
-int RoundHalfEven(double value);
-
-// The font size in points, used by the label as a number of pixels for its spacing. A font given
-// in pixels converts at 96 dots per inch, as the window resources were made.
-int SubtitleFontSize(const QFont &font);
-
-// Top of a word-wrapped block of blockHeight pixels in a label of labelHeight pixels.
-int WrappedBlockTop(TTextLayout align, int labelHeight, int blockHeight, int fontSize);
-
-// How far right and down the shadow lies from the text.
-int ShadowOffset(int fontSize, bool outline);
-
-// The text as the label lays it out: one entry per line (a "\n" in the caption or a word break
-// starts a new one), each with its left and top edge in label coordinates.
-struct SubtitleLayout
-{
-    struct Line
-    {
-        QString text;
-        QPointF topLeft;
-        qreal width = 0;
-    };
-    QList<Line> lines;
-    qreal lineHeight = 0;
-    qreal ascent = 0;
-    QRectF block; // the lines' bounding box
-};
-
-struct SubtitleLayoutOptions
-{
-    TAlignment alignment = TAlignment::taCenter;
-    TTextLayout vAlignment = TTextLayout::tlCenter;
-    bool wordWrap = true;
-};
-
-SubtitleLayout LayoutSubtitle(const QString &text, const QFont &font, const QSize &labelSize,
-                              const SubtitleLayoutOptions &options);
-
-// The glyph contours of a laid-out text, one path per glyph, in label coordinates.
-QList<QPainterPath> SubtitleGlyphPaths(const SubtitleLayout &layout, const QFont &font);
-
 // Draws one subtitle caption with an outline and a shadow over the picture.
 //
 // Stroking glyph contours is slow, so the caller can prepare the next caption off screen
 // (SetTextNextCaption); when it becomes the caption on screen at the same size and look, it is
-// shown by copying the prepared image.
+// shown by copying the prepared image. Only the part of the label that the text covers is
+// drawn; the rest is plain background.
 //
 // The background colour is the palette's Window colour (inherited from the parent until set), the
-// text colour its WindowText colour. A label whose background colour equals its key colour paints
+// text colour its own (FontColor). A label whose background colour equals its key colour paints
 // no background at all, so that the picture below it shows and only the text covers it.
 class RSubtitleLabel : public QWidget
 {
@@ -122,32 +79,24 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    // Everything that shapes a drawn caption besides its text: a prepared image is shown only
-    // while all of it is as it was when the image was made.
-    struct Look
+    // A caption drawn for one text in one style; it goes to the screen again for as long as
+    // both stay as they are.
+    struct DrawnCaption
     {
-        QSize size;
-        qreal devicePixelRatio = 1;
-        QFont font;
-        QColor bodyColor;
-        QColor background; // invalid when no background is painted
-        TAlignment alignment = TAlignment::taCenter;
-        TTextLayout vAlignment = TTextLayout::tlCenter;
-        bool wordWrap = true;
-        bool shadow = false;
-        bool outline = true;
-        std::uint8_t outlineWidth = 1;
-        QColor outlineColor;
-        QColor shadowColor;
-        bool operator==(const Look &other) const;
+        QString text;
+        CaptionStyle style;
+        CaptionImage image;
+        bool valid = false;
+        bool shows(const QString &caption, const CaptionStyle &now) const
+        {
+            return valid && text == caption && style == now;
+        }
     };
 
-    Look currentLook() const;
+    CaptionStyle currentStyle() const;
     void repaintNow();
-    void refreshBackground(const Look &look);
-    static void resizeImage(QImage &image, const Look &look);
     void prepareNextCaption();
-    void renderText(const QString &text, QImage &target, const Look &look) const;
+    const CaptionImage &captionToShow(const CaptionStyle &style);
 
     TAlignment m_alignment = TAlignment::taCenter;
     TTextLayout m_vAlignment = TTextLayout::tlCenter;
@@ -163,12 +112,9 @@ private:
     bool m_transparent = false;
     QColor m_keyColor;
 
-    QImage m_backgroundImage;
-    QColor m_backgroundFill; // the colour m_backgroundImage holds
-    QImage m_preparedImage;
-    QImage m_frameImage; // a caption drawn afresh, before it goes on screen
-    bool m_prepared = false;
-    Look m_preparedLook;
+    GlyphInkCache m_inks;
+    DrawnCaption m_prepared; // the next caption, drawn before it is due
+    DrawnCaption m_shown; // the caption on screen, when it was drawn here
 };
 
 } // namespace duvara

@@ -84,6 +84,8 @@ private slots:
     void preparedCaptionMatchesDrawn();
     void resizeDrawsAfresh();
     void lookChangeDiscardsPreparation();
+    void shownCaptionFollowsLook_data();
+    void shownCaptionFollowsLook();
     void nextCaptionLeavesScreen();
     void repaintRule_data();
     void repaintRule();
@@ -99,6 +101,9 @@ private slots:
 
     void shadowOffset_data();
     void shadowOffset();
+    void inkIsNotCut_data();
+    void inkIsNotCut();
+    void captionFollowsScreenResolution();
     void bodyColour_data();
     void bodyColour();
     void background_data();
@@ -183,6 +188,38 @@ void TestSubtitleLabel::lookChangeDiscardsPreparation()
     const QImage image = scene.grab();
     QVERIFY(countExact(image, yellow) > 0);
     QCOMPARE(countExact(image, kBody), 0);
+}
+
+// The caption on screen is kept for repaints; a change of look must not show the kept one.
+void TestSubtitleLabel::shownCaptionFollowsLook_data()
+{
+    using Setter = std::function<void(RSubtitleLabel &)>;
+    QTest::addColumn<Setter>("set");
+
+    QTest::newRow("font colour") << Setter([](RSubtitleLabel &l) { l.SetFontColor(Qt::yellow); });
+    QTest::newRow("disabled") << Setter([](RSubtitleLabel &l) { l.setEnabled(false); });
+    QTest::newRow("outline colour")
+        << Setter([](RSubtitleLabel &l) { l.SetTextOutlineColor(Qt::green); });
+    QTest::newRow("font") << Setter([](RSubtitleLabel &l) { l.setFont(captionFont(30)); });
+    QTest::newRow("background") << Setter([](RSubtitleLabel &l) { l.SetColor(Qt::gray); });
+    QTest::newRow("size") << Setter([](RSubtitleLabel &l) { l.resize(250, 90); });
+}
+
+void TestSubtitleLabel::shownCaptionFollowsLook()
+{
+    using Setter = std::function<void(RSubtitleLabel &)>;
+    QFETCH(Setter, set);
+    const QString text = QStringLiteral("HIH");
+
+    Scene shown(QSize(300, 100));
+    shown.label->SetTextCaption(text);
+    shown.grab();
+    set(*shown.label);
+
+    Scene fresh(QSize(300, 100));
+    set(*fresh.label);
+    fresh.label->SetTextCaption(text);
+    QCOMPARE(shown.grab(), fresh.grab());
 }
 
 void TestSubtitleLabel::nextCaptionLeavesScreen()
@@ -432,6 +469,81 @@ void TestSubtitleLabel::shadowOffset()
         QVERIFY(body.isValid());
         QVERIFY(countExact(image, kShadow) < body.width() * body.height());
     }
+}
+
+void TestSubtitleLabel::inkIsNotCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<bool>("outline");
+
+    QTest::newRow("capitals") << QStringLiteral("HIH") << false << true;
+    QTest::newRow("accent and descenders") << QStringLiteral("\u00C5gjpy") << false << true;
+    QTest::newRow("italic overhang") << QStringLiteral("fff") << true << true;
+    QTest::newRow("descenders, no outline") << QStringLiteral("gjpy") << false << false;
+}
+
+// Only the part of the label that the text covers is drawn: the outline must reach its full
+// width beyond the body on every side, and the shadow its offset beyond what covers it.
+void TestSubtitleLabel::inkIsNotCut()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, italic);
+    QFETCH(bool, outline);
+
+    const int points = 40;
+    const int width = 3;
+    Scene scene(QSize(400, 200), points);
+    QFont font = captionFont(points);
+    font.setItalic(italic);
+    scene.label->setFont(font);
+    scene.label->SetTextOutline(outline);
+    scene.label->SetTextOutlineWidth(width);
+    scene.label->SetTextOutlineColor(Qt::black);
+    scene.label->SetTextShadow(true);
+    scene.label->SetTextShadowColor(kShadow);
+    scene.label->SetTextCaption(text);
+    const QImage image = scene.grab();
+
+    const QRect body = inkRect(image, [](QRgb p) { return dominated(p, kBody); });
+    const QRect cover
+        = outline ? inkRect(image, [](QRgb p) { return dominated(p, Qt::black); }) : body;
+    const QRect shadow = inkRect(image, [](QRgb p) { return dominated(p, kShadow); });
+    QVERIFY(body.isValid() && shadow.isValid());
+    if (outline) {
+        for (const int beyond : {body.left() - cover.left(), cover.right() - body.right(),
+                                 body.top() - cover.top(), cover.bottom() - body.bottom()})
+            QVERIFY2(qAbs(beyond - width) <= 1, qPrintable(QString::number(beyond)));
+    }
+    const int offset = ShadowOffset(points, outline);
+    QCOMPARE(shadow.right() - cover.right(), offset);
+    QCOMPARE(shadow.bottom() - cover.bottom(), offset);
+}
+
+// On a screen of twice the resolution the caption takes twice the pixels, in the same place.
+void TestSubtitleLabel::captionFollowsScreenResolution()
+{
+    CaptionStyle style;
+    style.labelSize = QSize(300, 100);
+    style.font = captionFont(22);
+    style.bodyColor = kBody;
+    style.background = kBackground;
+    style.outlineWidth = 2;
+    style.outlineColor = Qt::black;
+    style.shadow = true;
+    style.shadowColor = kShadow;
+    GlyphInkCache inks;
+    const CaptionImage single = RenderCaption(QStringLiteral("HIH"), style, inks);
+    style.devicePixelRatio = 2;
+    const CaptionImage twice = RenderCaption(QStringLiteral("HIH"), style, inks);
+
+    QVERIFY(!single.pixels.isNull());
+    const QRect expected(single.topLeft * 2, single.pixels.size() * 2);
+    const QRect drawn(twice.topLeft, twice.pixels.size());
+    for (const int difference :
+         {drawn.left() - expected.left(), drawn.top() - expected.top(),
+          drawn.right() - expected.right(), drawn.bottom() - expected.bottom()})
+        QVERIFY2(qAbs(difference) <= 2, qPrintable(QString::number(difference)));
 }
 
 void TestSubtitleLabel::bodyColour_data()

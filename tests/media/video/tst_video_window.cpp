@@ -5,6 +5,7 @@
 #include "media/software_video_output.h"
 #include "media/video_window.h"
 
+#include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalSpy>
@@ -29,6 +30,16 @@ bool isBlack(QRgb pixel)
     return qRed(pixel) < 20 && qGreen(pixel) < 20 && qBlue(pixel) < 20;
 }
 
+// Timers of an object and everything inside it, QTimers and QObject::startTimer alike.
+int runningTimers(QObject *root)
+{
+    const QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    qsizetype count = dispatcher->registeredTimers(root).size();
+    for (QObject *child : root->findChildren<QObject *>())
+        count += dispatcher->registeredTimers(child).size();
+    return int(count);
+}
+
 } // namespace
 
 class TestVideoWindow : public QObject
@@ -49,6 +60,8 @@ private slots:
     void coloursActOnTheSoftwarePicture();
     void fullScreenOnTheSecondMonitor();
     void cursorHidesWhenIdle();
+    void restingWindowRunsNoTimer_data();
+    void restingWindowRunsNoTimer();
 
 private:
     void playRedFilm();
@@ -156,9 +169,8 @@ void TestVideoWindow::stretchedAndCropFillTheWindow()
     QTRY_VERIFY(isRed(grab().pixel(0, 228)));
     const QImage picture = grab();
     for (QPoint corner : {QPoint(0, 0), QPoint(611, 0), QPoint(0, 456), QPoint(611, 456)})
-        QVERIFY2(isRed(picture.pixel(corner)), qPrintable(QStringLiteral("%1,%2")
-                                                            .arg(corner.x())
-                                                            .arg(corner.y())));
+        QVERIFY2(isRed(picture.pixel(corner)),
+                 qPrintable(QStringLiteral("%1,%2").arg(corner.x()).arg(corner.y())));
 }
 
 void TestVideoWindow::keyColouredPanelsLetThePictureThrough()
@@ -265,17 +277,52 @@ void TestVideoWindow::fullScreenOnTheSecondMonitor()
 void TestVideoWindow::cursorHidesWhenIdle()
 {
     QSignalSpy shown(m_window, &TDSVideoWindowEx2::OnCursorShowHide);
-    m_window->SetAutoHideCursor(300);
+    m_window->SetAutoHideCursor(3000); // the player's value
     playRedFilm();
-    QTRY_VERIFY(m_window->CursorHidden());
-    QCOMPARE(m_window->cursor().shape(), Qt::BlankCursor);
-    QCOMPARE(shown.last().at(0).toBool(), false);
-
     QTest::mouseMove(m_window, QPoint(10, 10));
     QTest::mouseMove(m_window, QPoint(20, 20));
     QVERIFY(!m_window->CursorHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->CursorHidden(), 10000);
+    QCOMPARE(m_window->cursor().shape(), Qt::BlankCursor);
+    QCOMPARE(shown.last().at(0).toBool(), false);
+
+    QTest::mousePress(m_window, Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!m_window->CursorHidden());
+    QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(shown.last().at(0).toBool(), true);
-    QTRY_VERIFY(m_window->CursorHidden());
+    QTest::mouseRelease(m_window, Qt::LeftButton, {}, QPoint(20, 20));
+}
+
+void TestVideoWindow::restingWindowRunsNoTimer_data()
+{
+    QTest::addColumn<int>("autoHide");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<bool>("moved");
+
+    QTest::newRow("paused, no auto-hide") << 0 << false << false;
+    QTest::newRow("paused, cursor hidden") << 300 << false << false;
+    QTest::newRow("moved while paused") << 300 << false << true;
+    QTest::newRow("moved while stopped") << 300 << true << true;
+}
+
+// While nothing plays, nothing of the window's may tick once the cursor has been hidden.
+void TestVideoWindow::restingWindowRunsNoTimer()
+{
+    QFETCH(int, autoHide);
+    QFETCH(bool, stop);
+    QFETCH(bool, moved);
+
+    m_window->SetAutoHideCursor(autoHide);
+    playRedFilm();
+    QVERIFY(stop ? m_graph->Stop() : m_graph->Pause());
+    if (moved) {
+        QTest::mouseMove(m_window, QPoint(10, 10));
+        QTest::mouseMove(m_window, QPoint(40, 30));
+        QVERIFY(!m_window->CursorHidden());
+    }
+    if (autoHide > 0)
+        QTRY_VERIFY(m_window->CursorHidden());
+    QCOMPARE(runningTimers(m_window), 0);
 }
 
 QTEST_MAIN(TestVideoWindow)

@@ -146,6 +146,12 @@ void OnScreenDisplay::ShowOsdMessage(OsdMessage kind)
     setCovered(true);
 }
 
+void OnScreenDisplay::PlaybackResumed()
+{
+    if (stateShown() && !m_timerOsd.isActive())
+        m_timerOsd.start();
+}
+
 void OnScreenDisplay::ShowVolume(int level)
 {
     if (!m_pnlVol)
@@ -198,9 +204,12 @@ void OnScreenDisplay::TimerOSDTimer()
     if (!m_pnlOsd)
         return;
     const OsdPlaybackState state = playbackState();
-    // Fast motion and pauses stay on screen until the command that ends them shows its own.
-    if (state.speed != 1.0 || state.paused)
+    // Fast motion and pauses stay on screen until the command that ends them shows its own
+    // message, which starts the timer again; nothing needs to tick meanwhile.
+    if (state.speed != 1.0 || state.paused) {
+        m_timerOsd.stop();
         return;
+    }
     m_timerOsd.stop();
     m_pnlOsd->hide();
     // The flag is shared by both displays: the other one may still cover the video.

@@ -49,6 +49,9 @@ public:
                     QObject *parent = nullptr);
 
     void ShowOsdMessage(OsdMessage kind);
+    // Normal playback began without a message of its own (a new file): a state display that a
+    // pause or fast motion left up goes away in the usual time.
+    void PlaybackResumed();
 
     // The volume display's three modes.
     void ShowVolume(int level);

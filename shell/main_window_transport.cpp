@@ -156,7 +156,10 @@ void TFormVDMain::PlayFile(const QString &name)
     SetTransportEnabled(true);
     setCommandEnabled(Command::Play, false);
     setCommandEnabled(Command::Pause, true);
+    // Playing: frame steps wait for the next pause, whatever state the last file was left in.
+    setCommandEnabled(Command::Step, false);
     FilterGraph.Play();
+    Osd->PlaybackResumed();
     CheckColorControlSupport();
 }
 

@@ -57,6 +57,7 @@ private slots:
     void sliderPressesJumpAndReleaseSeeks_data();
     void sliderPressesJumpAndReleaseSeeks();
     void unplayableFileLeavesTheControls();
+    void pausedWindowRunsNoTimer();
 
 private:
     void open(const QStringList &files);
@@ -567,6 +568,34 @@ void TestTransport::unplayableFileLeavesTheControls()
         std::exception, m_window->OpenFiles({kClips[1], generatedMedia("missing.mp4"), kClips[2]}));
     QCOMPARE(m_window->LstPL->topLevelItemCount(), 1);
     QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+}
+
+void TestTransport::pausedWindowRunsNoTimer()
+{
+    m_window->TimerOSD.setInterval(50);
+    m_window->TimerVol.setInterval(50);
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->TabVideo->SldVol->setValue(9000); // the volume display and its timer too
+    m_window->BtnPauseClick();
+    const auto running = [this] {
+        QStringList names;
+        QList<QTimer *> timers = m_window->findChildren<QTimer *>();
+        timers << &m_window->TimerMove << &m_window->TimerOSD << &m_window->TimerVol
+               << &m_window->TimerRem << &m_window->TimerLstFocus;
+        for (QTimer *timer : timers)
+            if (timer->isActive())
+                names << (timer->objectName().isEmpty() ? QStringLiteral("unnamed")
+                                                        : timer->objectName());
+        return names.join(QLatin1Char(' '));
+    };
+    // The state display stays up while paused, with nothing ticking for it.
+    QTRY_COMPARE(running(), QString());
+    QVERIFY(m_window->Osd->stateShown());
+    QVERIFY(!m_window->Osd->volumeShown());
+    // A new file plays: the display goes away in its usual time.
+    m_window->OpenFiles({kClips[0]});
+    QVERIFY(!m_window->TabVideo->BtnStep->isEnabled());
+    QTRY_VERIFY(!m_window->Osd->stateShown());
 }
 
 QTEST_MAIN(TestTransport)

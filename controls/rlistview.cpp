@@ -1,8 +1,12 @@
 #include "controls/rlistview.h"
 
+#include <QKeyEvent>
+#include <QScrollBar>
+
 namespace duvara {
 
-RListView::RListView(QWidget *parent) : QTreeWidget(parent)
+RListView::RListView(QWidget *parent)
+    : QTreeWidget(parent)
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -10,6 +14,9 @@ RListView::RListView(QWidget *parent) : QTreeWidget(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Scroll bar actions come from the user only; setValue and scrollTo raise none.
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnHScroll);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnVScroll);
 }
 
 void RListView::SetAllowHScroll(bool allow)
@@ -24,13 +31,11 @@ void RListView::SetAllowVScroll(bool allow)
     setVerticalScrollBarPolicy(allow ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
-void RListView::scrollContentsBy(int dx, int dy)
+void RListView::keyReleaseEvent(QKeyEvent *event)
 {
-    QTreeWidget::scrollContentsBy(dx, dy);
-    if (dx != 0)
-        emit OnHScroll();
-    if (dy != 0)
-        emit OnVScroll();
+    QTreeWidget::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit OnKeyUp(event->key());
 }
 
 } // namespace duvara

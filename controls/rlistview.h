@@ -4,8 +4,8 @@
 
 namespace duvara {
 
-// A report-style list (rows and columns, no tree) that tells when it was scrolled and whose
-// scroll bars can be switched off.
+// A report-style list (rows and columns, no tree) that tells when the user scrolled it and
+// when a key was released in it, and whose scroll bars can be switched off.
 class RListView : public QTreeWidget
 {
     Q_OBJECT
@@ -18,11 +18,14 @@ public:
     void SetAllowVScroll(bool allow);
 
 signals:
+    // Scrolling by the user (scroll bars, wheel), not scrolling the program asks for: a list
+    // that follows playback must not take it for the user's.
     void OnHScroll();
     void OnVScroll();
+    void OnKeyUp(int key);
 
 protected:
-    void scrollContentsBy(int dx, int dy) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool m_allowHScroll = true;

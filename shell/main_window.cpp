@@ -108,6 +108,7 @@ void TFormVDMain::FormCreate()
 
     wireVideoWindow();
     wireSynchronisation();
+    wireTrackPanels();
     connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
             [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
 }

@@ -1,6 +1,8 @@
 // Drawing captions and following playback, measured on the offscreen platform: a caption shown
 // from its prepared image, one drawn afresh with outline and shadow at 1920 pixels (with its
-// letters drawn before, and with none drawn yet), and one position change with two full tracks.
+// letters drawn before, and with none drawn yet), one position change with two full tracks,
+// and opening a full track with its list.
+#include "controls/rlistview.h"
 #include "controls/track_panel.h"
 #include "presentation/subtitle_label.h"
 #include "shell/main_window.h"
@@ -8,7 +10,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QWindow>
 
 #include <benchmark/benchmark.h>
@@ -24,6 +30,16 @@ constexpr int kWidth = 1920;
 const QString kCaption = QStringLiteral("The night was cold and the road was long,\n"
                                         "but nobody thought of turning back.");
 
+// Painting happens only once the window is on its (offscreen) screen.
+void waitUntilExposed(QWidget &widget)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while ((!widget.windowHandle() || !widget.windowHandle()->isExposed())
+           && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
 // The bottom label of a 1920-pixel-wide picture, as the layout sizes it.
 std::unique_ptr<RSubtitleLabel> makeLabel()
 {
@@ -37,12 +53,7 @@ std::unique_ptr<RSubtitleLabel> makeLabel()
     label->SetTextOutlineWidth(static_cast<std::uint8_t>(RoundHalfEven(points / 8.0)));
     label->SetTextShadow(true);
     label->show();
-    // Painting happens only once the window is on its (offscreen) screen.
-    QElapsedTimer waited;
-    waited.start();
-    while ((!label->windowHandle() || !label->windowHandle()->isExposed())
-           && waited.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    waitUntilExposed(*label);
     return label;
 }
 
@@ -125,6 +136,59 @@ void BM_PositionChangeWithTwoFullTracks(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PositionChangeWithTwoFullTracks)->Unit(benchmark::kMicrosecond);
+
+// The primary track's page is open over the video area, as when the user opens a file there.
+struct WindowWithTrackPage
+{
+    WindowWithTrackPage()
+    {
+        window.show();
+        window.VideoWnd->show();
+        window.PageCntrl->setCurrentIndex(1);
+        waitUntilExposed(window);
+        QFile file(dir.filePath(QStringLiteral("full.srt")));
+        const std::string text = fullTrack();
+        file.open(QIODevice::WriteOnly);
+        file.write(text.data(), qint64(text.size()));
+    }
+    QString path() const { return dir.filePath(QStringLiteral("full.srt")); }
+
+    QTemporaryDir dir;
+    TFormVDMain window;
+};
+
+// Reading a file of 65535 entries, filling the list and showing it (its first paint included).
+void BM_OpenFullTrackAndShowList(benchmark::State &state)
+{
+    WindowWithTrackPage page;
+    for (auto _ : state) {
+        page.window.OpenSubtitleFile(1, page.path());
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        if (!page.window.LstSubt1->isVisible()
+            || page.window.LstSubt1->topLevelItemCount() != 65535)
+            state.SkipWithError("the list was not shown full");
+        page.window.BtnClrClick(1);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenFullTrackAndShowList)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// One step of the offset editor's arrows: the time column of all 65535 rows is rewritten.
+void BM_OffsetStepRewritesFullList(benchmark::State &state)
+{
+    WindowWithTrackPage page;
+    page.window.OpenSubtitleFile(1, page.path());
+    QCoreApplication::processEvents();
+    int offset = 0;
+    for (auto _ : state) {
+        offset = offset == 0 ? 100 : 0;
+        page.window.Panel1->EditOffset->setValue(offset);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_OffsetStepRewritesFullList)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
 

@@ -1,6 +1,8 @@
 #include "controls/rlistview.h"
 
 #include <QDropEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace duvara {
@@ -34,6 +36,9 @@ RListView::RListView(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Scroll bar actions come from the user only; setValue and scrollTo raise none.
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnHScroll);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnVScroll);
 }
 
 void RListView::SetHideSelection(bool hide)
@@ -56,13 +61,11 @@ void RListView::SetAllowVScroll(bool allow)
     setVerticalScrollBarPolicy(allow ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
-void RListView::scrollContentsBy(int dx, int dy)
+void RListView::keyReleaseEvent(QKeyEvent *event)
 {
-    QTreeWidget::scrollContentsBy(dx, dy);
-    if (dx != 0)
-        emit OnHScroll();
-    if (dy != 0)
-        emit OnVScroll();
+    QTreeWidget::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit OnKeyUp(event->key());
 }
 
 void RListView::dragEnterEvent(QDragEnterEvent *event)

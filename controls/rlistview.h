@@ -6,8 +6,8 @@
 
 namespace duvara {
 
-// A report-style list (rows and columns, no tree) that tells when it was scrolled and whose
-// scroll bars can be switched off.
+// A report-style list (rows and columns, no tree) that tells when the user scrolled it and
+// when a key was released in it, and whose scroll bars can be switched off.
 class RListView : public QTreeWidget
 {
     Q_OBJECT
@@ -30,14 +30,17 @@ public:
     std::function<void(QObject *source, const QPoint &position)> OnDragDrop;
 
 signals:
+    // Scrolling by the user (scroll bars, wheel), not scrolling the program asks for: a list
+    // that follows playback must not take it for the user's.
     void OnHScroll();
     void OnVScroll();
+    void OnKeyUp(int key);
 
 protected:
-    void scrollContentsBy(int dx, int dy) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool m_allowHScroll = true;

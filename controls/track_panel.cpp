@@ -1,5 +1,6 @@
 #include "controls/track_panel.h"
 
+#include "controls/spin_arrows.h"
 #include "controls/time_edit.h"
 
 #include <QCheckBox>
@@ -16,6 +17,10 @@ namespace duvara {
 
 namespace {
 constexpr int kOffsetRange = 60000;
+// The offset editor takes any six-digit number as it is typed; its owner clamps it to the
+// offset's range, so a value typed too large becomes the limit rather than being refused
+// key by key.
+constexpr int kOffsetTypingRange = 999999;
 constexpr int kDurationRange = 1800000;
 } // namespace
 
@@ -84,7 +89,7 @@ void TrackPanel::buildOffsetGroup()
     ScrOffset->setTickPosition(QSlider::TicksBelow);
     EditOffset = new QSpinBox(GrpOffset);
     EditOffset->setObjectName(QStringLiteral("EditOffset%1").arg(m_track));
-    EditOffset->setRange(-kOffsetRange, kOffsetRange);
+    EditOffset->setRange(-kOffsetTypingRange, kOffsetTypingRange);
     EditOffset->setSingleStep(100);
     EditOffset->setValue(0);
     EditOffset->setMinimumWidth(72);
@@ -105,24 +110,40 @@ void TrackPanel::buildDurationGroup()
     ScrDur->setTickInterval(90000);
     ScrDur->setTickPosition(QSlider::TicksBelow);
     // The spin box only lends its frame and arrows; the time edit lies over its text field.
-    ArwDur = new QSpinBox(GrpDur);
+    ArwDur = new SpinArrows(GrpDur);
     ArwDur->setObjectName(QStringLiteral("ArwDur%1").arg(m_track));
-    ArwDur->setFocusPolicy(Qt::NoFocus);
     ArwDur->setMinimumWidth(104);
     EditDur = new RTimeEdit(ArwDur);
     EditDur->setObjectName(QStringLiteral("EditDur%1").arg(m_track));
     EditDur->setFrame(false);
     ArwDur->installEventFilter(this);
+    wireDurationFrame();
     auto *layout = new QHBoxLayout(GrpDur);
     layout->setContentsMargins(4, 0, 4, 2);
     layout->addWidget(ScrDur, 1);
     layout->addWidget(ArwDur);
 }
 
+// The editor lies inside the arrows' frame: the frame lights up while the mouse is over the
+// editor or the editor has the focus.
+void TrackPanel::wireDurationFrame()
+{
+    EditDur->installEventFilter(this);
+    connect(EditDur, &RTimeEdit::OnMouseEnter, ArwDur, [this] { ArwDur->SetHot(true); });
+    connect(EditDur, &RTimeEdit::OnMouseLeave, ArwDur, [this] {
+        if (!EditDur->hasFocus())
+            ArwDur->SetHot(false);
+    });
+}
+
 bool TrackPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ArwDur && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         placeDurationEdit();
+    if (watched == EditDur && event->type() == QEvent::FocusIn)
+        ArwDur->SetHot(true);
+    if (watched == EditDur && event->type() == QEvent::FocusOut)
+        ArwDur->SetHot(false);
     return QWidget::eventFilter(watched, event);
 }
 

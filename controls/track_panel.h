@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/spin_arrows.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -32,7 +34,7 @@ public:
     QSpinBox *EditOffset = nullptr;
     QGroupBox *GrpDur = nullptr;
     QSlider *ScrDur = nullptr;
-    QSpinBox *ArwDur = nullptr;
+    SpinArrows *ArwDur = nullptr;
     RTimeEdit *EditDur = nullptr;
     QCheckBox *ChkOutline = nullptr;
     QCheckBox *ChkShadow = nullptr;
@@ -45,6 +47,7 @@ private:
     void buildOffsetGroup();
     void buildDurationGroup();
     void placeDurationEdit();
+    void wireDurationFrame();
 
     int m_track;
 };

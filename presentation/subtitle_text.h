@@ -6,6 +6,9 @@
 
 namespace duvara {
 
+// Text that is not UTF-8 is read in the Western code page until a track's font chooses another.
+inline constexpr int DefaultCharset = 0;
+
 // Subtitle text is kept as the bytes read from the file. For display it is decoded as UTF-8 when
 // the bytes are valid UTF-8, otherwise in the Windows code page that belongs to the track font's
 // character set (0 = ANSI, 204 = Russian, ...). LF CR line joins become "\n".

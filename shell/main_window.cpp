@@ -110,6 +110,7 @@ void TFormVDMain::FormCreate()
     wireSynchronisation();
     wireTransport();
     wirePlaylist();
+    wireTrackPanels();
     connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
             [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
 }

@@ -22,13 +22,6 @@
 
 namespace duvara {
 
-namespace {
-
-// Text that is not UTF-8 is read in the Western code page until a track's font chooses another.
-constexpr int kDefaultCharset = 0;
-
-} // namespace
-
 void TFormVDMain::wireSynchronisation()
 {
     TDSTrackBar *bar = TabVideo->SldDS;
@@ -87,7 +80,7 @@ void TFormVDMain::showEntryAt(SubtitleTrack &track, const TrackPanel &panel, RSu
             label.SetTextCaption(QString());
     } else {
         const TSubT &entry = track.Subs[std::size_t(k - 1)];
-        const QString text = DecodeSubtitleText(entry.Text, kDefaultCharset);
+        const QString text = DecodeSubtitleText(entry.Text, DefaultCharset);
         if (label.TextCaption() != text) {
             label.SetFontColor(entry.Color < 0 ? QColor(Qt::white)
                                                : colorFromRef(std::uint32_t(entry.Color)));
@@ -99,7 +92,7 @@ void TFormVDMain::showEntryAt(SubtitleTrack &track, const TrackPanel &panel, RSu
             label.SetTextCaption(text);
             if (k < count && !VideoCovered)
                 label.SetTextNextCaption(
-                    DecodeSubtitleText(track.Subs[std::size_t(k)].Text, kDefaultCharset));
+                    DecodeSubtitleText(track.Subs[std::size_t(k)].Text, DefaultCharset));
             track.LastIndex = static_cast<std::uint16_t>(k);
         }
     }

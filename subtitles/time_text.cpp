@@ -41,14 +41,21 @@ void AppendPadded(std::string &out, uint32_t value, std::size_t width)
 
 int32_t ParseSrtTime(std::string_view text)
 {
-    const std::string_view time = TrimBlanks(text);
+    return ReadTimeFields(TrimBlanks(text), false).value_or(0);
+}
+
+std::optional<int32_t> ReadTimeFields(std::string_view time, bool millisOptional)
+{
     int64_t hours = 0;
     int64_t minutes = 0;
     int64_t seconds = 0;
     int64_t millis = 0;
     if (!ReadTimeField(time, 0, 2, hours) || !ReadTimeField(time, 3, 2, minutes)
-        || !ReadTimeField(time, 6, 2, seconds) || !ReadTimeField(time, 9, 3, millis))
-        return 0;
+        || !ReadTimeField(time, 6, 2, seconds))
+        return std::nullopt;
+    const bool millisMissing = millisOptional && time.size() < 10;
+    if (!millisMissing && !ReadTimeField(time, 9, 3, millis))
+        return std::nullopt;
     // At most 99:99:99,999 with these widths, well inside int32.
     return static_cast<int32_t>(hours * 3600000 + minutes * 60000 + seconds * 1000 + millis);
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@ namespace duvara {
 // separators are not checked, so "00:00:01.250" reads too. Any field that is not plain digits
 // (empty, signed, a ':' inside it) makes the whole time 0.
 int32_t ParseSrtTime(std::string_view text);
+
+// The fields of "hh:mm:ss,mmm" at fixed columns, untrimmed; nothing when a field is not plain
+// digits, so that an unreadable text can be told from a time of 0. With `millisOptional` a text
+// that ends before the milliseconds reads them as 0 (the whole-seconds form "hh:mm:ss").
+std::optional<int32_t> ReadTimeFields(std::string_view text, bool millisOptional);
 
 // MicroDVD frame to milliseconds. `rate` is the frame rate in thousandths of a frame per second,
 // `x` the frame number times 1000. A rate of 0 gives 0; results beyond int32 saturate.

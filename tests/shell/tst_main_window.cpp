@@ -202,8 +202,8 @@ void TestMainWindow::trackPanelsStartDisabled()
             QVERIFY2(!control->isEnabled(), name);
         }
         QCOMPARE(panel->EditOffset->value(), 0);
-        QCOMPARE(panel->EditOffset->minimum(), -60000);
-        QCOMPARE(panel->EditOffset->maximum(), 60000);
+        QCOMPARE(panel->ScrOffset->minimum(), -60000);
+        QCOMPARE(panel->ScrOffset->maximum(), 60000);
         QCOMPARE(panel->ScrDur->minimum(), -1800000);
         QCOMPARE(panel->EditDur->text(), QStringLiteral("00:00:00,000"));
         QVERIFY(panel->ChkOutline->isChecked());

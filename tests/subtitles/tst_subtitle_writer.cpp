@@ -1,5 +1,6 @@
 // The SubRip writer: text layout, round trips and saves that fail without losing a file.
 #include "subtitle_test_support.h"
+#include "support/file_size_limit.h"
 
 #include "subtitles/corrections.h"
 #include "subtitles/subtitle_reader.h"
@@ -10,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace duvara;
@@ -36,31 +35,6 @@ bool CanCreateFileIn(const QString &directory)
     QFile::remove(probe);
     return created;
 }
-
-// Lowers the file size limit for the scope, so writes fail part-way as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_saved = {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 

@@ -1,0 +1,306 @@
+// The subtitle track panels on the real window: tracks opened and saved through the file
+// dialogs, offset and duration typed by the user, and the lists over the demo film.
+#include "controls/rlistview.h"
+#include "controls/time_edit.h"
+#include "controls/track_panel.h"
+#include "controls/video_page.h"
+#include "media/ds_track_bar.h"
+#include "shell/main_window.h"
+#include "shell/popup_menus.h"
+#include "subtitles/subtitle_reader.h"
+#include "subtitles/subtitle_writer.h"
+#include "support/file_size_limit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <clocale>
+#include <functional>
+
+using namespace duvara;
+
+namespace {
+
+// "Entry 1", "Entry 2", ... `step` ms apart from `first`, each lasting two thirds of a step.
+QByteArray srtTrack(int count, int first = 5000, int step = 1500)
+{
+    const auto time = [](int ms) {
+        return QTime::fromMSecsSinceStartOfDay(ms).toString(QStringLiteral("hh:mm:ss,zzz"));
+    };
+    QString text;
+    for (int i = 0, start = first; i < count; ++i, start += step)
+        text += QStringLiteral("%1\n%2 --> %3\nEntry %1\n\n")
+                    .arg(i + 1)
+                    .arg(time(start), time(start + step * 2 / 3));
+    return text.toUtf8();
+}
+
+// Acts on the next modal window of type T as soon as it is up; the caller then opens it.
+template<typename T> void onNextModal(std::function<void(T *)> action)
+{
+    auto *poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, action, ticks = 0]() mutable {
+        auto *window = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!window && ++ticks < 1000)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (window)
+            action(window);
+    });
+    poll->start();
+}
+
+// Chooses a file as the user would by typing its name. The dialog does not touch a name field
+// that has the focus, so the focus goes first; accept checks the name as the dialog's button does.
+void chooseFile(QFileDialog *dialog, const QString &path)
+{
+    if (QWidget *focus = dialog->focusWidget())
+        focus->clearFocus();
+    dialog->selectFile(path);
+    static_cast<QDialog *>(dialog)->accept();
+}
+
+// Closes the next message box, keeping its title and text.
+void closeNextMessageBox(QString &seen)
+{
+    onNextModal<QMessageBox>([&seen](QMessageBox *box) {
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->accept();
+    });
+}
+
+} // namespace
+
+class TestTrackPanels : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void cancelRebuildsTheListAndKeepsTheOffset();
+    void badFilesAreRefusedAndTheTrackKept_data();
+    void badFilesAreRefusedAndTheTrackKept();
+    void typedTimesAreClampedAndDefaultResets();
+    void saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace();
+    void listsOverTheFilm();
+
+private:
+    QString writeFile(const QString &name, const QByteArray &bytes);
+    void openTrack(int track, const QString &path);
+    TrackPanel &panel1() { return *m_window->Panel1; }
+
+    TFormVDMain *m_window = nullptr;
+    QTemporaryDir m_dir;
+};
+
+void TestTrackPanels::init()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    m_window = new TFormVDMain;
+    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void TestTrackPanels::cleanup()
+{
+    delete m_window;
+}
+
+QString TestTrackPanels::writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qWarning("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
+void TestTrackPanels::openTrack(int track, const QString &path)
+{
+    m_window->PageCntrl->setCurrentIndex(track);
+    onNextModal<QFileDialog>([path](QFileDialog *dialog) { chooseFile(dialog, path); });
+    QTest::mouseClick((track == 1 ? m_window->Panel1 : m_window->Panel2)->BtnOpen, Qt::LeftButton);
+    // The offscreen platform does not hand the activation back when the dialog closes.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void TestTrackPanels::cancelRebuildsTheListAndKeepsTheOffset()
+{
+    QVERIFY(LoadSubtitlesFromBuffer(m_window->Track1, srtTrack(4).toStdString(), "a.srt"));
+    ResetCorrections(m_window->Track1);
+    panel1().EditOffset->setValue(1500);
+    panel1().ScrDur->setValue(6500); // the span is 5.5 s
+    QVERIFY(m_window->Track1.DurFactor > 1.1f);
+
+    m_window->PageCntrl->setCurrentIndex(1);
+    onNextModal<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
+    QTest::mouseClick(panel1().BtnOpen, Qt::LeftButton);
+    QCOMPARE(m_window->Track1.DurFactor, 1.0f);
+    QCOMPARE(panel1().EditOffset->value(), 1500);
+    QCOMPARE(panel1().EditDur->text(), QStringLiteral("00:00:05,500"));
+    QCOMPARE(m_window->LstSubt1->topLevelItem(3)->text(1),
+             QStringLiteral("00:00:11,000 - 00:00:12,000"));
+    QVERIFY(m_window->PopupMenu1->item(QStringLiteral("MnuClear1"))->isEnabled());
+}
+
+void TestTrackPanels::badFilesAreRefusedAndTheTrackKept_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("no entry") << QByteArray("Some notes\nwithout any times\n");
+}
+
+void TestTrackPanels::badFilesAreRefusedAndTheTrackKept()
+{
+    QFETCH(QByteArray, bytes);
+    const QString bad = writeFile(QStringLiteral("bad.srt"), bytes);
+    const QString message = QStringLiteral("Error|File load error or unsupported file format");
+    openTrack(1, writeFile(QStringLiteral("good.srt"), srtTrack(4)));
+    QString seen;
+    closeNextMessageBox(seen);
+    openTrack(1, bad);
+    QCOMPARE(seen, message);
+    QCOMPARE(m_window->LstSubt1->topLevelItemCount(), 4);
+    QVERIFY(panel1().BtnClr->isEnabled());
+    QVERIFY(!m_window->VideoCovered);
+}
+
+void TestTrackPanels::typedTimesAreClampedAndDefaultResets()
+{
+    openTrack(1,
+              writeFile(QStringLiteral("long.srt"),
+                        "1\n00:00:00,000 --> 00:00:01,000\nA\n\n"
+                        "2\n01:29:59,000 --> 01:30:00,000\nB\n\n"));
+    RTimeEdit *duration = panel1().EditDur;
+    QCOMPARE(duration->text(), QStringLiteral("01:30:00,000"));
+    duration->setFocus();
+    duration->selectAll();
+    QTest::keyClicks(duration, QStringLiteral("995959999"));
+    QCOMPARE(duration->text(), QStringLiteral("02:00:00,000"));
+    QCOMPARE(m_window->Track1.DurFactor, float(7200000.0 / 5400000.0));
+    QCOMPARE(m_window->LstSubt1->topLevelItem(1)->text(1),
+             QStringLiteral("01:59:58,667 - 02:00:00,000"));
+
+    // The arrows step the field under the caret and keep the value in range.
+    duration->setFocus();
+    QTRY_VERIFY(duration->hasFocus());
+    duration->setCursorPosition(4);
+    panel1().ArwDur->stepBy(-1);
+    QCOMPARE(duration->text(), QStringLiteral("01:59:00,000"));
+    QCOMPARE(duration->selectedText(), QStringLiteral("59"));
+    panel1().ArwDur->stepBy(1);
+    panel1().ArwDur->stepBy(1);
+    QCOMPARE(panel1().ScrDur->value(), 7200000);
+
+    for (const auto &[typed, offset] : {std::pair {"70000", 60000}, std::pair {"-70000", -60000}}) {
+        panel1().EditOffset->selectAll();
+        QTest::keyClicks(panel1().EditOffset, QString::fromLatin1(typed));
+        QCOMPARE(panel1().EditOffset->value(), offset);
+        QCOMPARE(panel1().ScrOffset->value(), offset);
+    }
+    QCOMPARE(m_window->LstSubt1->topLevelItem(0)->text(1),
+             QStringLiteral("00:00:00,000 - 00:00:00,000"));
+
+    QTest::mouseClick(panel1().BtnDef, Qt::LeftButton);
+    QCOMPARE(panel1().EditOffset->value(), 0);
+    QCOMPARE(m_window->Track1.DurFactor, 1.0f);
+    QCOMPARE(m_window->LstSubt1->topLevelItem(1)->text(1),
+             QStringLiteral("01:29:59,000 - 01:30:00,000"));
+}
+
+void TestTrackPanels::saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace()
+{
+    const QString source = writeFile(QStringLiteral("a.srt"), srtTrack(12345, 0, 100));
+    openTrack(1, source);
+    QCOMPARE(m_window->LstSubt1->topLevelItem(0)->text(0), QStringLiteral("0001"));
+    QCOMPARE(m_window->LstSubt1->topLevelItem(12344)->text(0), QStringLiteral("12345"));
+    panel1().EditOffset->setValue(2000);
+    const QString target = m_dir.filePath(QStringLiteral("out.srt"));
+    QString proposed;
+    onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        proposed = dialog->selectedFiles().value(0);
+        chooseFile(dialog, target);
+    });
+    m_window->PopupMenu1->item(QStringLiteral("MnuSaveAs1"))->trigger();
+    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("a.srt"));
+    SubtitleTrack original;
+    QVERIFY(LoadSubtitles(original, source.toStdString()));
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll().toStdString(), BuildSubRipText(original, original.BaseTime + 2000));
+
+    // Replacing a file fails part-way: the old file stays whole.
+    const QByteArray old = "old contents\r\n";
+    const QString kept = writeFile(QStringLiteral("old.srt"), old);
+    QString seen;
+    onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        onNextModal<QMessageBox>([&](QMessageBox *replace) {
+            replace->button(QMessageBox::Yes)->click();
+            closeNextMessageBox(seen);
+        });
+        chooseFile(dialog, kept);
+    });
+    {
+        const test::FileSizeLimit limit(4096);
+        QTest::mouseClick(panel1().BtnSaveAs, Qt::LeftButton);
+    }
+    QCOMPARE(seen, QStringLiteral("Error|File save error"));
+    QFile keptFile(kept);
+    QVERIFY(keptFile.open(QIODevice::ReadOnly));
+    QCOMPARE(keptFile.readAll(), old);
+}
+
+void TestTrackPanels::listsOverTheFilm()
+{
+    m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
+    QTRY_VERIFY(m_window->SldPos->isEnabled());
+    QVERIFY(m_window->FilterGraph.Pause());
+    openTrack(1, writeFile(QStringLiteral("many.srt"), srtTrack(200, 1037, 100)));
+    RListView *list = m_window->LstSubt1;
+    QTabWidget *pages = m_window->PageCntrl;
+    pages->setCurrentIndex(0);
+    QVERIFY(list->isHidden());
+    pages->setCurrentIndex(2); // track 2 has no entries
+    QVERIFY(list->isHidden() && m_window->LstSubt2->isHidden());
+    pages->setCurrentIndex(1);
+    QVERIFY(list->isVisible());
+
+    // Following playback scrolls the list without taking that for the user's scrolling.
+    const int top = list->verticalScrollBar()->value();
+    m_window->SldPos->setValue(15000);
+    QVERIFY(list->verticalScrollBar()->value() != top);
+    QVERIFY(!list->hasFocus());
+    QVERIFY(!m_window->TimerLstFocus.isActive());
+    list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    QVERIFY(m_window->TimerLstFocus.isActive());
+    QTRY_VERIFY(list->hasFocus());
+
+    // Entry 12 starts at 2.137 s, at 2.437 s with the offset: 24 tenths of a second.
+    panel1().EditOffset->setValue(300);
+    m_window->TimerLstFocus.stop();
+    QTreeWidgetItem *row = list->topLevelItem(11);
+    list->scrollToItem(row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+    QCOMPARE(m_window->TabVideo->SldDS->value(), 24);
+    QVERIFY(m_window->TimerLstFocus.isActive());
+    QTRY_VERIFY(qAbs(m_window->FilterGraph.CurrentPosition().value_or(0) / 10000 - 2400) < 100);
+}
+
+QTEST_MAIN(TestTrackPanels)
+#include "tst_track_panels.moc"

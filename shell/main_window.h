@@ -107,6 +107,31 @@ public:
     // The full name of playlist row i.
     QString PlaylistPath(int row) const;
 
+    // The subtitle track panels.
+    // Commands of a track's panel and its menu items; `track` is 1 (primary) or 2 (secondary).
+    void BtnOpenClick(int track);
+    // Reads a subtitle file into the track, or only shows the track again for an empty name
+    // (an open dialog that was cancelled).
+    void OpenSubtitleFile(int track, const QString &path);
+    void BtnClrClick(int track);
+    void BtnSaveAsClick(int track);
+    void BtnDefClick(int track);
+    void BtnFontClick(int track);
+    void ChkOutlineClick(int track);
+    void ChkShadowClick(int track);
+    void EditOffsetChange(int track);
+    void ScrOffsetChange(int track);
+    void EditDurChange(int track);
+    void ScrDurChange(int track);
+    void ArwDurClick(int track, bool up);
+    void EnableTrackControls(int track, bool enabled);
+    void FillSubtitleList(int track, int shift, RListView &list, float factor);
+    void LstSubtClick(int track);
+    void LstSubtKeyUp(int track, int key);
+    void LstSubtVScroll(int track);
+    void PageCntrlChange();
+    void GetIncMode(RTimeEdit &edit, bool up);
+
     // Following playback: the position tick, the slider and both subtitle tracks.
     void SldDSTimer(quint32 current, quint32 duration);
     void SldDSChange();
@@ -225,6 +250,12 @@ private:
     void startSpeed();
     void afterRowStarted();
     QStringList chooseMediaFiles(const QString &title);
+    // Subtitle track panel helpers.
+    void wireTrackPanels();
+    void wireTrackPanel(int track);
+    void showOpenedTrack(int track);
+    void setUpDuration(int track);
+    bool moveToSelectedRow(int track);
     void showSoundOn(bool on);
     void wireTransport();
     void wirePlaylist();
@@ -240,39 +271,6 @@ private:
     QObject *m_keyHook = nullptr;
     // Where the movement timer's last jump aimed, while fast motion by jumps goes on.
     std::optional<qint64> m_moveTarget;
-
-    // Subtitle track panels
-public:
-    // Commands of a track's panel and its menu items; `track` is 1 (primary) or 2 (secondary).
-    void BtnOpenClick(int track);
-    // Reads a subtitle file into the track, or only shows the track again for an empty name
-    // (an open dialog that was cancelled).
-    void OpenSubtitleFile(int track, const QString &path);
-    void BtnClrClick(int track);
-    void BtnSaveAsClick(int track);
-    void BtnDefClick(int track);
-    void BtnFontClick(int track);
-    void ChkOutlineClick(int track);
-    void ChkShadowClick(int track);
-    void EditOffsetChange(int track);
-    void ScrOffsetChange(int track);
-    void EditDurChange(int track);
-    void ScrDurChange(int track);
-    void ArwDurClick(int track, bool up);
-    void EnableTrackControls(int track, bool enabled);
-    void FillSubtitleList(int track, int shift, RListView &list, float factor);
-    void LstSubtClick(int track);
-    void LstSubtKeyUp(int track, int key);
-    void LstSubtVScroll(int track);
-    void PageCntrlChange();
-    void GetIncMode(RTimeEdit &edit, bool up);
-
-private:
-    void wireTrackPanels();
-    void wireTrackPanel(int track);
-    void showOpenedTrack(int track);
-    void setUpDuration(int track);
-    bool moveToSelectedRow(int track);
 };
 
 } // namespace duvara

@@ -17,12 +17,14 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QSplitter>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -64,29 +66,44 @@ RListView *makeSubtitleList(const QString &name, QWidget *parent)
     list->setObjectName(name);
     list->setColumnCount(3);
     list->setHeaderHidden(true);
-    list->header()->resizeSection(0, 35);
-    list->header()->resizeSection(1, 156);
-    list->header()->resizeSection(2, 342);
     list->setFrameShape(QFrame::NoFrame);
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     list->setFont(font);
+    // The design widths, widened where the font in use needs more for a number or a time
+    // range in bold (the selected row).
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    list->header()->resizeSection(
+        0, std::max(35, metrics.horizontalAdvance(QStringLiteral("0000")) + margins));
+    list->header()->resizeSection(
+        1,
+        std::max(156,
+                 metrics.horizontalAdvance(QStringLiteral("00:00:00,000 - 00:00:00,000"))
+                     + margins));
+    list->header()->resizeSection(2, 342);
     QPalette colours = list->palette();
     colours.setColor(QPalette::Base, Qt::black);
     colours.setColor(QPalette::Window, Qt::black);
     colours.setColor(QPalette::Text, Qt::yellow);
+    // The selected row is told by its white bold letters alone, not by a bar over the picture.
+    colours.setColor(QPalette::Highlight, Qt::transparent);
     list->setPalette(colours);
     list->hide();
     return list;
 }
-
 
 } // namespace
 
 void TFormVDMain::buildLayout()
 {
     setWindowTitle(QStringLiteral("Duvara 1.0"));
+    // Without Tahoma, fontconfig falls back to a much wider face that the design widths of the
+    // lists and labels cannot hold; Liberation Sans is close to Tahoma's measure.
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
     setMinimumSize(800, 600);
     resize(800, 600);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -170,7 +187,7 @@ void TFormVDMain::buildVideoChildren()
     // The panels keep the design size of the subtitle font; the labels show it scaled.
     QFont subtitleFont(QStringLiteral("Arial"));
     subtitleFont.setPointSize(22);
-    for (auto [panel, label] : {std::pair{PnlSub1, LblSub1}, std::pair{PnlSub2, LblSub2}}) {
+    for (auto [panel, label] : {std::pair {PnlSub1, LblSub1}, std::pair {PnlSub2, LblSub2}}) {
         panel->setFont(subtitleFont);
         label->setFont(subtitleFont);
         label->SetTextOutlineWidth(4);
@@ -183,11 +200,15 @@ void TFormVDMain::buildVideoChildren()
 
     OnScreenDisplay::Hooks hooks;
     hooks.playbackState = [this] {
-        return OsdPlaybackState{LstPL->topLevelItemCount(), PlayIndex, Speed,
-                                TabVideo && TabVideo->BtnStep->isEnabled()};
+        return OsdPlaybackState {LstPL->topLevelItemCount(), PlayIndex, Speed,
+                                 TabVideo && TabVideo->BtnStep->isEnabled()};
     };
-    hooks.videoVisible = [this] { return VideoWnd->isVisible(); };
-    hooks.setVideoCovered = [this](bool covered) { VideoCovered = covered; };
+    hooks.videoVisible = [this] {
+        return VideoWnd->isVisible();
+    };
+    hooks.setVideoCovered = [this](bool covered) {
+        VideoCovered = covered;
+    };
     Osd = new OnScreenDisplay(PnlSub2, TimerOSD, TimerVol, std::move(hooks), this);
     PnlOSD = Osd->PnlOSD();
     PnlVol = Osd->PnlVol();
@@ -271,11 +292,10 @@ void TFormVDMain::buildTimers()
         const char *name;
         int interval;
     };
-    for (const TimerSetup &setup : {TimerSetup{&TimerMove, "TimerMove", 250},
-                                    TimerSetup{&TimerOSD, "TimerOSD", 6000},
-                                    TimerSetup{&TimerVol, "TimerVol", 4000},
-                                    TimerSetup{&TimerRem, "TimerRem", 300},
-                                    TimerSetup{&TimerLstFocus, "TimerLstFocus", 10000}}) {
+    for (const TimerSetup &setup :
+         {TimerSetup {&TimerMove, "TimerMove", 250}, TimerSetup {&TimerOSD, "TimerOSD", 6000},
+          TimerSetup {&TimerVol, "TimerVol", 4000}, TimerSetup {&TimerRem, "TimerRem", 300},
+          TimerSetup {&TimerLstFocus, "TimerLstFocus", 10000}}) {
         setup.timer->setObjectName(QString::fromLatin1(setup.name));
         setup.timer->setInterval(setup.interval);
     }
@@ -358,7 +378,7 @@ void TFormVDMain::layoutVideoChildren()
     LblNill1->setGeometry(border, half - border - spacer, w - 2 * border, spacer);
     LblSub1->setGeometry(border, border, w - 2 * border, half - 2 * border - spacer);
 
-    for (auto [panel, label] : {std::pair{PnlSub1, LblSub1}, std::pair{PnlSub2, LblSub2}}) {
+    for (auto [panel, label] : {std::pair {PnlSub1, LblSub1}, std::pair {PnlSub2, LblSub2}}) {
         QFont font = label->font();
         const int points = RoundHalfEven(panel->font().pointSizeF() * w / 612.0);
         font.setPointSize(std::max(1, points));

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace duvara {
@@ -51,6 +52,19 @@ bool flagValue(const mpv_event_property &property)
     return property.format == MPV_FORMAT_FLAG && *static_cast<const int *>(property.data) != 0;
 }
 
+// An integer entry of a map node; 0 when it is missing.
+std::int64_t int64Entry(const mpv_node &map, const char *key)
+{
+    if (map.format != MPV_FORMAT_NODE_MAP)
+        return 0;
+    for (int i = 0; i < map.u.list->num; ++i) {
+        const mpv_node &value = map.u.list->values[i];
+        if (std::strcmp(map.u.list->keys[i], key) == 0 && value.format == MPV_FORMAT_INT64)
+            return value.u.int64;
+    }
+    return 0;
+}
+
 bool contains(const std::vector<GraphListener *> &list, GraphListener *item)
 {
     return std::find(list.begin(), list.end(), item) != list.end();
@@ -73,6 +87,8 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
     {mpvname::kEofReached, MPV_FORMAT_FLAG, &TFilterGraph::onEofReached},
     {mpvname::kPause, MPV_FORMAT_FLAG, &TFilterGraph::onPause},
 };
+
+const std::size_t TFilterGraph::kDisplaySizeReply = std::size(kObservedProperties);
 
 mpv_handle *GraphCore(const TFilterGraph &graph)
 {
@@ -366,6 +382,14 @@ void TFilterGraph::translate(const mpv_event &event)
         if (isCurrentFile() && m_load == LoadState::Loaded)
             onVideoReconfigured();
         break;
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        // Asked for in this generation, so about this generation's file.
+        const auto *reply = static_cast<const mpv_event_property *>(event.data);
+        if (event.reply_userdata == replyId(m_generation, kDisplaySizeReply) && event.error >= 0
+            && reply->format == MPV_FORMAT_NODE && isCurrentFile() && m_load == LoadState::Loaded)
+            onDisplaySize(*static_cast<const mpv_node *>(reply->data));
+        break;
+    }
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *message = static_cast<const mpv_event_log_message *>(event.data);
         qCDebug(lcMedia).noquote()
@@ -429,23 +453,30 @@ void TFilterGraph::onSeekFinished()
     checkCompletion(true);
 }
 
+// The size is asked for without waiting: until the first frame of a file has been drawn, the
+// core holds back every synchronous call, and the frame is drawn on this very thread.
+void TFilterGraph::onVideoReconfigured()
+{
+    m_core->getNodeAsync(replyId(m_generation, kDisplaySizeReply), mpvname::kVideoOutParams);
+}
+
 // mpv has no reference clock that could change. EC_CLOCK_CHANGED stands instead for "the
 // picture's display size is now known or has changed" (the core configured its video output
 // for this file anew), which is what its receivers need it for: the video window places and
 // scales the picture again. param1 and param2 carry the display width and height.
-void TFilterGraph::onVideoReconfigured()
+void TFilterGraph::onDisplaySize(const mpv_node &videoOutParams)
 {
-    const auto width = m_core->getInt64(mpvname::kDisplayWidth);
-    const auto height = m_core->getInt64(mpvname::kDisplayHeight);
-    if (!width || !height || *width <= 0 || *height <= 0)
+    const std::int64_t width = int64Entry(videoOutParams, mpvname::kDisplayWidthKey);
+    const std::int64_t height = int64Entry(videoOutParams, mpvname::kDisplayHeightKey);
+    if (width <= 0 || height <= 0)
         return;
     // The core reconfigures for many reasons; only a change of the picture's size counts.
-    if (*width == m_videoWidth && *height == m_videoHeight)
+    if (width == m_videoWidth && height == m_videoHeight)
         return;
-    m_videoWidth = *width;
-    m_videoHeight = *height;
-    queueEvent(GraphEvent::EC_CLOCK_CHANGED, static_cast<std::intptr_t>(*width),
-               static_cast<std::intptr_t>(*height));
+    m_videoWidth = width;
+    m_videoHeight = height;
+    queueEvent(GraphEvent::EC_CLOCK_CHANGED, static_cast<std::intptr_t>(width),
+               static_cast<std::intptr_t>(height));
 }
 
 // EC_COMPLETE comes once for each time running media arrives at its end: by playing into it,
@@ -663,6 +694,13 @@ void TFilterGraph::SetCurrentPosition(qint64 position)
     m_seekPending = true;
     m_completeQueued = false;
     m_timePos = seconds;
+}
+
+QSize TFilterGraph::DisplaySize() const
+{
+    if (!m_active || m_load != LoadState::Loaded)
+        return {};
+    return QSize(static_cast<int>(m_videoWidth), static_cast<int>(m_videoHeight));
 }
 
 std::optional<qint64> TFilterGraph::Duration() const

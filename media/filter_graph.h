@@ -3,6 +3,7 @@
 #include "media/graph_interfaces.h"
 
 #include <QObject>
+#include <QSize>
 #include <QTimer>
 
 #include <atomic>
@@ -14,6 +15,7 @@
 
 struct mpv_event;
 struct mpv_event_property;
+struct mpv_node;
 struct mpv_handle;
 
 namespace duvara {
@@ -80,6 +82,9 @@ public:
     std::optional<qint64> Duration() const;
     std::optional<qint64> CurrentPosition() const;
     std::optional<qint64> StopPosition() const;
+    // The picture's display size as the core last reported it (EC_CLOCK_CHANGED); empty while
+    // unknown.
+    QSize DisplaySize() const;
     // Absolute and exact (the first frame at or after the position); the stop is not changed.
     void SetCurrentPosition(qint64 position);
     // Applies a rate without storing it (the fast-motion timer resets it to 1.0 this way).
@@ -118,6 +123,8 @@ private:
     };
     struct ObservedProperty;
     static const ObservedProperty kObservedProperties[];
+    // The reply slot after the observed properties' slots.
+    static const std::size_t kDisplaySizeReply;
 
     friend mpv_handle *GraphCore(const TFilterGraph &graph);
 
@@ -137,6 +144,7 @@ private:
     void onEofReached(const mpv_event_property &property);
     void onPause(const mpv_event_property &property);
     void onVideoReconfigured();
+    void onDisplaySize(const mpv_node &videoOutParams);
     void onSeekFinished();
 
     void checkCompletion(bool readCoreNow);

@@ -453,6 +453,10 @@ void TestFilterGraph::pictureSizeStandsForClockChange()
         if (event.at(0).toInt() == GraphEvent::EC_CLOCK_CHANGED)
             QCOMPARE(event.at(2).toLongLong(), 240);
     }
+    QCOMPARE(s.graph.DisplaySize(), QSize(320, 240));
+    // The size belongs to the file: an emptied graph knows none.
+    s.graph.EmptyGraph();
+    QVERIFY(s.graph.DisplaySize().isEmpty());
 }
 
 QTEST_MAIN(TestFilterGraph)

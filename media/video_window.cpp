@@ -82,15 +82,18 @@ void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
     qCInfo(lcMedia) << "video output:" << (m_output->isSoftware() ? "software" : "OpenGL");
     m_output->widget()->lower();
     m_output->widget()->hide();
-    if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get()))
-        connect(software, &SoftwareVideoOutput::frameRendered, this, [this, software] {
+    if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get())) {
+        connect(software, &SoftwareVideoOutput::frameRendered, this, [this] {
             if (pictureSize() != m_lastPictureSize)
                 updateVideoRect();
-            if (!m_firstFrameLogged && software->isVisible() && m_overlayVisible) {
+        });
+        connect(software, &SoftwareVideoOutput::picturePainted, this, [this] {
+            if (!m_firstFrameLogged) {
                 m_firstFrameLogged = true;
                 logFirstFrame();
             }
         });
+    }
 }
 
 bool TDSVideoWindowEx2::usesSoftwareOutput() const

@@ -5,10 +5,12 @@
 #include "media/software_video_output.h"
 #include "media/video_window.h"
 
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include <clocale>
 #include <stdexcept>
@@ -49,6 +51,7 @@ private slots:
     void coloursActOnTheSoftwarePicture();
     void fullScreenOnTheSecondMonitor();
     void cursorHidesWhenIdle();
+    void framesAreDrawnWhileTheGuiThreadIsBusy();
 
 private:
     void playRedFilm();
@@ -280,6 +283,20 @@ void TestVideoWindow::cursorHidesWhenIdle()
     QVERIFY(!m_window->CursorHidden());
     QCOMPARE(shown.last().at(0).toBool(), true);
     QTRY_VERIFY(m_window->CursorHidden());
+}
+
+void TestVideoWindow::framesAreDrawnWhileTheGuiThreadIsBusy()
+{
+    playRedFilm();
+    auto *output = dynamic_cast<SoftwareVideoOutput *>(m_window->output());
+    // The core holds its video back until each frame is drawn: the drawing must not wait for
+    // this thread to come back to its event loop.
+    const quint64 before = output->framesRendered();
+    QDeadlineTimer deadline(10000);
+    while (output->framesRendered() < before + 5 && !deadline.hasExpired())
+        QThread::msleep(10);
+    QVERIFY2(output->framesRendered() >= before + 5,
+             qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(output->framesRendered())));
 }
 
 QTEST_MAIN(TestVideoWindow)

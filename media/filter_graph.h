@@ -1,7 +1,9 @@
 #pragma once
 
 #include "media/graph_interfaces.h"
+#include "media/prepared_core.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QSize>
 #include <QTimer>
@@ -43,6 +45,17 @@ public:
 
     bool Active() const { return m_active; }
     void SetActive(bool active);
+
+    // Takes over a core made ahead of time instead of making one at the first activation.
+    // Ignored once the graph has a core.
+    void AdoptCore(PreparedCore core);
+
+    // Starts loading a file ahead of the session that will render it, so that the next
+    // RenderMediaFile of the same file finds it loading or loaded, and fails it the same way.
+    // Only while inactive, and only when every provider can bring its video output now;
+    // otherwise nothing happens. Until it is rendered the file is nobody's: none of its events
+    // reach anyone, and a session that renders another file, or ends, discards it.
+    void PreloadMediaFile(const QString &fileName);
 
     // Attached components, called in the order attached. A listener or provider that goes away
     // first detaches itself; providers join from the next activation on.
@@ -122,6 +135,16 @@ private:
         std::intptr_t param2;
     };
     struct ObservedProperty;
+    enum class LoadState { None, Loading, Loaded, Failed };
+    // A file loading ahead of its session, and what the core has told of it so far.
+    struct Preload
+    {
+        QByteArray name; // as handed to the core
+        std::int64_t entryId = 0;
+        LoadState load = LoadState::Loading;
+        int error = 0;
+        bool pictureReady = false;
+    };
     static const ObservedProperty kObservedProperties[];
     // The reply slot after the observed properties' slots.
     static const std::size_t kDisplaySizeReply;
@@ -130,6 +153,11 @@ private:
 
     static void onCoreWakeup(void *context);
     void ensureCore();
+    void selectVideoOutput();
+    bool isPreloadedFile() const;
+    void adoptPreload();
+    void discardPreload();
+    void onFileLoaded();
     void schedulePump();
     void pumpEvents();
     void readCoreEvents();
@@ -166,11 +194,13 @@ private:
     std::vector<GraphListener *> m_listeners;
     std::vector<FilterProvider *> m_providers;
     std::unique_ptr<MpvCore> m_core;
+    PreparedCore m_preparedCore;
+    const char *m_videoOutput = nullptr; // as last set on the core
+    std::optional<Preload> m_preload;
 
     // Bumped by every activation, deactivation, load and emptying: whatever carries an older
     // number is stale. The core's property reports carry it in their reply id.
     std::uint64_t m_generation = 0;
-    enum class LoadState { None, Loading, Loaded, Failed };
     LoadState m_load = LoadState::None;
     int m_loadError = 0;
     std::int64_t m_entryId = 0; // the core's playlist entry of this generation's file

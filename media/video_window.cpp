@@ -161,6 +161,16 @@ void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
     }
 }
 
+bool TDSVideoWindowEx2::PrepareOutput()
+{
+    // The OpenGL output can make its context only inside a shown window; it joins at
+    // activation as ever.
+    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
+    if (!core || !m_output->isSoftware())
+        return false;
+    return m_output->hasRenderContext() || m_output->attachCore(core);
+}
+
 void TDSVideoWindowEx2::GraphCoreDestroying()
 {
     m_output->detachCore();

@@ -51,6 +51,7 @@ private slots:
     void coloursActOnTheSoftwarePicture();
     void fullScreenOnTheSecondMonitor();
     void cursorHidesWhenIdle();
+    void preloadedFilmShowsItsPicture();
     void framesAreDrawnWhileTheGuiThreadIsBusy();
 
 private:
@@ -283,6 +284,16 @@ void TestVideoWindow::cursorHidesWhenIdle()
     QVERIFY(!m_window->CursorHidden());
     QCOMPARE(shown.last().at(0).toBool(), true);
     QTRY_VERIFY(m_window->CursorHidden());
+}
+
+void TestVideoWindow::preloadedFilmShowsItsPicture()
+{
+    m_graph->PreloadMediaFile(kRedFilm);
+    QVERIFY(m_window->output()->hasRenderContext());
+    playRedFilm();
+    // Placed by the picture's size, which the core had before the session began.
+    QTRY_COMPARE(m_window->VideoRect(), QRect(1, 0, 609, 457));
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
 }
 
 void TestVideoWindow::framesAreDrawnWhileTheGuiThreadIsBusy()

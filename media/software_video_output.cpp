@@ -220,12 +220,18 @@ void SoftwareVideoOutput::hideEvent(QHideEvent *event)
 void SoftwareVideoOutput::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (m_pictureShown && m_hasFrame && m_shown.image.size() == size()) {
-        painter.drawImage(0, 0, m_shown.image);
-        emit picturePainted();
-    } else {
+    const QSize frameSize = m_shown.image.size();
+    if (!m_pictureShown || !m_hasFrame || (frameSize == kTokenSize && size() != kTokenSize)) {
         painter.fillRect(rect(), Qt::black);
+        return;
     }
+    // A frame drawn for the size before a resize is shown stretched until the frame at the
+    // new size is drawn: a picture at once rather than black in between.
+    if (frameSize == size())
+        painter.drawImage(0, 0, m_shown.image);
+    else
+        painter.drawImage(rect(), m_shown.image);
+    emit picturePainted();
 }
 
 } // namespace duvara

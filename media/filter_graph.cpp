@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace duvara {
@@ -51,6 +52,35 @@ bool flagValue(const mpv_event_property &property)
     return property.format == MPV_FORMAT_FLAG && *static_cast<const int *>(property.data) != 0;
 }
 
+// An integer entry of a map node; 0 when it is missing.
+std::int64_t int64Entry(const mpv_node &map, const char *key)
+{
+    if (map.format != MPV_FORMAT_NODE_MAP)
+        return 0;
+    for (int i = 0; i < map.u.list->num; ++i) {
+        const mpv_node &value = map.u.list->values[i];
+        if (std::strcmp(map.u.list->keys[i], key) == 0 && value.format == MPV_FORMAT_INT64)
+            return value.u.int64;
+    }
+    return 0;
+}
+
+// A local file goes by its absolute path, so that no part of its name can read as a protocol
+// or an option to the core.
+QByteArray CoreFileName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    return QFile::encodeName(info.exists() ? info.absoluteFilePath() : fileName);
+}
+
+int endFileError(const mpv_event_end_file &end)
+{
+    // A playlist file ends by redirecting to its entries: not a medium a graph plays.
+    if (end.reason == MPV_END_FILE_REASON_REDIRECT)
+        return MPV_ERROR_UNKNOWN_FORMAT;
+    return end.error < 0 ? end.error : MPV_ERROR_LOADING_FAILED;
+}
+
 bool contains(const std::vector<GraphListener *> &list, GraphListener *item)
 {
     return std::find(list.begin(), list.end(), item) != list.end();
@@ -73,6 +103,8 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
     {mpvname::kEofReached, MPV_FORMAT_FLAG, &TFilterGraph::onEofReached},
     {mpvname::kPause, MPV_FORMAT_FLAG, &TFilterGraph::onPause},
 };
+
+const std::size_t TFilterGraph::kDisplaySizeReply = std::size(kObservedProperties);
 
 mpv_handle *GraphCore(const TFilterGraph &graph)
 {
@@ -132,8 +164,95 @@ void TFilterGraph::ensureCore()
 {
     if (m_core)
         return;
-    m_core = std::make_unique<MpvCore>(m_audioEnabled);
+    if (m_preparedCore.valid()) {
+        const bool preparedAudio = m_preparedCore.audioEnabled();
+        // Raises what making the core raised; the next attempt makes a core of its own.
+        m_core = m_preparedCore.take();
+        if (preparedAudio != m_audioEnabled)
+            SetAudioEnabled(m_audioEnabled);
+    } else {
+        m_core = std::make_unique<MpvCore>(m_audioEnabled);
+    }
     mpv_set_wakeup_callback(m_core->handle(), &TFilterGraph::onCoreWakeup, this);
+    // What the core said before anyone listened is read now.
+    schedulePump();
+}
+
+void TFilterGraph::AdoptCore(PreparedCore core)
+{
+    if (!m_core)
+        m_preparedCore = std::move(core);
+}
+
+// The embedded output needs a provider's render context before the first file; with no
+// provider (the probe graph, tests) the picture is decoded and dropped. Set only when it
+// changes: while a preloaded file loads, the core answers a call only between two of its steps,
+// which can take a tenth of a second and more.
+void TFilterGraph::selectVideoOutput()
+{
+    const char *output = m_providers.empty() ? mpvname::kNoOutput : mpvname::kVoEmbedded;
+    if (output == m_videoOutput)
+        return;
+    if (const int error = m_core->setString(mpvname::kVideoOutput, output); error < 0)
+        qCWarning(lcMedia) << "video output" << output << "refused:" << mpv_error_string(error);
+    else
+        m_videoOutput = output;
+}
+
+void TFilterGraph::PreloadMediaFile(const QString &fileName)
+{
+    if (m_active)
+        return;
+    try {
+        ensureCore();
+    } catch (const std::exception &error) {
+        qCWarning(lcMedia) << objectName() << "no core to preload into:" << error.what();
+        return;
+    }
+    const auto providers = m_providers;
+    for (FilterProvider *provider : providers) {
+        if (!provider->PrepareOutput())
+            return;
+    }
+    // Loading this file ends a file preloaded before.
+    m_preload.reset();
+    selectVideoOutput();
+    Preload preload;
+    preload.name = CoreFileName(fileName);
+    if (m_core->setFlag(mpvname::kPause, true) < 0
+        || m_core->loadFile(preload.name.constData(), preload.entryId) < 0)
+        return;
+    qCDebug(lcMedia) << objectName() << "preloading" << fileName;
+    m_preload = std::move(preload);
+}
+
+bool TFilterGraph::isPreloadedFile() const
+{
+    return m_preload && m_streamEntry == m_preload->entryId;
+}
+
+void TFilterGraph::discardPreload()
+{
+    if (!m_preload)
+        return;
+    m_preload.reset();
+    m_core->command({"stop"});
+}
+
+// The preloaded file becomes the session's, in whatever state it reached.
+void TFilterGraph::adoptPreload()
+{
+    const Preload preload = *m_preload;
+    m_preload.reset();
+    m_entryId = preload.entryId;
+    m_load = preload.load;
+    m_loadError = preload.error;
+    m_pictureReady = preload.pictureReady;
+    if (preload.load == LoadState::Loaded) {
+        onFileLoaded();
+        // Its picture may have been configured already, unseen.
+        onVideoReconfigured();
+    }
 }
 
 void TFilterGraph::SetActive(bool active)
@@ -142,11 +261,7 @@ void TFilterGraph::SetActive(bool active)
         return;
     if (active) {
         ensureCore();
-        // The embedded output needs a provider's render context before the first file; with no
-        // provider (the probe graph, tests) the picture is decoded and dropped.
-        const char *output = m_providers.empty() ? mpvname::kNoOutput : mpvname::kVoEmbedded;
-        if (const int error = m_core->setString(mpvname::kVideoOutput, output); error < 0)
-            qCWarning(lcMedia) << "video output" << output << "refused:" << mpv_error_string(error);
+        selectVideoOutput();
         m_active = true;
         m_state = duvara::PlayState::psStopped;
         beginGeneration();
@@ -164,6 +279,7 @@ void TFilterGraph::SetActive(bool active)
         notifyListeners(GraphAction::gaDeactivating);
         if (m_load != LoadState::None)
             m_core->command({"stop"});
+        discardPreload();
         const auto providers = m_providers;
         for (FilterProvider *provider : providers) {
             provider->FilterStage(FilterStage::fsRemoving);
@@ -320,25 +436,24 @@ void TFilterGraph::translate(const mpv_event &event)
         m_streamEntry = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
         break;
     case MPV_EVENT_FILE_LOADED:
-        if (isCurrentFile() && m_load == LoadState::Loading) {
-            m_load = LoadState::Loaded;
-            // Readable from here on; the reports of these values may come a little later.
-            m_duration = m_core->getDouble(mpvname::kDuration);
-            m_timePos = m_core->getDouble(mpvname::kTimePos);
-            m_eofReached = m_core->getFlag(mpvname::kEofReached).value_or(false);
-        }
+        if (isCurrentFile() && m_load == LoadState::Loading)
+            onFileLoaded();
+        else if (isPreloadedFile() && m_preload->load == LoadState::Loading)
+            m_preload->load = LoadState::Loaded;
         break;
     case MPV_EVENT_END_FILE: {
         const auto *end = static_cast<const mpv_event_end_file *>(event.data);
         const bool ours = m_active && m_entryId != 0 && end->playlist_entry_id == m_entryId;
         if (end->playlist_entry_id == m_streamEntry)
             m_streamEntry = 0;
+        const int error = endFileError(*end);
+        if (m_preload && end->playlist_entry_id == m_preload->entryId) {
+            // Whatever ended it, a preloaded file that is gone cannot be rendered.
+            m_preload->load = LoadState::Failed;
+            m_preload->error = error;
+        }
         if (!ours)
             break;
-        // A playlist file ends by redirecting to its entries: not a medium this graph plays.
-        const int error = end->reason == MPV_END_FILE_REASON_REDIRECT ? MPV_ERROR_UNKNOWN_FORMAT
-            : end->error < 0                                          ? end->error
-                                                                      : MPV_ERROR_LOADING_FAILED;
         if (m_load == LoadState::Loading) {
             m_load = LoadState::Failed;
             m_loadError = error;
@@ -361,11 +476,21 @@ void TFilterGraph::translate(const mpv_event &event)
     case MPV_EVENT_PLAYBACK_RESTART:
         if (isCurrentFile() && m_load == LoadState::Loaded)
             onSeekFinished();
+        else if (isPreloadedFile())
+            m_preload->pictureReady = true;
         break;
     case MPV_EVENT_VIDEO_RECONFIG:
         if (isCurrentFile() && m_load == LoadState::Loaded)
             onVideoReconfigured();
         break;
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        // Asked for in this generation, so about this generation's file.
+        const auto *reply = static_cast<const mpv_event_property *>(event.data);
+        if (event.reply_userdata == replyId(m_generation, kDisplaySizeReply) && event.error >= 0
+            && reply->format == MPV_FORMAT_NODE && isCurrentFile() && m_load == LoadState::Loaded)
+            onDisplaySize(*static_cast<const mpv_node *>(reply->data));
+        break;
+    }
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *message = static_cast<const mpv_event_log_message *>(event.data);
         qCDebug(lcMedia).noquote()
@@ -375,6 +500,15 @@ void TFilterGraph::translate(const mpv_event &event)
     default:
         break;
     }
+}
+
+void TFilterGraph::onFileLoaded()
+{
+    m_load = LoadState::Loaded;
+    // Readable from here on; the reports of these values may come a little later.
+    m_duration = m_core->getDouble(mpvname::kDuration);
+    m_timePos = m_core->getDouble(mpvname::kTimePos);
+    m_eofReached = m_core->getFlag(mpvname::kEofReached).value_or(false);
 }
 
 void TFilterGraph::queueEvent(int code, std::intptr_t param1, std::intptr_t param2)
@@ -429,23 +563,30 @@ void TFilterGraph::onSeekFinished()
     checkCompletion(true);
 }
 
+// The size is asked for without waiting: until the first frame of a file has been drawn, the
+// core holds back every synchronous call, and the frame is drawn on this very thread.
+void TFilterGraph::onVideoReconfigured()
+{
+    m_core->getNodeAsync(replyId(m_generation, kDisplaySizeReply), mpvname::kVideoOutParams);
+}
+
 // mpv has no reference clock that could change. EC_CLOCK_CHANGED stands instead for "the
 // picture's display size is now known or has changed" (the core configured its video output
 // for this file anew), which is what its receivers need it for: the video window places and
 // scales the picture again. param1 and param2 carry the display width and height.
-void TFilterGraph::onVideoReconfigured()
+void TFilterGraph::onDisplaySize(const mpv_node &videoOutParams)
 {
-    const auto width = m_core->getInt64(mpvname::kDisplayWidth);
-    const auto height = m_core->getInt64(mpvname::kDisplayHeight);
-    if (!width || !height || *width <= 0 || *height <= 0)
+    const std::int64_t width = int64Entry(videoOutParams, mpvname::kDisplayWidthKey);
+    const std::int64_t height = int64Entry(videoOutParams, mpvname::kDisplayHeightKey);
+    if (width <= 0 || height <= 0)
         return;
     // The core reconfigures for many reasons; only a change of the picture's size counts.
-    if (*width == m_videoWidth && *height == m_videoHeight)
+    if (width == m_videoWidth && height == m_videoHeight)
         return;
-    m_videoWidth = *width;
-    m_videoHeight = *height;
-    queueEvent(GraphEvent::EC_CLOCK_CHANGED, static_cast<std::intptr_t>(*width),
-               static_cast<std::intptr_t>(*height));
+    m_videoWidth = width;
+    m_videoHeight = height;
+    queueEvent(GraphEvent::EC_CLOCK_CHANGED, static_cast<std::intptr_t>(width),
+               static_cast<std::intptr_t>(height));
 }
 
 // EC_COMPLETE comes once for each time running media arrives at its end: by playing into it,
@@ -483,17 +624,21 @@ int TFilterGraph::RenderMediaFile(const QString &fileName)
     notifyListeners(GraphAction::gaRendering);
     beginGeneration();
     m_state = duvara::PlayState::psStopped;
-    setPaused(true);
 
-    // A local file goes by its absolute path, so that no part of its name can read as a
-    // protocol or an option to the core.
-    const QFileInfo info(fileName);
-    const QByteArray name = QFile::encodeName(info.exists() ? info.absoluteFilePath() : fileName);
-    std::int64_t entry = 0;
-    if (const int error = m_core->loadFile(name.constData(), entry); error < 0)
-        throw MediaError(mpv_error_string(error), error);
-    m_entryId = entry;
-    m_load = LoadState::Loading;
+    const QByteArray name = CoreFileName(fileName);
+    if (m_preload && m_preload->name == name) {
+        // It loads paused already.
+        adoptPreload();
+    } else {
+        // Loading another file ends the preloaded one.
+        m_preload.reset();
+        setPaused(true);
+        std::int64_t entry = 0;
+        if (const int error = m_core->loadFile(name.constData(), entry); error < 0)
+            throw MediaError(mpv_error_string(error), error);
+        m_entryId = entry;
+        m_load = LoadState::Loading;
+    }
 
     // Wait on the core's own queue, not on the Qt event loop: nothing else of the player runs
     // before the file is loaded or has failed.
@@ -532,6 +677,7 @@ void TFilterGraph::EmptyGraph()
         if (const int error = m_core->command({"stop"}); error < 0)
             throw MediaError(mpv_error_string(error), error);
     }
+    discardPreload();
     // Whatever the emptied file still had queued (its end, say) must not reach anyone.
     beginGeneration();
 }
@@ -663,6 +809,13 @@ void TFilterGraph::SetCurrentPosition(qint64 position)
     m_seekPending = true;
     m_completeQueued = false;
     m_timePos = seconds;
+}
+
+QSize TFilterGraph::DisplaySize() const
+{
+    if (!m_active || m_load != LoadState::Loaded)
+        return {};
+    return QSize(static_cast<int>(m_videoWidth), static_cast<int>(m_videoHeight));
 }
 
 std::optional<qint64> TFilterGraph::Duration() const

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "media/graph_interfaces.h"
+#include "media/prepared_core.h"
 
+#include <QByteArray>
 #include <QObject>
+#include <QSize>
 #include <QTimer>
 
 #include <atomic>
@@ -14,6 +17,7 @@
 
 struct mpv_event;
 struct mpv_event_property;
+struct mpv_node;
 struct mpv_handle;
 
 namespace duvara {
@@ -41,6 +45,17 @@ public:
 
     bool Active() const { return m_active; }
     void SetActive(bool active);
+
+    // Takes over a core made ahead of time instead of making one at the first activation.
+    // Ignored once the graph has a core.
+    void AdoptCore(PreparedCore core);
+
+    // Starts loading a file ahead of the session that will render it, so that the next
+    // RenderMediaFile of the same file finds it loading or loaded, and fails it the same way.
+    // Only while inactive, and only when every provider can bring its video output now;
+    // otherwise nothing happens. Until it is rendered the file is nobody's: none of its events
+    // reach anyone, and a session that renders another file, or ends, discards it.
+    void PreloadMediaFile(const QString &fileName);
 
     // Attached components, called in the order attached. A listener or provider that goes away
     // first detaches itself; providers join from the next activation on.
@@ -80,6 +95,9 @@ public:
     std::optional<qint64> Duration() const;
     std::optional<qint64> CurrentPosition() const;
     std::optional<qint64> StopPosition() const;
+    // The picture's display size as the core last reported it (EC_CLOCK_CHANGED); empty while
+    // unknown.
+    QSize DisplaySize() const;
     // Absolute and exact (the first frame at or after the position); the stop is not changed.
     void SetCurrentPosition(qint64 position);
     // Applies a rate without storing it (the fast-motion timer resets it to 1.0 this way).
@@ -119,12 +137,29 @@ private:
         std::intptr_t param2;
     };
     struct ObservedProperty;
+    enum class LoadState { None, Loading, Loaded, Failed };
+    // A file loading ahead of its session, and what the core has told of it so far.
+    struct Preload
+    {
+        QByteArray name; // as handed to the core
+        std::int64_t entryId = 0;
+        LoadState load = LoadState::Loading;
+        int error = 0;
+        bool pictureReady = false;
+    };
     static const ObservedProperty kObservedProperties[];
+    // The reply slot after the observed properties' slots.
+    static const std::size_t kDisplaySizeReply;
 
     friend mpv_handle *GraphCore(const TFilterGraph &graph);
 
     static void onCoreWakeup(void *context);
     void ensureCore();
+    void selectVideoOutput();
+    bool isPreloadedFile() const;
+    void adoptPreload();
+    void discardPreload();
+    void onFileLoaded();
     void schedulePump();
     void pumpEvents();
     void readCoreEvents();
@@ -139,6 +174,7 @@ private:
     void onEofReached(const mpv_event_property &property);
     void onPause(const mpv_event_property &property);
     void onVideoReconfigured();
+    void onDisplaySize(const mpv_node &videoOutParams);
     void onSeekFinished();
 
     void checkCompletion(bool readCoreNow);
@@ -160,11 +196,13 @@ private:
     std::vector<GraphListener *> m_listeners;
     std::vector<FilterProvider *> m_providers;
     std::unique_ptr<MpvCore> m_core;
+    PreparedCore m_preparedCore;
+    const char *m_videoOutput = nullptr; // as last set on the core
+    std::optional<Preload> m_preload;
 
     // Bumped by every activation, deactivation, load and emptying: whatever carries an older
     // number is stale. The core's property reports carry it in their reply id.
     std::uint64_t m_generation = 0;
-    enum class LoadState { None, Loading, Loaded, Failed };
     LoadState m_load = LoadState::None;
     int m_loadError = 0;
     std::int64_t m_entryId = 0; // the core's playlist entry of this generation's file

@@ -42,6 +42,9 @@ class FilterProvider
 public:
     virtual ~FilterProvider() = default;
     virtual void FilterStage(duvara::FilterStage stage) = 0;
+    // Asked before a file is loaded ahead of any session: true once the provider's video
+    // output is attached to the graph's core, so that the file may load now.
+    virtual bool PrepareOutput() { return false; }
     // The graph's media core is about to be destroyed: free everything made from it.
     virtual void GraphCoreDestroying() = 0;
 };

@@ -130,6 +130,11 @@ void MpvCore::commandAsync(std::initializer_list<const char *> args) const
     mpv_command_async(m_handle, 0, list.data());
 }
 
+void MpvCore::getNodeAsync(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_NODE);
+}
+
 std::optional<double> MpvCore::getDouble(const char *name) const
 {
     double value = 0;

@@ -20,8 +20,9 @@ constexpr const char *kVolume = "volume";
 constexpr const char *kSpeed = "speed";
 constexpr const char *kVideoOutput = "vo";
 constexpr const char *kAudioOutput = "ao";
-constexpr const char *kDisplayWidth = "dwidth";
-constexpr const char *kDisplayHeight = "dheight";
+constexpr const char *kVideoOutParams = "video-out-params";
+constexpr const char *kDisplayWidthKey = "dw"; // of kVideoOutParams
+constexpr const char *kDisplayHeightKey = "dh";
 constexpr const char *kVoEmbedded = "libmpv";
 constexpr const char *kNoOutput = "null";
 constexpr const char *kAutoOutput = ""; // the core picks the first driver that works
@@ -49,6 +50,8 @@ public:
     // Fire and forget: the core applies it when it gets to it, the GUI thread does not wait.
     void setDoubleAsync(const char *name, double value) const;
     void commandAsync(std::initializer_list<const char *> args) const;
+    // The value comes back as MPV_EVENT_GET_PROPERTY_REPLY carrying replyId.
+    void getNodeAsync(std::uint64_t replyId, const char *name) const;
 
     std::optional<double> getDouble(const char *name) const;
     std::optional<bool> getFlag(const char *name) const;

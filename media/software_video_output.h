@@ -5,7 +5,10 @@
 #include <QWidget>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 struct mpv_render_context;
 
@@ -14,6 +17,10 @@ namespace duvara {
 // Draws the picture with the media core's software renderer into an image and paints it.
 // Used on offscreen platforms and where OpenGL is itself rendered in software, where it costs
 // far less than the OpenGL renderer.
+//
+// The frames are drawn on a thread of the output's own: the core holds its video back until
+// each frame has been drawn, and the GUI thread may be busy, or waiting for the core itself.
+// The GUI thread only paints the last frame drawn.
 class SoftwareVideoOutput : public QWidget, public VideoOutput
 {
     Q_OBJECT
@@ -32,31 +39,59 @@ public:
     quint64 framesRendered() const { return m_framesRendered; }
 
 signals:
+    // A newly drawn frame is ready to be painted.
     void frameRendered();
+    // The picture, not the black of stopped media, has been painted.
+    void picturePainted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
-    static void onCoreUpdate(void *self);
-    void renderPending();
-    void renderFrame();
-    bool ensureBuffer(QSize size);
-
-    mpv_render_context *m_context = nullptr;
     struct AlignedFree
     {
         void operator()(unsigned char *p) const;
     };
-    std::unique_ptr<unsigned char[], AlignedFree> m_buffer;
-    QSize m_bufferSize;
-    std::size_t m_stride = 0;
-    QImage m_frame; // a view of m_buffer
+    // An image over memory laid out the way the renderer draws fastest.
+    struct FrameBuffer
+    {
+        std::unique_ptr<unsigned char[], AlignedFree> memory;
+        std::size_t stride = 0;
+        QImage image; // a view of memory
+        bool reserve(QSize size);
+    };
+
+    static void onCoreUpdate(void *self);
+    void renderLoop();
+    bool renderInto(FrameBuffer &buffer, QSize size);
+    void takeFrame();
+    void followWidgetSize();
+    void stopRendering();
+
+    mpv_render_context *m_context = nullptr;
+    std::thread m_renderer;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    // Shared with the render thread, under m_mutex.
+    bool m_stopRendering = false;
+    bool m_updatePending = false;
+    bool m_redrawPending = false;
+    QSize m_targetSize {16, 16};
+    FrameBuffer m_ready;
+    bool m_readyIsNew = false;
+    // The render thread's own.
+    FrameBuffer m_drawing;
+    bool m_drewPicture = false;
+    // The GUI thread's own.
+    FrameBuffer m_shown;
     bool m_hasFrame = false;
     bool m_pictureShown = false;
-    std::atomic<bool> m_updateQueued{false};
-    quint64 m_framesRendered = 0;
+
+    std::atomic<bool> m_takeQueued {false};
+    std::atomic<quint64> m_framesRendered {0};
 };
 
 } // namespace duvara

@@ -80,15 +80,18 @@ void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
     qCInfo(lcMedia) << "video output:" << (m_output->isSoftware() ? "software" : "OpenGL");
     m_output->widget()->lower();
     m_output->widget()->hide();
-    if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get()))
-        connect(software, &SoftwareVideoOutput::frameRendered, this, [this, software] {
+    if (auto *software = dynamic_cast<SoftwareVideoOutput *>(m_output.get())) {
+        connect(software, &SoftwareVideoOutput::frameRendered, this, [this] {
             if (pictureSize() != m_lastPictureSize)
                 updateVideoRect();
-            if (!m_firstFrameLogged && software->isVisible() && m_overlayVisible) {
+        });
+        connect(software, &SoftwareVideoOutput::picturePainted, this, [this] {
+            if (!m_firstFrameLogged) {
                 m_firstFrameLogged = true;
                 logFirstFrame();
             }
         });
+    }
 }
 
 bool TDSVideoWindowEx2::usesSoftwareOutput() const
@@ -155,6 +158,16 @@ void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
         m_screenSaver->setInhibited(false);
         break;
     }
+}
+
+bool TDSVideoWindowEx2::PrepareOutput()
+{
+    // The OpenGL output can make its context only inside a shown window; it joins at
+    // activation as ever.
+    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
+    if (!core || !m_output->isSoftware())
+        return false;
+    return m_output->hasRenderContext() || m_output->attachCore(core);
 }
 
 void TDSVideoWindowEx2::GraphCoreDestroying()
@@ -281,27 +294,23 @@ void TDSVideoWindowEx2::applyAspectAndZoom()
     if (!core)
         return;
     // The output widget covers VideoRect exactly: letter box and stretch fill it, crop lets the
-    // core cut the overflow of a picture that covers the whole window.
+    // core cut the overflow of a picture that covers the whole window. Set without waiting:
+    // the core applies these on its video thread, which may itself be waiting for this thread
+    // to draw a frame.
     const bool crop = m_aspectRatio == TRatioModes::rmCrop;
-    mpv_set_property_string(core, "keepaspect", crop ? "yes" : "no");
+    const char *keepAspect = crop ? "yes" : "no";
+    mpv_set_property_async(core, 0, "keepaspect", MPV_FORMAT_STRING, &keepAspect);
     double panscan = crop ? 1.0 : 0.0;
-    mpv_set_property(core, "panscan", MPV_FORMAT_DOUBLE, &panscan);
+    mpv_set_property_async(core, 0, "panscan", MPV_FORMAT_DOUBLE, &panscan);
     double zoom = VideoZoomExponent(m_digitalZoom);
-    mpv_set_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+    mpv_set_property_async(core, 0, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
     updateVideoRect();
 }
 
+// Asked for at every frame: it must never wait on the core.
 QSize TDSVideoWindowEx2::pictureSize() const
 {
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core)
-        return {};
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    if (mpv_get_property(core, "dwidth", MPV_FORMAT_INT64, &width) < 0
-        || mpv_get_property(core, "dheight", MPV_FORMAT_INT64, &height) < 0)
-        return {};
-    return QSize(static_cast<int>(width), static_cast<int>(height));
+    return m_graph ? m_graph->DisplaySize() : QSize();
 }
 
 void TDSVideoWindowEx2::updateVideoRect()

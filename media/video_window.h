@@ -82,6 +82,7 @@ public:
     void HandleGraphEvent(int code, std::intptr_t param1, std::intptr_t param2) override;
     void HandleGraphAction(GraphAction action, std::intptr_t param) override;
     void FilterStage(duvara::FilterStage stage) override;
+    bool PrepareOutput() override;
     void GraphCoreDestroying() override;
 
 signals:

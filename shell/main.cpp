@@ -1,4 +1,5 @@
 // The program entry: one running instance per user; a second start hands its file over.
+#include "media/prepared_core.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
 #include "shell/shell_logging.h"
@@ -36,9 +37,17 @@ int main(int argc, char *argv[])
         break;
     }
 
-    duvara::TFormVDMain window;
+    // With a film to play, its media core is made while the window is built, and the film
+    // starts loading as soon as the window can show it rather than once it is on screen.
+    duvara::PreparedCore core;
     if (hasFile)
+        core = duvara::PreparedCore::Start(true);
+    duvara::TFormVDMain window;
+    if (hasFile) {
         window.setCommandLineFile(arguments.at(1));
+        window.FilterGraph.AdoptCore(std::move(core));
+        window.FilterGraph.PreloadMediaFile(duvara::TrimmedFileName(arguments.at(1)));
+    }
     QObject::connect(&instance, &duvara::SingleInstance::fileHandedOver, &window,
                      [&window](const QString &name) {
                          duvara::RunGuarded(&window, [&] { window.OpenFileByName(name); });

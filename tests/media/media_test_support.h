@@ -57,7 +57,8 @@ private:
 };
 
 // An active graph that plays into no audio device and no picture, with a recording listener
-// and a spy on its events, optionally with a file rendered.
+// and a spy on its events, optionally with a file preloaded before the activation and a file
+// rendered.
 struct Session
 {
     QStringList log;
@@ -65,12 +66,14 @@ struct Session
     TFilterGraph graph;
     QSignalSpy events {&graph, &TFilterGraph::OnDSEvent};
 
-    explicit Session(const char *file = nullptr)
+    explicit Session(const char *file = nullptr, const QString &preloaded = {})
     {
         // libmpv refuses to start unless numbers are formatted the C way.
         std::setlocale(LC_NUMERIC, "C");
         graph.SetAudioEnabled(false);
         graph.AttachListener(&listener);
+        if (!preloaded.isEmpty())
+            graph.PreloadMediaFile(preloaded);
         graph.SetActive(true);
         if (file)
             graph.RenderMediaFile(mediaFile(file));

@@ -18,9 +18,10 @@ namespace {
 class RecordingProvider : public FilterProvider
 {
 public:
-    RecordingProvider(QStringList &log, TFilterGraph &graph)
+    RecordingProvider(QStringList &log, TFilterGraph &graph, bool outputReady = false)
         : m_log(log)
         , m_graph(&graph)
+        , m_outputReady(outputReady)
     {
         graph.AttachFilterProvider(this);
     }
@@ -34,6 +35,7 @@ public:
         static const char *const names[] = {"fsAdding", "fsAdded", "fsRemoving", "fsRemoved"};
         m_log << names[static_cast<int>(stage)];
     }
+    bool PrepareOutput() override { return m_outputReady; }
     void GraphCoreDestroying() override
     {
         m_log << (GraphCore(*m_graph) ? "core destroying" : "core already gone");
@@ -42,6 +44,7 @@ public:
 private:
     QStringList &m_log;
     QPointer<TFilterGraph> m_graph;
+    bool m_outputReady;
 };
 
 QVariant core(const TFilterGraph &graph, const char *name)
@@ -61,6 +64,14 @@ QVariant core(const TFilterGraph &graph, const char *name)
     value = QString::fromUtf8(text);
     mpv_free(text);
     return value;
+}
+
+// Files the core holds in its playlist: one while a file is loading or loaded, none once stopped.
+qint64 coreFiles(const TFilterGraph &graph)
+{
+    std::int64_t count = -1;
+    mpv_get_property(GraphCore(graph), "playlist-count", MPV_FORMAT_INT64, &count);
+    return count;
 }
 
 bool coreNear(const TFilterGraph &graph, const char *name, double expected)
@@ -91,6 +102,15 @@ private slots:
     void handlerMayPlayTheNextFile();
     void handlerErrorStaysInThePump();
     void pictureSizeStandsForClockChange();
+    void preparedCoreIsAdopted_data();
+    void preparedCoreIsAdopted();
+    void preloadOnlyWithEveryOutputReady_data();
+    void preloadOnlyWithEveryOutputReady();
+    void preloadedFileIsTheRenderedOne_data();
+    void preloadedFileIsTheRenderedOne();
+    void preloadedFileTellsNoOneBeforeItIsRendered();
+    void preloadEndsWithTheSession_data();
+    void preloadEndsWithTheSession();
 };
 
 void TestFilterGraph::withoutSessionOnlyStores()
@@ -199,20 +219,26 @@ void TestFilterGraph::transportStatesAndNotifications()
 void TestFilterGraph::renderFailure_data()
 {
     QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("preloaded");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("code");
-    QTest::newRow("unplayable") << mediaFile("unplayable.mp4")
-                                << QStringLiteral("unrecognized file format ($FFFFFFEF).") << -17;
-    QTest::newRow("missing") << mediaFile("missing.mp4")
-                             << QStringLiteral("loading failed ($FFFFFFF3).") << -13;
+    for (const bool preloaded : {false, true}) {
+        const char *how = preloaded ? ", preloaded" : "";
+        QTest::addRow("unplayable%s", how)
+            << mediaFile("unplayable.mp4") << preloaded
+            << QStringLiteral("unrecognized file format ($FFFFFFEF).") << -17;
+        QTest::addRow("missing%s", how) << mediaFile("missing.mp4") << preloaded
+                                        << QStringLiteral("loading failed ($FFFFFFF3).") << -13;
+    }
 }
 
 void TestFilterGraph::renderFailure()
 {
     QFETCH(QString, file);
+    QFETCH(bool, preloaded);
     QFETCH(QString, message);
     QFETCH(int, code);
-    Session s;
+    Session s(nullptr, preloaded ? file : QString());
     try {
         s.graph.RenderMediaFile(file);
         QFAIL("no error raised");
@@ -453,6 +479,153 @@ void TestFilterGraph::pictureSizeStandsForClockChange()
         if (event.at(0).toInt() == GraphEvent::EC_CLOCK_CHANGED)
             QCOMPARE(event.at(2).toLongLong(), 240);
     }
+    QCOMPARE(s.graph.DisplaySize(), QSize(320, 240));
+    // The size belongs to the file: an emptied graph knows none.
+    s.graph.EmptyGraph();
+    QVERIFY(s.graph.DisplaySize().isEmpty());
+}
+
+void TestFilterGraph::preparedCoreIsAdopted_data()
+{
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("sound") << true << QString();
+    // Switched off after the core was started with sound: the switch still counts.
+    QTest::newRow("no sound") << false << QStringLiteral("null");
+}
+
+void TestFilterGraph::preparedCoreIsAdopted()
+{
+    QFETCH(bool, audio);
+    QFETCH(QString, output);
+    std::setlocale(LC_NUMERIC, "C");
+    TFilterGraph graph;
+    graph.AdoptCore(PreparedCore::Start(true));
+    QVERIFY(!GraphCore(graph));
+    graph.SetAudioEnabled(audio);
+    graph.SetActive(true);
+    QVERIFY(GraphCore(graph));
+    QCOMPARE(core(graph, "ao").toString(), output);
+    QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+}
+
+void TestFilterGraph::preloadOnlyWithEveryOutputReady_data()
+{
+    QTest::addColumn<QList<bool>>("outputsReady");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<qint64>("files");
+    QTest::newRow("no outputs") << QList<bool> {} << false << qint64(1);
+    QTest::newRow("output ready") << QList<bool> {true} << false << qint64(1);
+    QTest::newRow("one output not ready") << QList<bool> {true, false} << false << qint64(0);
+    QTest::newRow("during a session") << QList<bool> {true} << true << qint64(0);
+}
+
+void TestFilterGraph::preloadOnlyWithEveryOutputReady()
+{
+    QFETCH(QList<bool>, outputsReady);
+    QFETCH(bool, active);
+    QFETCH(qint64, files);
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList log;
+    TFilterGraph graph;
+    graph.SetAudioEnabled(false);
+    std::vector<std::unique_ptr<RecordingProvider>> providers;
+    for (const bool ready : outputsReady)
+        providers.push_back(std::make_unique<RecordingProvider>(log, graph, ready));
+    graph.SetActive(active);
+    log.clear();
+
+    graph.PreloadMediaFile(mediaFile("clip.mp4"));
+    QVERIFY(GraphCore(graph));
+    QCOMPARE(coreFiles(graph), files);
+    // Preloading is no activation: the providers' outputs join no session.
+    QVERIFY2(log.isEmpty(), qPrintable(log.join(", ")));
+}
+
+void TestFilterGraph::preloadedFileIsTheRenderedOne_data()
+{
+    QTest::addColumn<QString>("preloaded");
+    QTest::addColumn<QString>("rendered");
+    QTest::addColumn<int>("durationMs");
+    QTest::newRow("the same") << mediaFile("clip.mp4") << mediaFile("clip.mp4") << 3000;
+    QTest::newRow("another, longer") << mediaFile("blip.wav") << mediaFile("clip.mp4") << 3000;
+    QTest::newRow("another, shorter") << mediaFile("clip.mp4") << mediaFile("blip.wav") << 50;
+}
+
+void TestFilterGraph::preloadedFileIsTheRenderedOne()
+{
+    QFETCH(QString, preloaded);
+    QFETCH(QString, rendered);
+    QFETCH(int, durationMs);
+    Session s(nullptr, preloaded);
+    QCOMPARE(s.graph.RenderMediaFile(rendered), 0);
+    QCOMPARE(s.log, QStringList({"gaRendering", "gaRendered"}));
+    QVERIFY2(qAbs(ms(s.graph.Duration()) - durationMs) <= durationMs / 40 + 5,
+             qPrintable(QString::number(ms(s.graph.Duration()))));
+
+    // The rendered file, and only it, plays to its end.
+    s.graph.SeekToMs(std::max(0, durationMs - 200));
+    QVERIFY(s.graph.Play());
+    QVERIFY(waitFor([&] { return s.count(GraphEvent::EC_COMPLETE) == 1; }));
+    QVERIFY(s.stepCompletes());
+    QCOMPARE(s.count(GraphEvent::EC_COMPLETE), 1);
+    QCOMPARE(coreFiles(s.graph), 1);
+}
+
+void TestFilterGraph::preloadedFileTellsNoOneBeforeItIsRendered()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList log;
+    RecordingListener listener(log);
+    TFilterGraph graph;
+    QSignalSpy events(&graph, &TFilterGraph::OnDSEvent);
+    graph.SetAudioEnabled(false);
+    graph.AttachListener(&listener);
+    graph.PreloadMediaFile(mediaFile("clip.mp4"));
+    // Until the picture is configured: everything the file has to tell has been told.
+    QVERIFY(waitFor([&] { return core(graph, "video-out-params").isValid(); }));
+    const QString entry = core(graph, "playlist/0/id").toString();
+    graph.SetActive(true);
+    QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+    QCOMPARE(log, QStringList({"gaActivated", "gaRendering", "gaRendered"}));
+    // Rendered as it was loaded, not loaded again.
+    QCOMPARE(core(graph, "playlist/0/id").toString(), entry);
+
+    // Once the step is complete, nothing queued before it can still come.
+    const auto codes = [&events] {
+        QStringList list;
+        for (const QList<QVariant> &event : events)
+            list << QString::number(event.at(0).toInt());
+        return list;
+    };
+    QVERIFY(graph.FrameStep());
+    QVERIFY(waitFor([&] { return codes().contains(QStringLiteral("36")); }));
+    // The picture's size, configured before anyone listened, is reported once it is rendered.
+    QCOMPARE(codes(), QStringList({"13", "36"}));
+    QCOMPARE(graph.DisplaySize(), QSize(320, 240));
+}
+
+void TestFilterGraph::preloadEndsWithTheSession_data()
+{
+    QTest::addColumn<bool>("deactivate");
+    QTest::newRow("deactivated") << true;
+    QTest::newRow("emptied") << false;
+}
+
+void TestFilterGraph::preloadEndsWithTheSession()
+{
+    QFETCH(bool, deactivate);
+    Session s(nullptr, mediaFile("clip.mp4"));
+    QCOMPARE(coreFiles(s.graph), 1);
+    if (deactivate)
+        s.graph.SetActive(false);
+    else
+        s.graph.EmptyGraph();
+    QCOMPARE(coreFiles(s.graph), 0);
+    // Rendering it afterwards loads it anew.
+    s.graph.SetActive(true);
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+    QVERIFY(qAbs(ms(s.graph.Duration()) - 3000) <= 80);
 }
 
 QTEST_MAIN(TestFilterGraph)

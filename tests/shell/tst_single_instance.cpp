@@ -1,5 +1,5 @@
-// Starts the real player as separate processes to check that only one instance runs per user
-// and that later starts hand their file over to it.
+// Starts the real player as separate processes to check that only one instance runs per user,
+// that later starts hand their file over to it, and that a film named at the start plays.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -21,6 +21,7 @@ private slots:
     void longNamesArriveWhole();
     void killedInstanceDoesNotBlockTheNextStart();
     void racingStartsMakeOneInstance();
+    void filmNamedAtTheStartPlays();
 
 private:
     QProcess *startPlayer(const QStringList &arguments = {});
@@ -170,6 +171,15 @@ void TestSingleInstance::racingStartsMakeOneInstance()
             QCOMPARE(process->exitCode(), 0);
     }
     QCOMPARE(running, 1);
+}
+
+void TestSingleInstance::filmNamedAtTheStartPlays()
+{
+    // Blanks around the name are no part of it.
+    const QString name = film("at start.mp4");
+    QProcess *player = startPlayer({QStringLiteral(" %1 ").arg(name)});
+    QVERIFY(waitForOutput(player, "first frame shown"));
+    QVERIFY(player->readAll().contains("OpenFileByName: " + name.toUtf8() + "\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

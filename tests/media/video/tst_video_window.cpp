@@ -6,10 +6,12 @@
 #include "media/video_window.h"
 
 #include <QAbstractEventDispatcher>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include <clocale>
 #include <stdexcept>
@@ -62,6 +64,9 @@ private slots:
     void cursorHidesWhenIdle();
     void restingWindowRunsNoTimer_data();
     void restingWindowRunsNoTimer();
+    void preloadedFilmShowsItsPicture();
+    void framesAreDrawnWhileTheGuiThreadIsBusy();
+    void resizedPictureShowsAtOnce();
 
 private:
     void playRedFilm();
@@ -201,17 +206,21 @@ void TestVideoWindow::digitalZoom()
     playRedFilm();
     mpv_handle *core = GraphCore(*m_graph);
     QVERIFY(core);
-    double zoom = -1;
+    // The window hands the zoom to the core without waiting for it.
+    const auto coreZoom = [core] {
+        double zoom = -1;
+        mpv_get_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+        return zoom;
+    };
 
     m_window->SetDigitalZoom(95);
     QCOMPARE(m_window->DigitalZoom(), 95);
-    QVERIFY(mpv_get_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom) >= 0);
     // The core keeps the exponent in single precision.
-    QVERIFY2(qAbs(zoom - std::log2(20.0)) < 1e-5, qPrintable(QString::number(zoom)));
+    QTRY_VERIFY2(qAbs(coreZoom() - std::log2(20.0)) < 1e-5,
+                 qPrintable(QString::number(coreZoom())));
 
     m_window->SetDigitalZoom(0);
-    QVERIFY(mpv_get_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom) >= 0);
-    QCOMPARE(zoom, 0.0);
+    QTRY_COMPARE(coreZoom(), 0.0);
 
     try {
         m_window->SetDigitalZoom(100);
@@ -323,6 +332,42 @@ void TestVideoWindow::restingWindowRunsNoTimer()
     if (autoHide > 0)
         QTRY_VERIFY(m_window->CursorHidden());
     QCOMPARE(runningTimers(m_window), 0);
+}
+
+void TestVideoWindow::preloadedFilmShowsItsPicture()
+{
+    m_graph->PreloadMediaFile(kRedFilm);
+    QVERIFY(m_window->output()->hasRenderContext());
+    playRedFilm();
+    // Placed by the picture's size, which the core had before the session began.
+    QTRY_COMPARE(m_window->VideoRect(), QRect(1, 0, 609, 457));
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
+}
+
+void TestVideoWindow::framesAreDrawnWhileTheGuiThreadIsBusy()
+{
+    playRedFilm();
+    auto *output = dynamic_cast<SoftwareVideoOutput *>(m_window->output());
+    // The core holds its video back until each frame is drawn: the drawing must not wait for
+    // this thread to come back to its event loop.
+    const quint64 before = output->framesRendered();
+    QDeadlineTimer deadline(10000);
+    while (output->framesRendered() < before + 5 && !deadline.hasExpired())
+        QThread::msleep(10);
+    QVERIFY2(output->framesRendered() >= before + 5,
+             qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(output->framesRendered())));
+}
+
+void TestVideoWindow::resizedPictureShowsAtOnce()
+{
+    playRedFilm();
+    QTRY_VERIFY(isRed(grab().pixel(306, 228)));
+    // Grabbed before the frame at the new size can have arrived: the last one shows stretched.
+    m_window->resize(400, 300);
+    const QImage picture = grab();
+    QCOMPARE(picture.size(), QSize(400, 300));
+    QVERIFY(isRed(picture.pixel(200, 150)));
+    QVERIFY(isRed(picture.pixel(2, 2)));
 }
 
 QTEST_MAIN(TestVideoWindow)

@@ -102,6 +102,7 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
     {mpvname::kDuration, MPV_FORMAT_DOUBLE, &TFilterGraph::onDuration},
     {mpvname::kEofReached, MPV_FORMAT_FLAG, &TFilterGraph::onEofReached},
     {mpvname::kPause, MPV_FORMAT_FLAG, &TFilterGraph::onPause},
+    {mpvname::kVideoTrackId, MPV_FORMAT_INT64, &TFilterGraph::onVideoTrack},
 };
 
 const std::size_t TFilterGraph::kDisplaySizeReply = std::size(kObservedProperties);
@@ -331,6 +332,7 @@ void TFilterGraph::beginGeneration()
     m_completeQueued = false;
     m_videoWidth = 0;
     m_videoHeight = 0;
+    m_videoTrack = false;
 
     if (core && m_active) {
         for (std::size_t i = 0; i < propertyCount; ++i)
@@ -527,6 +529,12 @@ void TFilterGraph::onTimePos(const mpv_event_property &property)
 void TFilterGraph::onDuration(const mpv_event_property &property)
 {
     m_duration = doubleValue(property);
+}
+
+void TFilterGraph::onVideoTrack(const mpv_event_property &property)
+{
+    m_videoTrack = property.format == MPV_FORMAT_INT64 && property.data
+        && *static_cast<const std::int64_t *>(property.data) > 0;
 }
 
 void TFilterGraph::onEofReached(const mpv_event_property &property)

@@ -105,8 +105,8 @@ public:
     // One frame forward, leaving the media paused; EC_STEP_COMPLETE follows, with param1 1 when
     // the step could not be made or was cancelled by Stop. False without a session.
     bool FrameStep();
-    // Whether the loaded file has shown a picture that frame steps can move through.
-    bool HasVideo() const { return m_active && m_videoWidth > 0; }
+    // Whether the loaded file has a picture that frame steps can move through.
+    bool HasVideo() const { return m_active && m_videoTrack; }
 
     // Duration of a media file in 100-ns units (0 when its container gives none), measured
     // without touching this graph's session. Raises the media error for a file that cannot be
@@ -172,6 +172,7 @@ private:
     void onTimePos(const mpv_event_property &property);
     void onDuration(const mpv_event_property &property);
     void onEofReached(const mpv_event_property &property);
+    void onVideoTrack(const mpv_event_property &property);
     void onPause(const mpv_event_property &property);
     void onVideoReconfigured();
     void onDisplaySize(const mpv_node &videoOutParams);
@@ -214,6 +215,7 @@ private:
     bool m_pictureReady = false; // the file's first restart has happened
     bool m_seekPending = false;
     bool m_completeQueued = false;
+    bool m_videoTrack = false; // the file's video track is selected
     std::int64_t m_videoWidth = 0;
     std::int64_t m_videoHeight = 0;
 

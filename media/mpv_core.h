@@ -16,6 +16,7 @@ constexpr const char *kTimePos = "time-pos";
 constexpr const char *kDuration = "duration";
 constexpr const char *kEofReached = "eof-reached";
 constexpr const char *kPause = "pause";
+constexpr const char *kVideoTrackId = "current-tracks/video/id"; // unavailable without video
 constexpr const char *kVolume = "volume";
 constexpr const char *kSpeed = "speed";
 constexpr const char *kVideoOutput = "vo";

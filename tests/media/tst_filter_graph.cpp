@@ -85,6 +85,7 @@ class TestFilterGraph : public QObject
 {
     Q_OBJECT
 private slots:
+    void videoTrackIsKnownOnceLoaded();
     void withoutSessionOnlyStores();
     void activationSteps();
     void transportStatesAndNotifications();
@@ -480,9 +481,22 @@ void TestFilterGraph::pictureSizeStandsForClockChange()
             QCOMPARE(event.at(2).toLongLong(), 240);
     }
     QCOMPARE(s.graph.DisplaySize(), QSize(320, 240));
+    QVERIFY(s.graph.HasVideo());
     // The size belongs to the file: an emptied graph knows none.
     s.graph.EmptyGraph();
     QVERIFY(s.graph.DisplaySize().isEmpty());
+    QVERIFY(!s.graph.HasVideo());
+}
+
+// Frame steps need a picture: a film has one as soon as it is loaded, a sound file never.
+void TestFilterGraph::videoTrackIsKnownOnceLoaded()
+{
+    Session film("clip.mp4");
+    QVERIFY(waitFor([&] { return film.graph.HasVideo(); }));
+    Session sound("tone.mp3");
+    QVERIFY(sound.graph.Play());
+    QVERIFY(waitFor([&] { return ms(sound.graph.CurrentPosition()) > 300; }));
+    QVERIFY(!sound.graph.HasVideo());
 }
 
 void TestFilterGraph::preparedCoreIsAdopted_data()

@@ -205,11 +205,11 @@ void TestTransport::fastBackwardLadderReversesByJumps()
     // Each tick pauses the graph and moves back 62.5 ms: a 25-fps picture goes back one or two
     // frames a tick, 250 ms of film in 16 ticks.
     QSignalSpy ticks(&m_window->TimerMove, &QTimer::timeout);
-    QVERIFY(ticks.wait(2000));
+    QVERIFY(ticks.wait(kPlaybackTimeoutMs));
     QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psPaused);
     QTest::qWait(100);
     const qint64 first = positionMs();
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 5, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 5, kPlaybackTimeoutMs);
     QTest::qWait(100);
     const qint64 fourTicksBack = first - positionMs();
     QVERIFY2(fourTicksBack >= 250 - 40 && fourTicksBack <= 250 + 40,

@@ -10,6 +10,7 @@
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_writer.h"
 #include "support/file_size_limit.h"
+#include "window_test_support.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,7 @@
 #include <functional>
 
 using namespace duvara;
+using namespace duvara::test;
 
 namespace {
 
@@ -43,33 +45,6 @@ QByteArray srtTrack(int count, int first = 5000, int step = 1500)
                     .arg(i + 1)
                     .arg(time(start), time(start + step * 2 / 3));
     return text.toUtf8();
-}
-
-// Acts on the next modal window of type T as soon as it is up; the caller then opens it.
-template<typename T> void onNextModal(std::function<void(T *)> action)
-{
-    auto *poll = new QTimer(qApp);
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action, ticks = 0]() mutable {
-        auto *window = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!window && ++ticks < 1000)
-            return;
-        poll->deleteLater();
-        poll->stop();
-        if (window)
-            action(window);
-    });
-    poll->start();
-}
-
-// Chooses a file as the user would by typing its name. The dialog does not touch a name field
-// that has the focus, so the focus goes first; accept checks the name as the dialog's button does.
-void chooseFile(QFileDialog *dialog, const QString &path)
-{
-    if (QWidget *focus = dialog->focusWidget())
-        focus->clearFocus();
-    dialog->selectFile(path);
-    static_cast<QDialog *>(dialog)->accept();
 }
 
 // Closes the next message box, keeping its title and text.

@@ -8,12 +8,14 @@
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/osd_label.h"
+#include "shell/main_window.h"
 #include "shell/popup_menus.h"
 #include "window_test_support.h"
 
 #include <QAction>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidgetItem>
 
@@ -23,6 +25,11 @@ using namespace duvara;
 using namespace duvara::test;
 
 namespace {
+
+QString generatedMedia(const char *name)
+{
+    return QStringLiteral(DUVARA_TEST_MEDIA_DIR "/") + QLatin1String(name);
+}
 
 // Three-second films with a picture and a tone, as ffmpeg made them for the tests.
 const QStringList kClips

@@ -17,8 +17,7 @@ void ShowErrorBox(QWidget *parent, const QString &message);
 
 // Runs one user action. An error abandons the action where it arose (what it did before stays)
 // and is shown in the error box; no exception leaves a Qt slot or event handler.
-template<typename Action>
-void RunGuarded(QWidget *parent, Action &&action)
+template<typename Action> void RunGuarded(QWidget *parent, Action &&action)
 {
     try {
         std::forward<Action>(action)();

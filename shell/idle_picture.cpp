@@ -25,7 +25,7 @@ extern "C" void jpegErrorExit(j_common_ptr info)
     std::longjmp(manager->escape, 1);
 }
 
-extern "C" void jpegSilentMessage(j_common_ptr, int) {}
+extern "C" void jpegSilentMessage(j_common_ptr, int) { }
 
 // Only plain C objects live in this frame between setjmp and a possible longjmp: the decoded
 // picture is written through a pointer to the caller's image.
@@ -86,7 +86,8 @@ QImage DecodeJpeg(const QByteArray &data, QString *error)
     return image;
 }
 
-IdlePicture::IdlePicture(QWidget *parent) : QWidget(parent)
+IdlePicture::IdlePicture(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

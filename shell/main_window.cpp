@@ -33,7 +33,10 @@ namespace {
 class AppKeyHook : public QObject
 {
 public:
-    explicit AppKeyHook(TFormVDMain *window) : QObject(window), m_window(window) {}
+    explicit AppKeyHook(TFormVDMain *window)
+        : QObject(window)
+        , m_window(window)
+    { }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -60,7 +63,7 @@ QString TrimmedFileName(const QString &name)
 
 QStringList MonitorListEntries(int monitorCount)
 {
-    QStringList entries{QStringLiteral("Current Monitor")};
+    QStringList entries {QStringLiteral("Current Monitor")};
     if (monitorCount > 1) {
         for (int i = 0; i < monitorCount; ++i)
             entries << QStringLiteral("Monitor %1").arg(i);
@@ -68,7 +71,8 @@ QStringList MonitorListEntries(int monitorCount)
     return entries;
 }
 
-TFormVDMain::TFormVDMain(QWidget *parent) : QWidget(parent)
+TFormVDMain::TFormVDMain(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("FormVDMain"));
     FilterGraph.setObjectName(QStringLiteral("FilterGraph"));
@@ -112,7 +116,14 @@ void TFormVDMain::FormCreate()
     wirePlaylist();
     wireTrackPanels();
     connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
-            [this] { RunGuarded(this, [this] { MnuExitClick(); }); });
+            guarded(&TFormVDMain::MnuExitClick));
+}
+
+std::function<void()> TFormVDMain::guarded(void (TFormVDMain::*handler)())
+{
+    return [this, handler] {
+        RunGuarded(this, [this, handler] { (this->*handler)(); });
+    };
 }
 
 void TFormVDMain::fillMonitorList()
@@ -149,8 +160,7 @@ void TFormVDMain::showEvent(QShowEvent *event)
         return;
     m_firstShowDone = true;
     // Runs once the window is on screen, so that it is painted before a file is opened.
-    QMetaObject::invokeMethod(this, [this] { RunGuarded(this, [this] { FormShow(); }); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, guarded(&TFormVDMain::FormShow), Qt::QueuedConnection);
 }
 
 void TFormVDMain::FormShow()

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QFileDialog;
@@ -156,7 +157,7 @@ public:
     int PlayIndex = 0;
     double Speed = 1.0;
     qint64 MediaDuration = 0; // 100-ns units; 0 = not known yet
-    QString DurationText;     // empty = to be made at the next position tick
+    QString DurationText; // empty = to be made at the next position tick
     bool VideoCovered = false;
     bool PlaylistTransient = false;
     // The primary (bottom) and secondary (top) subtitle tracks.
@@ -241,6 +242,8 @@ private:
     void showEntryAt(SubtitleTrack &track, const TrackPanel &panel, RSubtitleLabel &label,
                      RListView &list, qint64 position);
     void setAspect(TRatioModes mode, const char *item);
+    // A slot that runs the handler under the error guard (no exception crosses a slot).
+    std::function<void()> guarded(void (TFormVDMain::*handler)());
     // Transport and playlist helpers.
     enum class Command { Play, Pause, Stop, Step, Rew, FF, Prev, Next };
     void setCommandEnabled(Command command, bool on);

@@ -83,15 +83,13 @@ void TFormVDMain::wirePlaylist()
     LstPL->OnDragDrop = [this](QObject *source, const QPoint &at) {
         RunGuarded(this, [&] { LstPLDragDrop(source, at); });
     };
-    connect(LstPL, &QTreeWidget::itemDoubleClicked, this,
-            [this] { RunGuarded(this, [this] { LstPLDblClick(); }); });
+    connect(LstPL, &QTreeWidget::itemDoubleClicked, this, guarded(&TFormVDMain::LstPLDblClick));
     connect(LstPL, &QTreeWidget::itemClicked, this, [this] { LstPLClick(); });
     LstPL->installEventFilter(new PlaylistKeys(this, LstPL));
 
     const auto onItem = [this](TRPopupMenu *menu, const char *name,
                                void (TFormVDMain::*handler)()) {
-        connect(menu->item(QString::fromLatin1(name)), &QAction::triggered, this,
-                [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
+        connect(menu->item(QString::fromLatin1(name)), &QAction::triggered, this, guarded(handler));
     };
     onItem(PopupMenu2, "MnuAdd", &TFormVDMain::MnuAddClick);
     onItem(PopupMenu2, "MnuRemove", &TFormVDMain::MnuRemoveClick);

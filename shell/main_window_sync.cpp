@@ -5,11 +5,11 @@
 #include "controls/track_panel.h"
 #include "controls/video_page.h"
 #include "media/ds_track_bar.h"
+#include "presentation/color_ref.h"
+#include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/osd_label.h"
 #include "presentation/position_text.h"
-#include "presentation/color_ref.h"
-#include "presentation/gradient_panel.h"
 #include "presentation/subtitle_label.h"
 #include "presentation/subtitle_text.h"
 #include "shell/error_box.h"
@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QSlider>
-
 
 namespace duvara {
 
@@ -72,9 +71,9 @@ void TFormVDMain::showEntryAt(SubtitleTrack &track, const TrackPanel &panel, RSu
 {
     const int count = track.SubCount();
     const int k = count == 0
-                      ? 0
-                      : FindEntryAt(track, LookupOffset(panel.ScrOffset->value(), track.BaseTime),
-                                    position, track.DurFactor);
+        ? 0
+        : FindEntryAt(track, LookupOffset(panel.ScrOffset->value(), track.BaseTime), position,
+                      track.DurFactor);
     if (k < 1) {
         if (!label.TextCaption().isEmpty())
             label.SetTextCaption(QString());

@@ -14,6 +14,7 @@
 #include "presentation/subtitle_text.h"
 #include "shell/error_box.h"
 #include "shell/popup_menus.h"
+#include "shell/video_cover.h"
 #include "subtitles/corrections.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_writer.h"
@@ -38,23 +39,6 @@
 namespace duvara {
 
 namespace {
-
-// True for the duration of a dialog over the video, also when the code around it throws.
-class VideoCover
-{
-public:
-    explicit VideoCover(bool &covered)
-        : m_covered(covered)
-    {
-        m_covered = true;
-    }
-    ~VideoCover() { m_covered = false; }
-    VideoCover(const VideoCover &) = delete;
-    VideoCover &operator=(const VideoCover &) = delete;
-
-private:
-    bool &m_covered;
-};
 
 SubtitleTrack &trackData(TFormVDMain &window, int track)
 {
@@ -124,8 +108,7 @@ void TFormVDMain::wireTrackPanels()
 {
     wireTrackPanel(1);
     wireTrackPanel(2);
-    connect(PageCntrl, &QTabWidget::currentChanged, this,
-            [this] { RunGuarded(this, [this] { PageCntrlChange(); }); });
+    connect(PageCntrl, &QTabWidget::currentChanged, this, guarded(&TFormVDMain::PageCntrlChange));
 }
 
 void TFormVDMain::wireTrackPanel(int track)
@@ -169,7 +152,7 @@ void TFormVDMain::wireTrackPanel(int track)
             [this, track](int key) { RunGuarded(this, [&] { LstSubtKeyUp(track, key); }); });
     connect(&list, &RListView::OnVScroll, this, command(&TFormVDMain::LstSubtVScroll));
     connect(&list, &QAbstractItemView::doubleClicked, this,
-            [this] { RunGuarded(this, [this] { VideoWndDblClick(); }); });
+            guarded(&TFormVDMain::VideoWndDblClick));
 }
 
 void TFormVDMain::BtnOpenClick(int track)

@@ -12,6 +12,7 @@
 #include "presentation/subtitle_label.h"
 #include "shell/error_box.h"
 #include "shell/popup_menus.h"
+#include "shell/video_cover.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -120,10 +121,8 @@ QStringList TFormVDMain::chooseMediaFiles(const QString &title)
 {
     ensureFileDialogs();
     DlgFile->setWindowTitle(title);
-    VideoCovered = true;
-    const bool chosen = DlgFile->exec() == QDialog::Accepted;
-    VideoCovered = false;
-    return chosen ? DlgFile->selectedFiles() : QStringList();
+    const VideoCover cover(VideoCovered);
+    return DlgFile->exec() == QDialog::Accepted ? DlgFile->selectedFiles() : QStringList();
 }
 
 void TFormVDMain::OpenFiles(const QStringList &files)

@@ -11,6 +11,7 @@
 #include "presentation/position_text.h"
 #include "shell/error_box.h"
 #include "shell/popup_menus.h"
+#include "shell/video_cover.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -46,7 +47,7 @@ void TFormVDMain::wireVideoWindow()
     VideoWnd->SetFullScreenTopMost(true);
     VideoWnd->SetNoScreenSaver(true);
     connect(VideoWnd, &TDSVideoWindowEx2::OnDblClick, this,
-            [this] { RunGuarded(this, [this] { VideoWndDblClick(); }); });
+            guarded(&TFormVDMain::VideoWndDblClick));
     connect(VideoWnd, &TDSVideoWindowEx2::OnColorKeyChanged, this,
             &TFormVDMain::VideoWndColorKeyChanged);
     connect(VideoWnd, &TDSVideoWindowEx2::OnOverlayVisible, this,
@@ -57,13 +58,15 @@ void TFormVDMain::wireVideoWindow()
             [this] { PopupMenu1->popup(QCursor::pos()); });
     TabVideo->SldDS->SetFilterGraph(&FilterGraph);
     // Errors of the graph's event handlers and of the position tick reach the error box here.
-    const auto showError = [this](const QString &message) { ShowErrorBox(this, message); };
+    const auto showError = [this](const QString &message) {
+        ShowErrorBox(this, message);
+    };
     connect(&FilterGraph, &TFilterGraph::handlerFailed, this, showError);
     connect(TabVideo->SldDS, &TDSTrackBar::handlerFailed, this, showError);
 
     const auto onMenu = [this](const char *name, void (TFormVDMain::*handler)()) {
         connect(PopupMenu1->item(QString::fromLatin1(name)), &QAction::triggered, this,
-                [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
+                guarded(handler));
     };
     onMenu("MnuStretched", &TFormVDMain::StretchedClick);
     onMenu("MnuLetterBox", &TFormVDMain::LetterBoxClick);
@@ -88,9 +91,8 @@ void TFormVDMain::CheckColorControlSupport()
 
 void TFormVDMain::MnuColorClick()
 {
-    VideoCovered = true;
+    const VideoCover cover(VideoCovered);
     FormColor->exec();
-    VideoCovered = false;
 }
 
 void TFormVDMain::setAspect(TRatioModes mode, const char *item)
@@ -157,7 +159,7 @@ void TFormVDMain::VideoWndOverlayVisible(bool visible)
 
 void TFormVDMain::recolourSubtitleAreas(const QColor &color)
 {
-    for (QWidget *area : std::initializer_list<QWidget *>{LstSubt1, LstSubt2, PnlSub1, PnlSub2})
+    for (QWidget *area : std::initializer_list<QWidget *> {LstSubt1, LstSubt2, PnlSub1, PnlSub2})
         paintPanelIn(area, color, VideoWnd->ColorKey());
 }
 

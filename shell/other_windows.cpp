@@ -7,7 +7,8 @@
 
 namespace duvara {
 
-TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
+TFormAbout::TFormAbout(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("About"));
@@ -34,13 +35,15 @@ TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
     setFixedSize(sizeHint());
 }
 
-TFormFile::TFormFile(QWidget *parent) : QDialog(parent)
+TFormFile::TFormFile(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormFile"));
     setWindowTitle(QStringLiteral("File types"));
 }
 
-TFormNewV::TFormNewV(QWidget *parent) : QDialog(parent)
+TFormNewV::TFormNewV(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormNewV"));
     setWindowTitle(QStringLiteral("New version"));

@@ -7,7 +7,13 @@ namespace duvara {
 
 namespace {
 
-enum Flag : unsigned { None = 0, Off = 1, Checkable = 2, Checked = 4 | Checkable, Radio = 8 | Checkable };
+enum Flag : unsigned {
+    None = 0,
+    Off = 1,
+    Checkable = 2,
+    Checked = 4 | Checkable,
+    Radio = 8 | Checkable
+};
 
 // One row of a menu tree: depth 0 items belong to the menu itself; a row with a deeper depth
 // belongs to the closest submenu above it. An empty name is a separator.
@@ -84,8 +90,7 @@ constexpr MenuRow kPlaylistMenu[] = {
     {0, "MnuClear", "&Clear", "", None, false},
 };
 
-template<std::size_t N>
-void fillMenu(TRPopupMenu *root, const MenuRow (&rows)[N])
+template<std::size_t N> void fillMenu(TRPopupMenu *root, const MenuRow (&rows)[N])
 {
     QMenu *levels[4] = {root, nullptr, nullptr, nullptr};
     QHash<QMenu *, QActionGroup *> radioGroups;
@@ -121,7 +126,8 @@ void fillMenu(TRPopupMenu *root, const MenuRow (&rows)[N])
 
 } // namespace
 
-TRPopupMenu::TRPopupMenu(QWidget *parent) : QMenu(parent)
+TRPopupMenu::TRPopupMenu(QWidget *parent)
+    : QMenu(parent)
 {
     connect(this, &QMenu::aboutToShow, this, &TRPopupMenu::OnPopup);
     connect(this, &QMenu::aboutToHide, this, &TRPopupMenu::OnHide);

@@ -30,7 +30,8 @@ InstanceEndpoint InstanceEndpoint::forCurrentUser(const QString &appKey)
 }
 
 SingleInstance::SingleInstance(InstanceEndpoint endpoint, QObject *parent)
-    : QObject(parent), m_endpoint(std::move(endpoint))
+    : QObject(parent)
+    , m_endpoint(std::move(endpoint))
 {
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);

@@ -14,7 +14,7 @@ namespace duvara {
 struct InstanceEndpoint
 {
     QString serverName; // a full socket path, or a bare name that Qt places in the temp folder
-    QString lockPath;   // guards the check-and-listen step against two starts racing
+    QString lockPath; // guards the check-and-listen step against two starts racing
 
     static InstanceEndpoint forCurrentUser(const QString &appKey = QStringLiteral("duvara"));
 };

@@ -27,10 +27,11 @@ constexpr Range kSaturationRange {0, 20000,
 constexpr Range kSharpnessRange {0, 10, "Value %d out of range. Value must bee between 0 -> 10"};
 constexpr Range kGammaRange {1, 500, "Value %d out of range. Value must bee between 1 -> 500"};
 
-void checkRange(int value, const Range &range)
+// The value when it lies within the range; otherwise the range's error.
+int checkRange(int value, const Range &range)
 {
     if (value >= range.min && value <= range.max)
-        return;
+        return value;
     std::string text(range.message);
     text.replace(text.find("%d"), 2, std::to_string(value));
     throw EDirectShowException(text);
@@ -109,43 +110,37 @@ ColorRecord TColorControl::Values()
 
 void TColorControl::SetBrightness(int value)
 {
-    checkRange(value, kBrightnessRange);
-    m_values.brightness = value;
+    m_values.brightness = checkRange(value, kBrightnessRange);
     ApplyToOverlay();
 }
 
 void TColorControl::SetContrast(int value)
 {
-    checkRange(value, kContrastRange);
-    m_values.contrast = value;
+    m_values.contrast = checkRange(value, kContrastRange);
     ApplyToOverlay();
 }
 
 void TColorControl::SetHue(int value)
 {
-    checkRange(value, kHueRange);
-    m_values.hue = value;
+    m_values.hue = checkRange(value, kHueRange);
     ApplyToOverlay();
 }
 
 void TColorControl::SetSaturation(int value)
 {
-    checkRange(value, kSaturationRange);
-    m_values.saturation = value;
+    m_values.saturation = checkRange(value, kSaturationRange);
     ApplyToOverlay();
 }
 
 void TColorControl::SetSharpness(int value)
 {
-    checkRange(value, kSharpnessRange);
-    m_values.sharpness = value;
+    m_values.sharpness = checkRange(value, kSharpnessRange);
     ApplyToOverlay();
 }
 
 void TColorControl::SetGamma(int value)
 {
-    checkRange(value, kGammaRange);
-    m_values.gamma = value;
+    m_values.gamma = checkRange(value, kGammaRange);
     ApplyToOverlay();
 }
 

@@ -50,6 +50,15 @@ double positionSeconds(const TFormVDMain &window)
     return double(window.FilterGraph.CurrentPosition().value_or(0)) / 1e7;
 }
 
+// The load at the window's present speed, and how far the film moved meanwhile.
+void reportSpeed(const TFormVDMain &window, int seconds)
+{
+    const double from = positionSeconds(window);
+    const double load = cpuLoad(seconds);
+    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n", window.Speed, load,
+                positionSeconds(window) - from, seconds);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -76,10 +85,7 @@ int main(int argc, char **argv)
 
     for (int press = 0; press < 4; ++press)
         window.BtnFFClick();
-    const double from16 = positionSeconds(window);
-    const double load16 = cpuLoad(seconds);
-    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n", window.Speed, load16,
-                positionSeconds(window) - from16, seconds);
+    reportSpeed(window, seconds);
 
     // Backward from near the end.
     window.BtnPauseClick();
@@ -88,10 +94,7 @@ int main(int argc, char **argv)
     runFor(500);
     while (window.Speed != -16.0)
         window.BtnRewClick();
-    const double fromBack = positionSeconds(window);
-    const double loadBack = cpuLoad(seconds);
-    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n", window.Speed, loadBack,
-                positionSeconds(window) - fromBack, seconds);
+    reportSpeed(window, seconds);
     window.MnuExitClick();
     return 0;
 }

@@ -230,16 +230,7 @@ void TFormVDMain::OpenFileByName(const QString &name)
         return;
     qCInfo(lcShell).noquote() << "OpenFileByName:" << fileName;
     PlaylistTransient = true;
-
-    LstPL->clear();
-    DurationText.clear();
-    MediaDuration = 0;
-    appendPlaylistRow(fileName);
-    LstPL->setCurrentItem(LstPL->topLevelItem(0));
-    VideoWnd->show();
-    PlayIndex = 0;
-    repaintPlaylist();
-    PlayFile(fileName);
+    OpenFiles({fileName});
 }
 
 void TFormVDMain::LoadSettings()

@@ -4,6 +4,7 @@
 #include "controls/video_page.h"
 #include "media/ds_track_bar.h"
 #include "shell/main_window.h"
+#include "../tests/shell/window_test_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <cstdio>
 
 using namespace duvara;
+using duvara::test::child;
 
 namespace {
 
@@ -47,7 +49,7 @@ double cpuLoad(int seconds)
 
 double positionSeconds(const TFormVDMain &window)
 {
-    return double(window.FilterGraph.CurrentPosition().value_or(0)) / 1e7;
+    return double(window.filterGraph().CurrentPosition().value_or(0)) / 1e7;
 }
 
 // The load at the window's present speed, and how far the film moved meanwhile.
@@ -55,7 +57,7 @@ void reportSpeed(const TFormVDMain &window, int seconds)
 {
     const double from = positionSeconds(window);
     const double load = cpuLoad(seconds);
-    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n", window.Speed, load,
+    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n", window.transport().Speed(), load,
                 positionSeconds(window) - from, seconds);
 }
 
@@ -71,29 +73,29 @@ int main(int argc, char **argv)
     }
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 5;
     TFormVDMain window;
-    window.FilterGraph.SetAudioEnabled(false);
+    window.filterGraph().SetAudioEnabled(false);
     window.resize(1280, 800);
     window.show();
     window.OpenFileByName(QString::fromLocal8Bit(argv[1]));
-    for (int waited = 0; !window.SldPos->isEnabled() && waited < 15000; waited += 50)
+    for (int waited = 0; !child<QSlider>(&window, "SldPos")->isEnabled() && waited < 15000; waited += 50)
         runFor(50);
-    if (!window.SldPos->isEnabled()) {
+    if (!child<QSlider>(&window, "SldPos")->isEnabled()) {
         std::fprintf(stderr, "the film did not start\n");
         return 1;
     }
     std::printf("normal play: %.3f CPU-s per s\n", cpuLoad(seconds));
 
     for (int press = 0; press < 4; ++press)
-        window.BtnFFClick();
+        window.transport().BtnFFClick();
     reportSpeed(window, seconds);
 
     // Backward from near the end.
-    window.BtnPauseClick();
-    window.SldPos->setValue(window.SldPos->maximum() - 2000);
-    window.TabVideo->SldDS->MouseUp(Qt::LeftButton);
+    window.transport().BtnPauseClick();
+    child<QSlider>(&window, "SldPos")->setValue(child<QSlider>(&window, "SldPos")->maximum() - 2000);
+    child<VideoPage>(&window, "TabVideo")->SldDS->MouseUp(Qt::LeftButton);
     runFor(500);
-    while (window.Speed != -16.0)
-        window.BtnRewClick();
+    while (window.transport().Speed() != -16.0)
+        window.transport().BtnRewClick();
     reportSpeed(window, seconds);
     window.MnuExitClick();
     return 0;

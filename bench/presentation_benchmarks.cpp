@@ -7,6 +7,7 @@
 #include "presentation/subtitle_label.h"
 #include "shell/main_window.h"
 #include "subtitles/subtitle_reader.h"
+#include "../tests/shell/window_test_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,6 +24,8 @@
 #include <string>
 
 using namespace duvara;
+using duvara::test::child;
+using duvara::test::loadTrack;
 
 namespace {
 
@@ -119,20 +122,18 @@ void BM_PositionChangeWithTwoFullTracks(benchmark::State &state)
 {
     TFormVDMain window;
     const std::string track = fullTrack();
-    LoadSubtitlesFromBuffer(window.Track1, track, "one.srt");
-    LoadSubtitlesFromBuffer(window.Track2, track, "two.srt");
-    ResetCorrections(window.Track1);
-    ResetCorrections(window.Track2);
-    window.SldPos->setMaximum(65535 * 2000);
-    window.LblSub1->hide(); // painting is measured above
-    window.LblSub2->hide();
+    loadTrack(window.primaryTrack(), track, "one.srt");
+    loadTrack(window.secondaryTrack(), track, "two.srt");
+    child<QSlider>(&window, "SldPos")->setMaximum(65535 * 2000);
+    child<RSubtitleLabel>(&window, "LblSub1")->hide(); // painting is measured above
+    child<RSubtitleLabel>(&window, "LblSub2")->hide();
     int position = 0;
     for (auto _ : state) {
         position = (position + 100) % (65535 * 2000);
-        window.SldPos->blockSignals(true);
-        window.SldPos->setValue(position);
-        window.SldPos->blockSignals(false);
-        window.SldPosChange(false);
+        child<QSlider>(&window, "SldPos")->blockSignals(true);
+        child<QSlider>(&window, "SldPos")->setValue(position);
+        child<QSlider>(&window, "SldPos")->blockSignals(false);
+        window.synchronisation().SldPosChange(false);
     }
 }
 BENCHMARK(BM_PositionChangeWithTwoFullTracks)->Unit(benchmark::kMicrosecond);
@@ -143,8 +144,8 @@ struct WindowWithTrackPage
     WindowWithTrackPage()
     {
         window.show();
-        window.VideoWnd->show();
-        window.PageCntrl->setCurrentIndex(1);
+        child<TDSVideoWindowEx2>(&window, "VideoWnd")->show();
+        child<QTabWidget>(&window, "PageCntrl")->setCurrentIndex(1);
         waitUntilExposed(window);
         QFile file(dir.filePath(QStringLiteral("full.srt")));
         const std::string text = fullTrack();
@@ -162,13 +163,13 @@ void BM_OpenFullTrackAndShowList(benchmark::State &state)
 {
     WindowWithTrackPage page;
     for (auto _ : state) {
-        page.window.OpenSubtitleFile(1, page.path());
+        page.window.primaryTrack().OpenSubtitleFile(page.path());
         QCoreApplication::processEvents();
         state.PauseTiming();
-        if (!page.window.LstSubt1->isVisible()
-            || page.window.LstSubt1->topLevelItemCount() != 65535)
+        if (!child<RListView>(&page.window, "LstSubt1")->isVisible()
+            || child<RListView>(&page.window, "LstSubt1")->topLevelItemCount() != 65535)
             state.SkipWithError("the list was not shown full");
-        page.window.BtnClrClick(1);
+        page.window.primaryTrack().BtnClrClick();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -179,12 +180,12 @@ BENCHMARK(BM_OpenFullTrackAndShowList)->Unit(benchmark::kMillisecond)->Iteration
 void BM_OffsetStepRewritesFullList(benchmark::State &state)
 {
     WindowWithTrackPage page;
-    page.window.OpenSubtitleFile(1, page.path());
+    page.window.primaryTrack().OpenSubtitleFile(page.path());
     QCoreApplication::processEvents();
     int offset = 0;
     for (auto _ : state) {
         offset = offset == 0 ? 100 : 0;
-        page.window.Panel1->EditOffset->setValue(offset);
+        child<TrackPanel>(&page.window, "TabSP")->EditOffset->setValue(offset);
         QCoreApplication::processEvents();
     }
 }

@@ -1,6 +1,6 @@
 // The program entry: one running instance per user; a second start hands its file over.
 #include "media/prepared_core.h"
-#include "shell/error_box.h"
+#include "presentation/error_box.h"
 #include "shell/main_window.h"
 #include "shell/shell_logging.h"
 #include "shell/single_instance.h"
@@ -45,8 +45,8 @@ int main(int argc, char *argv[])
     duvara::TFormVDMain window;
     if (hasFile) {
         window.setCommandLineFile(arguments.at(1));
-        window.FilterGraph.AdoptCore(std::move(core));
-        window.FilterGraph.PreloadMediaFile(duvara::TrimmedFileName(arguments.at(1)));
+        window.filterGraph().AdoptCore(std::move(core));
+        window.filterGraph().PreloadMediaFile(duvara::TrimmedFileName(arguments.at(1)));
     }
     QObject::connect(&instance, &duvara::SingleInstance::fileHandedOver, &window,
                      [&window](const QString &name) {

@@ -1,16 +1,23 @@
 #include "shell/main_window.h"
 
+#include "controls/file_dialogs.h"
 #include "controls/form_goto.h"
 #include "controls/form_remote.h"
-#include "controls/playlist_item.h"
+#include "controls/playlist.h"
 #include "controls/rlistview.h"
+#include "controls/subtitle_track_controller.h"
 #include "controls/track_panel.h"
+#include "controls/transport.h"
+#include "controls/video_commands.h"
 #include "controls/video_page.h"
+#include "media/ds_track_bar.h"
 #include "media/form_color.h"
 #include "media/video_window.h"
+#include "presentation/error_box.h"
 #include "presentation/form_font.h"
-#include "presentation/position_text.h"
-#include "shell/error_box.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/osd_display.h"
+#include "presentation/synchronisation.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
@@ -20,10 +27,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QScreen>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTreeWidgetItem>
+#include <QTabWidget>
 
 namespace duvara {
 
@@ -61,22 +65,12 @@ QString TrimmedFileName(const QString &name)
     return name.mid(first, last - first);
 }
 
-QStringList MonitorListEntries(int monitorCount)
-{
-    QStringList entries {QStringLiteral("Current Monitor")};
-    if (monitorCount > 1) {
-        for (int i = 0; i < monitorCount; ++i)
-            entries << QStringLiteral("Monitor %1").arg(i);
-    }
-    return entries;
-}
-
 TFormVDMain::TFormVDMain(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("FormVDMain"));
-    FilterGraph.setObjectName(QStringLiteral("FilterGraph"));
-    FilterGraph1.setObjectName(QStringLiteral("FilterGraph1"));
+    m_filterGraph.setObjectName(QStringLiteral("FilterGraph"));
+    m_probeGraph.setObjectName(QStringLiteral("FilterGraph1"));
     buildLayout();
     FormCreate();
 }
@@ -89,55 +83,148 @@ TFormVDMain::~TFormVDMain()
 
 void TFormVDMain::FormCreate()
 {
-    HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
-
-    DurationText.clear();
-    Speed = 1.0;
-    MediaDuration = 0;
-    VideoCovered = false;
-
-    for (TrackPanel *panel : {Panel1, Panel2}) {
-        panel->EditOffset->setValue(0);
-        panel->EditOffset->setEnabled(false);
-        panel->ArwDur->setEnabled(false);
-    }
-
-    // The menus' aspect marks follow the video window's mode.
-    const char *aspectItems[] = {"MnuStretched", "MnuLetterBox", "MnuCrop"};
-    const auto mode = static_cast<int>(VideoWnd->AspectRatio());
-    if (QAction *item = PopupMenu1->item(QString::fromLatin1(aspectItems[mode])))
-        item->setChecked(true);
-
-    fillMonitorList();
-
+    createCollaborators();
+    createTracks();
+    wireMenus();
     wireVideoWindow();
-    wireSynchronisation();
-    wireTransport();
-    wirePlaylist();
-    wireTrackPanels();
-    connect(PopupMenu1->item(QStringLiteral("MnuExit")), &QAction::triggered, this,
-            guarded(&TFormVDMain::MnuExitClick));
 }
 
-std::function<void()> TFormVDMain::guarded(void (TFormVDMain::*handler)())
+void TFormVDMain::createCollaborators()
 {
-    return [this, handler] {
-        RunGuarded(this, [this, handler] { (this->*handler)(); });
+    m_sync = std::make_unique<Synchronisation>(m_filterGraph, *TabVideo->SldDS, *SldPos, *LblPos,
+                                               this);
+    connect(m_sync.get(), &Synchronisation::TimeTextChanged, m_osd.get(),
+            &OnScreenDisplay::SetTimeText);
+    m_dialogs = std::make_unique<FileDialogs>(this, *m_sync);
+    m_playlist = std::make_unique<Playlist>(*LstPL, m_probeGraph, *m_dialogs, this);
+    m_transport = std::make_unique<Transport>(
+        Transport::Parts {m_filterGraph, *TabVideo, *SldPos, *VideoWnd, *m_playlist, *m_sync,
+                          *m_osd, *m_dialogs},
+        this);
+    m_videoCommands = std::make_unique<VideoCommands>(*VideoWnd, *TabVideo->GrpMonit,
+                                                      *TabVideo->CmbMonit, *m_sync, this);
+    connect(m_transport.get(), &Transport::MediaStarted, m_videoCommands.get(),
+            &VideoCommands::CheckColorControlSupport);
+}
+
+void TFormVDMain::createTracks()
+{
+    const auto item = [this](const char *name) {
+        return PopupMenu1->item(QString::fromLatin1(name));
     };
+    const SubtitleTrackController::Parts parts {m_filterGraph, *TabVideo->SldDS, *PageCntrl,
+                                                *m_sync, *m_dialogs};
+    SubtitleTrackController::Faces primary;
+    primary.number = 1;
+    primary.panel = Panel1;
+    primary.page = PageCntrl->indexOf(Panel1);
+    primary.label = LblSub1;
+    primary.list = LstSubt1;
+    primary.openItem = item("MnuOpen1");
+    primary.clearItem = item("MnuClear1");
+    primary.saveAsItem = item("MnuSaveAs1");
+    primary.fontItem = item("MnuFont1");
+    primary.openTitle = QStringLiteral("Open primary subtitles");
+    primary.saveTitle = QStringLiteral("Save primary subtitles");
+    primary.fontTitle = QStringLiteral("Primary subtitles font");
+    m_primaryTrack = std::make_unique<SubtitleTrackController>(primary, parts, this);
+
+    SubtitleTrackController::Faces secondary;
+    secondary.number = 2;
+    secondary.panel = Panel2;
+    secondary.page = PageCntrl->indexOf(Panel2);
+    secondary.label = LblSub2;
+    secondary.list = LstSubt2;
+    secondary.openItem = item("MnuOpen2");
+    secondary.clearItem = item("MnuClear2");
+    secondary.saveAsItem = item("MnuSaveAs2");
+    secondary.fontItem = item("MnuFont2");
+    secondary.openTitle = QStringLiteral("Open secondary subtitles");
+    secondary.saveTitle = QStringLiteral("Save secondary subtitles");
+    secondary.fontTitle = QStringLiteral("Secondary subtitles font");
+    m_secondaryTrack = std::make_unique<SubtitleTrackController>(secondary, parts, this);
+
+    for (SubtitleTrackController *track : {m_primaryTrack.get(), m_secondaryTrack.get()})
+        connect(track, &SubtitleTrackController::ListDoubleClicked, this,
+                Guarded(this, [this] { m_videoCommands->VideoWndDblClick(); }));
+    connect(PageCntrl, &QTabWidget::currentChanged, this, [this](int page) {
+        RunGuarded(this, [&] { m_sync->PageCntrlChange(page); });
+    });
 }
 
-void TFormVDMain::fillMonitorList()
+void TFormVDMain::wireMenus()
 {
-    const QStringList entries = MonitorListEntries(int(QGuiApplication::screens().size()));
-    TabVideo->CmbMonit->clear();
-    TabVideo->CmbMonit->addItems(entries);
-    if (entries.size() > 1) {
-        TabVideo->GrpMonit->show();
-        TabVideo->CmbMonit->setCurrentIndex(0);
-    } else {
-        TabVideo->GrpMonit->hide();
-        TabVideo->CmbMonit->setCurrentIndex(-1);
+    const auto item = [](TRPopupMenu *menu, const char *name) {
+        return menu->item(QString::fromLatin1(name));
+    };
+    using Command = Transport::Command;
+    const std::pair<Command, const char *> faces[] = {
+        {Command::Play, "MnuPlay"}, {Command::Pause, "MnuPause"}, {Command::Stop, "MnuStop"},
+        {Command::Step, "MnuStep"}, {Command::Rew, "MnuRew"},     {Command::FF, "MnuFF"},
+        {Command::Prev, "MnuPrev"}, {Command::Next, "MnuNext"},
+    };
+    for (const auto &[command, name] : faces)
+        m_transport->AddFace(command, item(PopupMenu1, name));
+    m_transport->AddRunningItems({item(PopupMenu1, "MnuNavigate"), item(PopupMenu1, "MnuZoom")});
+    m_transport->AddLoadedItems(
+        {item(PopupMenu1, "MnuFullscreen"), item(PopupMenu1, "MnuAspect")});
+    m_transport->SetMuteItem(item(PopupMenu1, "MnuMute"));
+    m_transport->SetOpenItem(item(PopupMenu1, "MnuOpen"));
+
+    m_playlist->AddMenuItems(item(PopupMenu2, "MnuAdd"), item(PopupMenu2, "MnuRemove"),
+                             item(PopupMenu2, "MnuClear"));
+    m_playlist->AddMenuItems(item(PopupMenu1, "MnuPLAdd"), item(PopupMenu1, "MnuPLRemove"),
+                             item(PopupMenu1, "MnuPLClear"));
+    // The playlist menu's shortcuts work while the list has the keyboard focus.
+    for (QAction *action : PopupMenu2->actions()) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        LstPL->addAction(action);
     }
+    for (TRPopupMenu *menu : {PopupMenu1, PopupMenu2})
+        connect(menu, &TRPopupMenu::OnPopup, m_playlist.get(), &Playlist::PopupMenu2Popup);
+    LstPL->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(LstPL, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu2->popup(LstPL->viewport()->mapToGlobal(at)); });
+
+    VideoCommands::MenuItems video;
+    video.stretched = item(PopupMenu1, "MnuStretched");
+    video.letterBox = item(PopupMenu1, "MnuLetterBox");
+    video.crop = item(PopupMenu1, "MnuCrop");
+    video.zoom100 = item(PopupMenu1, "MnuZ100");
+    video.zoom200 = item(PopupMenu1, "MnuZ200");
+    video.zoom300 = item(PopupMenu1, "MnuZ300");
+    video.fullscreen = item(PopupMenu1, "MnuFullscreen");
+    video.color = item(PopupMenu1, "MnuColor");
+    m_videoCommands->SetMenuItems(video);
+
+    connect(item(PopupMenu1, "MnuExit"), &QAction::triggered, this,
+            Guarded(this, [this] { MnuExitClick(); }));
+    // The window menu is the video window's and the main window's context menu.
+    for (QAction *action : PopupMenu1->findChildren<QAction *>())
+        addAction(action);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this] { PopupMenu1->popup(QCursor::pos()); });
+}
+
+void TFormVDMain::wireVideoWindow()
+{
+    VideoWnd->SetFilterGraph(&m_filterGraph);
+    VideoWnd->SetAutoHideCursor(3000);
+    VideoWnd->SetFullScreenTopMost(true);
+    VideoWnd->SetNoScreenSaver(true);
+    m_videoCommands->AddSubtitleAreas({LstSubt1, LstSubt2, PnlSub1, PnlSub2});
+    connect(VideoWnd, &TDSVideoWindowEx2::OnPaint, m_sync.get(), &Synchronisation::VideoWndPaint);
+    VideoWnd->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(VideoWnd, &QWidget::customContextMenuRequested, this,
+            [this] { PopupMenu1->popup(QCursor::pos()); });
+    TabVideo->SldDS->SetFilterGraph(&m_filterGraph);
+    // Errors of the graph's event handlers and of the position tick reach the error box here.
+    const auto showError = [this](const QString &message) {
+        ShowErrorBox(this, message);
+    };
+    connect(&m_filterGraph, &TFilterGraph::handlerFailed, this, showError);
+    connect(TabVideo->SldDS, &TDSTrackBar::handlerFailed, this, showError);
 }
 
 void TFormVDMain::CreateOtherWindows()
@@ -147,7 +234,10 @@ void TFormVDMain::CreateOtherWindows()
     FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
     connect(FormColor, &TFormColor::errorRaised, FormColor,
             [this](const QString &message) { ShowErrorBox(FormColor, message); });
+    m_videoCommands->SetColorDialog(FormColor);
     FormFont = new TFormFont(this);
+    m_primaryTrack->SetFontDialog(FormFont);
+    m_secondaryTrack->SetFontDialog(FormFont);
     FormGoTo = new TFormGoTo(this);
     FormFile = new TFormFile(this);
     FormNewV = new TFormNewV(this);
@@ -160,15 +250,16 @@ void TFormVDMain::showEvent(QShowEvent *event)
         return;
     m_firstShowDone = true;
     // Runs once the window is on screen, so that it is painted before a file is opened.
-    QMetaObject::invokeMethod(this, guarded(&TFormVDMain::FormShow), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, Guarded(this, [this] { FormShow(); }), Qt::QueuedConnection);
 }
 
 void TFormVDMain::FormShow()
 {
     LoadSettings();
-    PlaylistTransient = false;
-    QCoreApplication::processEvents();
-    if (!m_commandLineFile.isNull() && !FilterGraph.Active())
+    m_playlist->SetPlaylistTransient(false);
+    repaint();
+    if (!m_commandLineFile.isNull() && !m_filterGraph.Active())
         OpenFileByName(m_commandLineFile);
     qCInfo(lcShell) << "main window shown";
     emit shown();
@@ -208,19 +299,12 @@ void TFormVDMain::FormCloseQuery()
 void TFormVDMain::MnuExitClick()
 {
     m_exiting = true;
-    FilterGraph.EmptyGraph();
-    FilterGraph.SetActive(false);
-    FilterGraph1.EmptyGraph();
-    FilterGraph1.SetActive(false);
+    for (TFilterGraph *graph : {&m_filterGraph, &m_probeGraph}) {
+        graph->EmptyGraph();
+        graph->SetActive(false);
+    }
     // Ends the event loop without asking the windows to close again.
     QCoreApplication::exit(0);
-}
-
-void TFormVDMain::TimerLstFocusTimer()
-{
-    if (SldPos->isEnabled())
-        SldPos->setFocus();
-    TimerLstFocus.stop();
 }
 
 void TFormVDMain::OpenFileByName(const QString &name)
@@ -229,8 +313,8 @@ void TFormVDMain::OpenFileByName(const QString &name)
     if (fileName.isEmpty())
         return;
     qCInfo(lcShell).noquote() << "OpenFileByName:" << fileName;
-    PlaylistTransient = true;
-    OpenFiles({fileName});
+    m_playlist->SetPlaylistTransient(true);
+    m_playlist->OpenFiles({fileName});
 }
 
 void TFormVDMain::LoadSettings()

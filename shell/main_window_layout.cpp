@@ -1,6 +1,10 @@
 // Builds the main window's widgets in their start states.
 #include "shell/main_window.h"
 
+#include "controls/playlist.h"
+#include "controls/transport.h"
+#include "presentation/synchronisation.h"
+
 #include "controls/rlistview.h"
 #include "controls/track_panel.h"
 #include "controls/video_page.h"
@@ -9,7 +13,7 @@
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/subtitle_label.h"
-#include "shell/error_box.h"
+#include "presentation/error_box.h"
 #include "shell/idle_picture.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
@@ -52,13 +56,6 @@ constexpr std::uint32_t kPanelGradientTo = 0x002D7DB9;
 constexpr std::uint32_t kSplitterColor = 0x007395AE;
 constexpr std::uint32_t kMaroon = 0x00000080;
 
-// The open dialog's filters: Qt matches patterns case-sensitively on Linux, so both cases.
-const QString kMediaFilters = QStringLiteral(
-    "Video files (*.avi *.mpg *.mpeg *.mpv *.m2v *.mpe *.m2p *.mp4 *.wmv *.wm *.asf *.mkv *.webm "
-    "*.mov *.AVI *.MPG *.MPEG *.MPV *.M2V *.MPE *.M2P *.MP4 *.WMV *.WM *.ASF *.MKV *.WEBM *.MOV);;"
-    "Audio files (*.mpa *.mp2 *.mp3 *.m3u *.m4a *.wav *.wma *.mid *.midi *.rmi *.ogg *.flac "
-    "*.MPA *.MP2 *.MP3 *.M3U *.M4A *.WAV *.WMA *.MID *.MIDI *.RMI *.OGG *.FLAC);;"
-    "All files (*)");
 
 RListView *makeSubtitleList(const QString &name, QWidget *parent)
 {
@@ -115,7 +112,9 @@ void TFormVDMain::buildLayout()
     setAutoFillBackground(true);
 
     PopupMenu1 = CreateWindowMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu2 = CreatePlaylistMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
 
     Splitter = new QSplitter(Qt::Horizontal, this);
     Splitter->setObjectName(QStringLiteral("Splitter"));
@@ -200,18 +199,17 @@ void TFormVDMain::buildVideoChildren()
 
     OnScreenDisplay::Hooks hooks;
     hooks.playbackState = [this] {
-        return OsdPlaybackState {LstPL->topLevelItemCount(), PlayIndex, Speed,
-                                 TabVideo && TabVideo->BtnStep->isEnabled()};
+        return OsdPlaybackState {m_playlist->Count(), m_playlist->PlayIndex(),
+                                 m_transport->Speed(),
+                                 m_transport->CommandEnabled(Transport::Command::Step)};
     };
     hooks.videoVisible = [this] {
         return VideoWnd->isVisible();
     };
     hooks.setVideoCovered = [this](bool covered) {
-        VideoCovered = covered;
+        m_sync->SetVideoCovered(covered);
     };
-    Osd = new OnScreenDisplay(PnlSub2, TimerOSD, TimerVol, std::move(hooks), this);
-    PnlOSD = Osd->PnlOSD();
-    PnlVol = Osd->PnlVol();
+    m_osd = std::make_unique<OnScreenDisplay>(PnlSub2, TimerOSD, TimerVol, std::move(hooks));
 
     LstSubt1 = makeSubtitleList(QStringLiteral("LstSubt1"), VideoWnd);
     LstSubt2 = makeSubtitleList(QStringLiteral("LstSubt2"), VideoWnd);
@@ -286,43 +284,11 @@ QWidget *TFormVDMain::buildControlPanel()
 
 void TFormVDMain::buildTimers()
 {
-    struct TimerSetup
-    {
-        QTimer *timer;
-        const char *name;
-        int interval;
-    };
-    for (const TimerSetup &setup :
-         {TimerSetup {&TimerMove, "TimerMove", 250}, TimerSetup {&TimerOSD, "TimerOSD", 6000},
-          TimerSetup {&TimerVol, "TimerVol", 4000}, TimerSetup {&TimerRem, "TimerRem", 300},
-          TimerSetup {&TimerLstFocus, "TimerLstFocus", 10000}}) {
-        setup.timer->setObjectName(QString::fromLatin1(setup.name));
-        setup.timer->setInterval(setup.interval);
-    }
-    connect(&TimerLstFocus, &QTimer::timeout, this, &TFormVDMain::TimerLstFocusTimer);
-}
-
-// The file dialogs cost tens of milliseconds to build, so they are made when first needed
-// rather than while the window starts.
-void TFormVDMain::ensureFileDialogs()
-{
-    if (DlgFile)
-        return;
-    DlgFile = new QFileDialog(this);
-    DlgFile->setObjectName(QStringLiteral("DlgFile"));
-    DlgFile->setFileMode(QFileDialog::ExistingFiles);
-    DlgFile->setNameFilters(kMediaFilters.split(QStringLiteral(";;")));
-    DlgSubt = new QFileDialog(this);
-    DlgSubt->setObjectName(QStringLiteral("DlgSubt"));
-    DlgSubt->setFileMode(QFileDialog::ExistingFile);
-    DlgSubt->setNameFilters({QStringLiteral("Subtitle files (*.srt *.SRT *.sub *.SUB *.txt *.TXT)"),
-                             QStringLiteral("All files (*)")});
-    SaveSubt = new QFileDialog(this);
-    SaveSubt->setObjectName(QStringLiteral("SaveSubt"));
-    SaveSubt->setAcceptMode(QFileDialog::AcceptSave);
-    SaveSubt->setDefaultSuffix(QStringLiteral("srt"));
-    SaveSubt->setNameFilters(
-        {QStringLiteral("SubRip subtitles (*.srt *.SRT)"), QStringLiteral("All files (*)")});
+    // The on-screen display sets their intervals and answers their ticks.
+    TimerOSD.setObjectName(QStringLiteral("TimerOSD"));
+    TimerVol.setObjectName(QStringLiteral("TimerVol"));
+    TimerOSD.setParent(this);
+    TimerVol.setParent(this);
 }
 
 bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
@@ -333,18 +299,6 @@ bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
         ImgIdle->setVisible(!videoShown);
         if (videoShown)
             VideoWnd->raise();
-    }
-    if (watched == SldPos
-        && (event->type() == QEvent::MouseButtonPress
-            || event->type() == QEvent::MouseButtonRelease)) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        const QPoint at = mouse->position().toPoint();
-        RunGuarded(this, [&] {
-            if (event->type() == QEvent::MouseButtonPress)
-                SldPosMouseDown(mouse->button(), at.x(), at.y());
-            else
-                SldPosMouseUp(mouse->button());
-        });
     }
     if (event->type() == QEvent::Resize) {
         if (watched == VideoWnd)
@@ -385,16 +339,7 @@ void TFormVDMain::layoutVideoChildren()
         label->setFont(font);
         label->SetTextOutlineWidth(static_cast<std::uint8_t>(RoundHalfEven(points / 8.0)));
     }
-    Osd->LayoutForVideoWidth(w);
-}
-
-void TFormVDMain::VideoWndPaint()
-{
-    // A prepared caption was made for the old layout.
-    if (Track1.SubCount() > 0)
-        LblSub1->SetTextNextCaption(QString());
-    if (Track2.SubCount() > 0)
-        LblSub2->SetTextNextCaption(QString());
+    m_osd->LayoutForVideoWidth(w);
 }
 
 void TFormVDMain::layoutPositionBar()

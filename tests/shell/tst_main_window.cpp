@@ -9,6 +9,7 @@
 #include "media/video_window.h"
 #include "shell/idle_picture.h"
 #include "shell/main_window.h"
+#include "window_test_support.h"
 #include "shell/popup_menus.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@
 #include <stdexcept>
 
 using namespace duvara;
+using namespace duvara::test;
 
 class TestMainWindow : public QObject
 {
@@ -57,7 +59,7 @@ private slots:
     void openFileByNameStopsAtAnUnplayableFile();
     void commandLineFileOpensOnFirstShow();
     void blankCommandLineArgumentChangesNothing();
-    void exitReleasesBothGraphs();
+    void exitReleasesTheGraph();
     void aspectAndZoomItems();
     void doubleClickTogglesFullScreen();
     void subtitleAreasFollowThePicture();
@@ -85,7 +87,7 @@ void TestMainWindow::init()
 {
     std::setlocale(LC_NUMERIC, "C");
     m_window = new TFormVDMain;
-    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->filterGraph().SetAudioEnabled(false);
 }
 
 void TestMainWindow::cleanup()
@@ -100,47 +102,48 @@ void TestMainWindow::startStateOfTheWindow()
     QCOMPARE(w.objectName(), QStringLiteral("FormVDMain"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Duvara 1.0"));
     QCOMPARE(w.minimumSize(), QSize(800, 600));
-    QCOMPARE(w.PlayIndex, 0);
-    QCOMPARE(w.Speed, 1.0);
-    QCOMPARE(w.MediaDuration, 0);
-    QVERIFY(w.DurationText.isEmpty());
-    QVERIFY(!w.VideoCovered);
-    QVERIFY(!w.PlaylistTransient);
+    QCOMPARE(w.playlist().PlayIndex(), 0);
+    QCOMPARE(w.transport().Speed(), 1.0);
+    QCOMPARE(w.synchronisation().MediaDuration(), 0);
+    QVERIFY(w.synchronisation().DurationText().isEmpty());
+    QVERIFY(!w.synchronisation().VideoCovered());
+    QVERIFY(!w.playlist().PlaylistTransient());
 
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.PnlCntrl->height(), 109);
-    QCOMPARE(w.PnlPos->height(), 29);
-    QCOMPARE(w.PageCntrl->height(), 81);
-    QCOMPARE(w.LblPos->width(), 144);
-    QCOMPARE(w.SldPos->width(), w.PnlPos->width() - 159);
-    QCOMPARE(w.LblPos->text(), QStringLiteral("00:00:00  /  00:00:00"));
-    QVERIFY(!w.SldPos->isEnabled());
-    QCOMPARE(w.PageCntrl->count(), 3);
-    QCOMPARE(w.PageCntrl->tabText(0), QStringLiteral("&Video"));
-    QCOMPARE(w.PageCntrl->tabText(1), QStringLiteral("&Primary subtitles"));
-    QCOMPARE(w.PageCntrl->tabText(2), QStringLiteral("&Secondary subtitles"));
-    QCOMPARE(w.PageCntrl->currentIndex(), 0);
-    QCOMPARE(w.PnlPList->width(), 176);
-    QCOMPARE(w.Splitter->handleWidth(), 4);
-    QVERIFY(!w.LstPL->AllowHScroll());
-    QVERIFY(w.LstPL->AllowVScroll());
+    QCOMPARE(child<GradientPanel>(&w, "PnlCntrl")->height(), 109);
+    QCOMPARE(child<QWidget>(&w, "PnlPos")->height(), 29);
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->height(), 81);
+    QCOMPARE(child<QLabel>(&w, "LblPos")->width(), 144);
+    QCOMPARE(child<QSlider>(&w, "SldPos")->width(), child<QWidget>(&w, "PnlPos")->width() - 159);
+    QCOMPARE(child<QLabel>(&w, "LblPos")->text(), QStringLiteral("00:00:00  /  00:00:00"));
+    QVERIFY(!child<QSlider>(&w, "SldPos")->isEnabled());
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->count(), 3);
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(0), QStringLiteral("&Video"));
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(1), QStringLiteral("&Primary subtitles"));
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(2), QStringLiteral("&Secondary subtitles"));
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->currentIndex(), 0);
+    QCOMPARE(child<QWidget>(&w, "PnlPList")->width(), 176);
+    QCOMPARE(child<QSplitter>(&w, "Splitter")->handleWidth(), 4);
+    QVERIFY(!child<RListView>(&w, "LstPL")->AllowHScroll());
+    QVERIFY(child<RListView>(&w, "LstPL")->AllowVScroll());
 
     // The idle picture shows while the video window is hidden.
-    QVERIFY(w.ImgIdle->isVisible());
-    QVERIFY(!w.VideoWnd->isVisible());
-    QCOMPARE(w.VideoWnd->AspectRatio(), TRatioModes::rmLetterBox);
-    for (QWidget *child : {static_cast<QWidget *>(w.PnlSub1), static_cast<QWidget *>(w.PnlSub2),
-                           static_cast<QWidget *>(w.LblSub1), static_cast<QWidget *>(w.LblSub2),
-                           static_cast<QWidget *>(w.PnlOSD), static_cast<QWidget *>(w.PnlVol),
-                           static_cast<QWidget *>(w.LstSubt1), static_cast<QWidget *>(w.LstSubt2)})
-        QVERIFY2(w.VideoWnd->isAncestorOf(child), qPrintable(child->objectName()));
-    QVERIFY(w.PnlSub2->isAncestorOf(w.PnlOSD));
-    QVERIFY(w.PnlOSD->isHidden());
-    QVERIFY(w.PnlVol->isHidden());
-    QVERIFY(w.LstSubt1->isHidden());
-    QCOMPARE(w.PnlOSD->size(), QSize(211, 98));
-    QCOMPARE(w.PnlVol->size(), QSize(174, 53));
+    QVERIFY(child<IdlePicture>(&w, "ImgIdle")->isVisible());
+    QVERIFY(!child<TDSVideoWindowEx2>(&w, "VideoWnd")->isVisible());
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmLetterBox);
+    for (QWidget *part : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")), static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
+                           static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub1")), static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub2")),
+                           static_cast<QWidget *>(child<GradientPanel>(&w, "PnlOSD")), static_cast<QWidget *>(child<GradientPanel>(&w, "PnlVol")),
+                           static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")), static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))})
+        QVERIFY2(child<TDSVideoWindowEx2>(&w, "VideoWnd")->isAncestorOf(part),
+                 qPrintable(part->objectName()));
+    QVERIFY(child<QWidget>(&w, "PnlSub2")->isAncestorOf(child<GradientPanel>(&w, "PnlOSD")));
+    QVERIFY(child<GradientPanel>(&w, "PnlOSD")->isHidden());
+    QVERIFY(child<GradientPanel>(&w, "PnlVol")->isHidden());
+    QVERIFY(child<RListView>(&w, "LstSubt1")->isHidden());
+    QCOMPARE(child<GradientPanel>(&w, "PnlOSD")->size(), QSize(211, 98));
+    QCOMPARE(child<GradientPanel>(&w, "PnlVol")->size(), QSize(174, 53));
 }
 
 void TestMainWindow::videoPageControls_data()
@@ -170,7 +173,7 @@ void TestMainWindow::videoPageControls()
     QFETCH(QSize, size);
     QFETCH(QString, hint);
     QFETCH(bool, enabled);
-    auto *control = m_window->TabVideo->findChild<QWidget *>(name);
+    auto *control = child<VideoPage>(m_window, "TabVideo")->findChild<QWidget *>(name);
     QVERIFY(control);
     QCOMPARE(control->size(), size);
     QCOMPARE(control->toolTip(), hint);
@@ -179,7 +182,7 @@ void TestMainWindow::videoPageControls()
 
 void TestMainWindow::trackPanelsStartDisabled()
 {
-    const VideoPage &page = *m_window->TabVideo;
+    const VideoPage &page = *child<VideoPage>(m_window, "TabVideo");
     QVERIFY(page.BtnMuteOff->isHidden());
     QVERIFY(!page.BtnMuteOn->isHidden());
     QCOMPARE(page.BtnMuteOff->pos(), page.BtnMuteOn->pos());
@@ -213,18 +216,18 @@ void TestMainWindow::trackPanelsStartDisabled()
 
 void TestMainWindow::timersAndMenus()
 {
-    const QList<QPair<QTimer *, int>> timers{{&m_window->TimerMove, 250},
-                                             {&m_window->TimerOSD, 6000},
-                                             {&m_window->TimerVol, 4000},
-                                             {&m_window->TimerRem, 300},
-                                             {&m_window->TimerLstFocus, 10000}};
+    const QList<QPair<QTimer *, int>> timers{{child<QTimer>(m_window, "TimerMove"), 250},
+                                             {child<QTimer>(m_window, "TimerOSD"), 6000},
+                                             {child<QTimer>(m_window, "TimerVol"), 4000},
+                                             {child<QTimer>(m_window, "TimerRem"), 300},
+                                             {child<QTimer>(m_window, "TimerLstFocus"), 10000}};
     for (const auto &[timer, interval] : timers) {
         QCOMPARE(timer->interval(), interval);
         QVERIFY(!timer->isActive());
     }
-    QCOMPARE(m_window->TabVideo->SldDS->TimerInterval(), 100);
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldDS->TimerInterval(), 100);
 
-    TRPopupMenu *menu = m_window->PopupMenu1;
+    TRPopupMenu *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
     QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
     QVERIFY(menu->item("MnuLetterBox")->isChecked());
     QVERIFY(!menu->item("MnuStretched")->isChecked());
@@ -232,7 +235,7 @@ void TestMainWindow::timersAndMenus()
     QCOMPARE(menu->item("MnuOpen")->text(), QStringLiteral("&Open                "));
     QCOMPARE(menu->item("MnuOpen2")->shortcut(), QKeySequence(QStringLiteral("Ctrl+2")));
     QVERIFY(menu->item("MnuExit"));
-    QVERIFY(m_window->PopupMenu2->item("MnuRemove"));
+    QVERIFY(child<TRPopupMenu>(m_window, "PopupMenu2")->item("MnuRemove"));
 }
 
 void TestMainWindow::otherWindowsInOrder()
@@ -252,7 +255,7 @@ void TestMainWindow::otherWindowsInOrder()
 
 void TestMainWindow::idlePictureDecodedWithLibjpeg()
 {
-    const QImage &picture = m_window->ImgIdle->picture();
+    const QImage &picture = child<IdlePicture>(m_window, "ImgIdle")->picture();
     QVERIFY(!picture.isNull());
     QCOMPARE(picture.size(), QSize(640, 360));
 }
@@ -304,42 +307,41 @@ void TestMainWindow::openFileByNameReplacesThePlaylist()
 {
     TFormVDMain &w = *m_window;
     w.show();
-    new QTreeWidgetItem(w.LstPL, {"old.avi", "0:01:00"});
-    new QTreeWidgetItem(w.LstPL, {"older.avi", "0:02:00"});
-    w.PlayIndex = 1;
-    w.MediaDuration = 5;
-    w.DurationText = "0:00:05";
+    new QTreeWidgetItem(child<RListView>(&w, "LstPL"), {"old.avi", "0:01:00"});
+    new QTreeWidgetItem(child<RListView>(&w, "LstPL"), {"older.avi", "0:02:00"});
+    w.playlist().MakeCurrent(1);
+    w.synchronisation().SetMediaDuration(5);
 
     const QString film = filmCopy("new film.mp4");
     w.OpenFileByName("  " + film + " \n");
 
-    QVERIFY(w.PlaylistTransient);
-    QCOMPARE(w.LstPL->topLevelItemCount(), 1);
-    QTreeWidgetItem *row = w.LstPL->topLevelItem(0);
+    QVERIFY(w.playlist().PlaylistTransient());
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 1);
+    QTreeWidgetItem *row = child<RListView>(&w, "LstPL")->topLevelItem(0);
     QCOMPARE(row->text(0), QStringLiteral("new film.mp4"));
     const auto item = row->data(0, Qt::UserRole).value<TPlayListItem>();
     QCOMPARE(item.Directory, m_films.path() + "/");
-    QCOMPARE(w.LstPL->currentItem(), row);
-    QCOMPARE(w.PlayIndex, 0);
-    QCOMPARE(w.MediaDuration, 0);
-    QVERIFY(w.DurationText.isEmpty());
-    QVERIFY(w.VideoWnd->isVisible());
-    QVERIFY(!w.ImgIdle->isVisible());
-    QVERIFY(w.FilterGraph.Active());
-    QCOMPARE(w.FilterGraph.PlayState(), PlayState::psRunning);
+    QCOMPARE(child<RListView>(&w, "LstPL")->currentItem(), row);
+    QCOMPARE(w.playlist().PlayIndex(), 0);
+    QCOMPARE(w.synchronisation().MediaDuration(), 0);
+    QVERIFY(w.synchronisation().DurationText().isEmpty());
+    QVERIFY(child<TDSVideoWindowEx2>(&w, "VideoWnd")->isVisible());
+    QVERIFY(!child<IdlePicture>(&w, "ImgIdle")->isVisible());
+    QVERIFY(w.filterGraph().Active());
+    QCOMPARE(w.filterGraph().PlayState(), PlayState::psRunning);
     QCOMPARE(row->text(1), QStringLiteral("0:00:24"));
     // Playing enables the transport and the video settings.
-    QVERIFY(!w.TabVideo->BtnPlay->isEnabled());
-    QVERIFY(w.TabVideo->BtnPause->isEnabled());
-    QVERIFY(w.TabVideo->BtnStop->isEnabled());
-    QVERIFY(w.PopupMenu1->item("MnuColor")->isEnabled());
-    QVERIFY(w.PopupMenu1->item("MnuAspect")->isEnabled());
+    QVERIFY(!child<VideoPage>(&w, "TabVideo")->BtnPlay->isEnabled());
+    QVERIFY(child<VideoPage>(&w, "TabVideo")->BtnPause->isEnabled());
+    QVERIFY(child<VideoPage>(&w, "TabVideo")->BtnStop->isEnabled());
+    QVERIFY(child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuColor")->isEnabled());
+    QVERIFY(child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuAspect")->isEnabled());
 }
 
 void TestMainWindow::openFileByNameStopsAtAnUnplayableFile()
 {
     TFormVDMain &w = *m_window;
-    new QTreeWidgetItem(w.LstPL, {"old.avi", "0:01:00"});
+    new QTreeWidgetItem(child<RListView>(&w, "LstPL"), {"old.avi", "0:01:00"});
     try {
         w.OpenFileByName(m_films.filePath("missing.mp4"));
         QFAIL("a missing file was accepted");
@@ -347,20 +349,19 @@ void TestMainWindow::openFileByNameStopsAtAnUnplayableFile()
         QVERIFY2(QString::fromUtf8(error.what()).endsWith(")."), error.what());
     }
     // The playlist was emptied before the file was measured; nothing was added or played.
-    QVERIFY(w.PlaylistTransient);
-    QCOMPARE(w.LstPL->topLevelItemCount(), 0);
-    QVERIFY(!w.FilterGraph.Active());
+    QVERIFY(w.playlist().PlaylistTransient());
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 0);
+    QVERIFY(!w.filterGraph().Active());
 }
 
 void TestMainWindow::openFileByNameIgnoresBlankNames()
 {
     TFormVDMain &w = *m_window;
-    new QTreeWidgetItem(w.LstPL, {"kept.avi", "0:01:00"});
-    w.PlayIndex = 0;
+    new QTreeWidgetItem(child<RListView>(&w, "LstPL"), {"kept.avi", "0:01:00"});
     w.OpenFileByName(" \t ");
-    QVERIFY(!w.PlaylistTransient);
-    QCOMPARE(w.LstPL->topLevelItemCount(), 1);
-    QCOMPARE(w.LstPL->topLevelItem(0)->text(0), QStringLiteral("kept.avi"));
+    QVERIFY(!w.playlist().PlaylistTransient());
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 1);
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("kept.avi"));
 }
 
 void TestMainWindow::commandLineFileOpensOnFirstShow()
@@ -370,15 +371,15 @@ void TestMainWindow::commandLineFileOpensOnFirstShow()
     QSignalSpy shown(&w, &TFormVDMain::shown);
     w.show();
     QVERIFY(shown.wait());
-    QVERIFY(w.PlaylistTransient);
-    QCOMPARE(w.LstPL->topLevelItemCount(), 1);
-    QCOMPARE(w.LstPL->topLevelItem(0)->text(0), QStringLiteral("argument.mp4"));
+    QVERIFY(w.playlist().PlaylistTransient());
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 1);
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("argument.mp4"));
     // A second show (after hiding) does not open it again.
-    w.LstPL->clear();
+    child<RListView>(&w, "LstPL")->clear();
     w.hide();
     w.show();
     QTest::qWait(20);
-    QCOMPARE(w.LstPL->topLevelItemCount(), 0);
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 0);
 }
 
 void TestMainWindow::blankCommandLineArgumentChangesNothing()
@@ -388,19 +389,17 @@ void TestMainWindow::blankCommandLineArgumentChangesNothing()
     QSignalSpy shown(&w, &TFormVDMain::shown);
     w.show();
     QVERIFY(shown.wait());
-    QVERIFY(!w.PlaylistTransient);
-    QCOMPARE(w.LstPL->topLevelItemCount(), 0);
-    QVERIFY(!w.VideoWnd->isVisible());
+    QVERIFY(!w.playlist().PlaylistTransient());
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 0);
+    QVERIFY(!child<TDSVideoWindowEx2>(&w, "VideoWnd")->isVisible());
 }
 
-void TestMainWindow::exitReleasesBothGraphs()
+void TestMainWindow::exitReleasesTheGraph()
 {
     TFormVDMain &w = *m_window;
-    w.FilterGraph.SetActive(true);
-    w.FilterGraph1.SetActive(true);
+    w.filterGraph().SetActive(true);
     w.MnuExitClick();
-    QVERIFY(!w.FilterGraph.Active());
-    QVERIFY(!w.FilterGraph1.Active());
+    QVERIFY(!w.filterGraph().Active());
 }
 
 void TestMainWindow::aspectAndZoomItems()
@@ -408,20 +407,20 @@ void TestMainWindow::aspectAndZoomItems()
     TFormVDMain &w = *m_window;
     w.show();
     w.OpenFileByName(filmCopy("aspect.mp4"));
-    w.PopupMenu1->item("MnuStretched")->trigger();
-    QCOMPARE(w.VideoWnd->AspectRatio(), TRatioModes::rmStretched);
-    QVERIFY(w.PopupMenu1->item("MnuStretched")->isChecked());
-    QVERIFY(!w.PopupMenu1->item("MnuLetterBox")->isChecked());
-    w.PopupMenu1->item("MnuCrop")->trigger();
-    QCOMPARE(w.VideoWnd->AspectRatio(), TRatioModes::rmCrop);
-    QCOMPARE(w.VideoWnd->VideoRect(), w.VideoWnd->rect());
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuStretched")->trigger();
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmStretched);
+    QVERIFY(child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuStretched")->isChecked());
+    QVERIFY(!child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuLetterBox")->isChecked());
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuCrop")->trigger();
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmCrop);
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->VideoRect(), child<TDSVideoWindowEx2>(&w, "VideoWnd")->rect());
 
-    w.PopupMenu1->item("MnuZ200")->trigger();
-    QCOMPARE(w.VideoWnd->DigitalZoom(), 47);
-    w.PopupMenu1->item("MnuZ300")->trigger();
-    QCOMPARE(w.VideoWnd->DigitalZoom(), 95);
-    w.PopupMenu1->item("MnuZ100")->trigger();
-    QCOMPARE(w.VideoWnd->DigitalZoom(), 0);
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuZ200")->trigger();
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->DigitalZoom(), 47);
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuZ300")->trigger();
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->DigitalZoom(), 95);
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuZ100")->trigger();
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->DigitalZoom(), 0);
 }
 
 void TestMainWindow::doubleClickTogglesFullScreen()
@@ -429,18 +428,20 @@ void TestMainWindow::doubleClickTogglesFullScreen()
     TFormVDMain &w = *m_window;
     w.show();
     w.OpenFileByName(filmCopy("fullscreen.mp4"));
-    w.TimerRem.start();
-    QTest::mouseDClick(w.VideoWnd, Qt::LeftButton, {}, QPoint(50, 50));
-    QVERIFY(w.VideoWnd->FullScreen());
-    QVERIFY(!w.TimerRem.isActive());
-    QVERIFY(w.VideoWnd->window() != &w);
-    QTRY_COMPARE(w.VideoWnd->window()->geometry(), w.screen()->geometry());
+    // The video window leaves the main window while it is fullscreen.
+    auto *video = child<TDSVideoWindowEx2>(&w, "VideoWnd");
+    child<QTimer>(&w, "TimerRem")->start();
+    QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(video->FullScreen());
+    QVERIFY(!child<QTimer>(&w, "TimerRem")->isActive());
+    QVERIFY(video->window() != &w);
+    QTRY_COMPARE(video->window()->geometry(), w.screen()->geometry());
 
-    w.PopupMenu1->item("MnuFullscreen")->trigger();
-    QVERIFY(!w.VideoWnd->FullScreen());
-    QCOMPARE(w.VideoWnd->window(), &w);
-    QVERIFY(w.VideoWnd->isVisible());
-    QVERIFY(!w.ImgIdle->isVisible());
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuFullscreen")->trigger();
+    QVERIFY(!video->FullScreen());
+    QCOMPARE(video->window(), &w);
+    QVERIFY(video->isVisible());
+    QVERIFY(!child<IdlePicture>(&w, "ImgIdle")->isVisible());
 }
 
 void TestMainWindow::subtitleAreasFollowThePicture()
@@ -449,15 +450,15 @@ void TestMainWindow::subtitleAreasFollowThePicture()
     w.show();
     w.OpenFileByName(filmCopy("colours.mp4"));
     // Playing: the areas are in the key colour and let the picture through.
-    for (QWidget *area : {static_cast<QWidget *>(w.PnlSub1), static_cast<QWidget *>(w.PnlSub2),
-                          static_cast<QWidget *>(w.LstSubt1), static_cast<QWidget *>(w.LstSubt2)}) {
+    for (QWidget *area : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")), static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
+                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")), static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))}) {
         QVERIFY(!area->autoFillBackground());
-        QCOMPARE(area->palette().color(QPalette::Window), w.VideoWnd->ColorKey());
+        QCOMPARE(area->palette().color(QPalette::Window), child<TDSVideoWindowEx2>(&w, "VideoWnd")->ColorKey());
     }
     // Stopped: they take the window's black.
-    QVERIFY(w.FilterGraph.Stop());
-    QVERIFY(w.PnlSub1->autoFillBackground());
-    QCOMPARE(w.PnlSub1->palette().color(QPalette::Window), QColor(Qt::black));
+    QVERIFY(w.filterGraph().Stop());
+    QVERIFY(child<QWidget>(&w, "PnlSub1")->autoFillBackground());
+    QCOMPARE(child<QWidget>(&w, "PnlSub1")->palette().color(QPalette::Window), QColor(Qt::black));
 }
 
 void TestMainWindow::focusReturnsToPositionSlider()
@@ -465,19 +466,19 @@ void TestMainWindow::focusReturnsToPositionSlider()
     TFormVDMain &w = *m_window;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.LstPL->setFocus();
+    child<RListView>(&w, "LstPL")->setFocus();
 
     // A disabled slider does not take the focus, but the timer stops all the same.
-    w.TimerLstFocus.start();
-    w.TimerLstFocusTimer();
-    QVERIFY(!w.TimerLstFocus.isActive());
-    QVERIFY(!w.SldPos->hasFocus());
+    child<QTimer>(&w, "TimerLstFocus")->start();
+    w.synchronisation().TimerLstFocusTimer();
+    QVERIFY(!child<QTimer>(&w, "TimerLstFocus")->isActive());
+    QVERIFY(!child<QSlider>(&w, "SldPos")->hasFocus());
 
-    w.SldPos->setEnabled(true);
-    w.TimerLstFocus.setInterval(10);
-    w.TimerLstFocus.start();
-    QTRY_VERIFY(w.SldPos->hasFocus());
-    QVERIFY(!w.TimerLstFocus.isActive());
+    child<QSlider>(&w, "SldPos")->setEnabled(true);
+    child<QTimer>(&w, "TimerLstFocus")->setInterval(10);
+    child<QTimer>(&w, "TimerLstFocus")->start();
+    QTRY_VERIFY(child<QSlider>(&w, "SldPos")->hasFocus());
+    QVERIFY(!child<QTimer>(&w, "TimerLstFocus")->isActive());
 }
 
 void TestMainWindow::monitorList()
@@ -491,11 +492,11 @@ void TestMainWindow::monitorList()
     QCOMPARE(MonitorListEntries(3), QStringList({"Current Monitor", "Monitor 0", "Monitor 1",
                                                  "Monitor 2"}));
 
-    QComboBox *list = m_window->TabVideo->CmbMonit;
+    QComboBox *list = child<VideoPage>(m_window, "TabVideo")->CmbMonit;
     QCOMPARE(list->count(), screens > 1 ? screens + 1 : 1);
     QCOMPARE(list->itemText(0), QStringLiteral("Current Monitor"));
-    QCOMPARE(m_window->TabVideo->GrpMonit->isHidden(), screens == 1);
-    QCOMPARE(m_window->TabVideo->GrpMonit->title(), QStringLiteral("Fullscreen monitor"));
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->GrpMonit->isHidden(), screens == 1);
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->GrpMonit->title(), QStringLiteral("Fullscreen monitor"));
     QCOMPARE(list->currentIndex(), screens > 1 ? 0 : -1);
 }
 

@@ -8,6 +8,7 @@
 #include "presentation/osd_label.h"
 #include "presentation/subtitle_label.h"
 #include "shell/main_window.h"
+#include "window_test_support.h"
 #include "controls/video_page.h"
 #include "subtitles/subtitle_reader.h"
 
@@ -19,6 +20,7 @@
 #include <clocale>
 
 using namespace duvara;
+using namespace duvara::test;
 
 namespace {
 
@@ -57,13 +59,12 @@ void TestSynchronisation::init()
 {
     std::setlocale(LC_NUMERIC, "C");
     m_window = new TFormVDMain;
-    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();
     m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
-    QTRY_VERIFY(m_window->SldPos->isEnabled());
-    QVERIFY(m_window->FilterGraph.Pause());
-    QVERIFY(LoadSubtitlesFromBuffer(m_window->Track1, kTrack, "a.srt"));
-    ResetCorrections(m_window->Track1);
+    QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
+    QVERIFY(m_window->filterGraph().Pause());
+    QVERIFY(loadTrack(m_window->primaryTrack(), kTrack, "a.srt"));
 }
 
 void TestSynchronisation::cleanup()
@@ -73,7 +74,7 @@ void TestSynchronisation::cleanup()
 
 void TestSynchronisation::seek(int ms)
 {
-    m_window->SldPos->setValue(ms);
+    child<QSlider>(m_window, "SldPos")->setValue(ms);
 }
 
 void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd_data()
@@ -92,35 +93,35 @@ void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd()
     QFETCH(int, position);
     QFETCH(QString, caption);
     seek(position);
-    QCOMPARE(m_window->LblSub1->TextCaption(), caption);
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), caption);
 }
 
 void TestSynchronisation::sliderSnapsToTenthsAndTextsFollowWhilePaused()
 {
     seek(9876);
-    QCOMPARE(m_window->SldPos->value(), 9900);
-    QCOMPARE(m_window->TabVideo->SldDS->value(), 99);
-    QCOMPARE(m_window->Osd->LblOSDMTime()->text(), QStringLiteral("0:00:09"));
-    QCOMPARE(m_window->LblPos->text(), QStringLiteral("0:00:09 / 0:00:24"));
+    QCOMPARE(child<QSlider>(m_window, "SldPos")->value(), 9900);
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldDS->value(), 99);
+    QCOMPARE(m_window->osd().LblOSDMTime()->text(), QStringLiteral("0:00:09"));
+    QCOMPARE(child<QLabel>(m_window, "LblPos")->text(), QStringLiteral("0:00:09 / 0:00:24"));
     seek(61);
-    QCOMPARE(m_window->SldPos->value(), 100);
+    QCOMPARE(child<QSlider>(m_window, "SldPos")->value(), 100);
 }
 
 void TestSynchronisation::entryLookAndNextCaption()
 {
     seek(10000);
-    RSubtitleLabel *label = m_window->LblSub1;
+    RSubtitleLabel *label = child<RSubtitleLabel>(m_window, "LblSub1");
     QCOMPARE(label->FontColor(), QColor(Qt::white));
     QVERIFY(label->font().italic());
     QCOMPARE(label->TextNextCaption(), QStringLiteral("Same"));
-    QCOMPARE(m_window->Track1.LastIndex, 2);
+    QCOMPARE(m_window->primaryTrack().Track().LastIndex, 2);
     // A picture of the window to look at by eye, when asked for.
     if (const QString dir = qEnvironmentVariable("DUVARA_TEST_SNAPSHOTS"); !dir.isEmpty())
         m_window->grab().save(dir + QStringLiteral("/synchronisation.png"));
 
     // While something covers the video, captions change but none is prepared.
     label->SetTextNextCaption(QString());
-    m_window->VideoCovered = true;
+    m_window->synchronisation().SetVideoCovered(true);
     seek(5000);
     QCOMPARE(label->TextCaption(), QStringLiteral("First"));
     QVERIFY(label->TextNextCaption().isEmpty());
@@ -130,66 +131,65 @@ void TestSynchronisation::entryLookAndNextCaption()
 void TestSynchronisation::equalTextsNeedNoRepaint()
 {
     seek(14000);
-    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("Same"));
-    QCOMPARE(m_window->Track1.LastIndex, 3);
-    QSignalSpy repaints(m_window->LblSub1, &RSubtitleLabel::OnRePaint);
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), QStringLiteral("Same"));
+    QCOMPARE(m_window->primaryTrack().Track().LastIndex, 3);
+    QSignalSpy repaints(child<RSubtitleLabel>(m_window, "LblSub1"), &RSubtitleLabel::OnRePaint);
     seek(14900);
     seek(15500);
-    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("Same"));
-    QCOMPARE(m_window->Track1.LastIndex, 3);
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), QStringLiteral("Same"));
+    QCOMPARE(m_window->primaryTrack().Track().LastIndex, 3);
     QCOMPARE(repaints.count(), 0);
 }
 
 void TestSynchronisation::offsetMovesTheTrack()
 {
-    m_window->Panel1->ScrOffset->setValue(2000);
+    child<TrackPanel>(m_window, "TabSP")->ScrOffset->setValue(2000);
     seek(7000);
-    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("First"));
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), QStringLiteral("First"));
     seek(5000);
-    QVERIFY(m_window->LblSub1->TextCaption().isEmpty());
+    QVERIFY(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption().isEmpty());
 }
 
 void TestSynchronisation::emptyTracksLeaveLabelsEmpty()
 {
-    m_window->Track1.Clear();
+    m_window->primaryTrack().BtnClrClick();
     seek(10000);
-    QVERIFY(m_window->LblSub1->TextCaption().isEmpty());
-    QVERIFY(m_window->LblSub2->TextCaption().isEmpty());
+    QVERIFY(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption().isEmpty());
+    QVERIFY(child<RSubtitleLabel>(m_window, "LblSub2")->TextCaption().isEmpty());
 }
 
 void TestSynchronisation::pictureShowsThroughTheSubtitleAreas()
 {
     seek(10000);
-    for (RSubtitleLabel *label : {m_window->LblSub1, m_window->LblSub2})
+    for (RSubtitleLabel *label : {child<RSubtitleLabel>(m_window, "LblSub1"), child<RSubtitleLabel>(m_window, "LblSub2")})
         QVERIFY(!label->PaintsBackground());
     // The demo film's left bar is red, below the caption area's top and above the text.
-    const QPoint insidePicture = m_window->VideoWnd->mapTo(m_window, QPoint(30, 300));
+    const QPoint insidePicture = child<TDSVideoWindowEx2>(m_window, "VideoWnd")->mapTo(m_window, QPoint(30, 300));
     const auto pixel = [&] { return m_window->grab().toImage().pixel(insidePicture); };
     // The picture is drawn as the core delivers it: wait for it rather than for a fixed time.
     QTRY_VERIFY2(qRed(pixel()) > 200 && qGreen(pixel()) < 80 && qBlue(pixel()) < 80,
                  qPrintable(QColor(pixel()).name()));
 
     // Stopped, the areas turn black and cover the picture.
-    QVERIFY(m_window->FilterGraph.Stop());
-    QVERIFY(m_window->LblSub1->PaintsBackground());
-    QCOMPARE(m_window->LblSub1->Color(), QColor(Qt::black));
+    QVERIFY(m_window->filterGraph().Stop());
+    QVERIFY(child<RSubtitleLabel>(m_window, "LblSub1")->PaintsBackground());
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->Color(), QColor(Qt::black));
 }
 
 void TestSynchronisation::secondTrackAndItsList()
 {
     const char secondTrack[] = "{1}{1}25.000\n{250}{300}{c:$00FFFF}Zehn|Sekunden\n";
-    QVERIFY(LoadSubtitlesFromBuffer(m_window->Track2, secondTrack, "b.sub"));
-    ResetCorrections(m_window->Track2);
-    RListView *list = m_window->LstSubt2;
+    QVERIFY(loadTrack(m_window->secondaryTrack(), secondTrack, "b.sub"));
+    RListView *list = child<RListView>(m_window, "LstSubt2");
     for (int row = 0; row < 3; ++row)
         new QTreeWidgetItem(list, {QString::number(row + 1)});
     list->show();
 
     seek(10000);
-    QCOMPARE(m_window->LblSub1->TextCaption(), QStringLiteral("Ten to twelve"));
-    QCOMPARE(m_window->LblSub2->TextCaption(), QStringLiteral("Zehn\nSekunden"));
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), QStringLiteral("Ten to twelve"));
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub2")->TextCaption(), QStringLiteral("Zehn\nSekunden"));
     // MicroDVD colours are 0x00BBGGRR: $00FFFF is yellow.
-    QCOMPARE(m_window->LblSub2->FontColor(), QColor(Qt::yellow));
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub2")->FontColor(), QColor(Qt::yellow));
     QCOMPARE(list->currentItem(), list->topLevelItem(0));
 
     // A list the user is working in is left where it is.
@@ -203,14 +203,15 @@ void TestSynchronisation::secondTrackAndItsList()
 void TestSynchronisation::durationTextIsMadeOncePerFile()
 {
     seek(1000);
-    QCOMPARE(m_window->DurationText, QStringLiteral("0:00:24"));
+    QCOMPARE(m_window->synchronisation().DurationText(), QStringLiteral("0:00:24"));
     // Once made, the text stays until the transport resets it for the next file.
-    m_window->MediaDuration = 7 * 10000000LL;
+    m_window->synchronisation().SetMediaDuration(7 * 10000000LL);
     seek(2000);
-    QCOMPARE(m_window->LblPos->text(), QStringLiteral("0:00:02 / 0:00:24"));
-    m_window->DurationText.clear();
+    QCOMPARE(child<QLabel>(m_window, "LblPos")->text(), QStringLiteral("0:00:02 / 0:00:24"));
+    m_window->synchronisation().ResetDuration();
+    m_window->synchronisation().SetMediaDuration(7 * 10000000LL);
     seek(3000);
-    QCOMPARE(m_window->LblPos->text(), QStringLiteral("0:00:03 / 0:00:07"));
+    QCOMPARE(child<QLabel>(m_window, "LblPos")->text(), QStringLiteral("0:00:03 / 0:00:07"));
 }
 
 QTEST_MAIN(TestSynchronisation)

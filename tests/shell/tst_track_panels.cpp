@@ -76,7 +76,7 @@ private slots:
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
     void openTrack(int track, const QString &path);
-    TrackPanel &panel1() { return *m_window->Panel1; }
+    TrackPanel &panel1() { return *child<TrackPanel>(m_window, "TabSP"); }
 
     TFormVDMain *m_window = nullptr;
     QTemporaryDir m_dir;
@@ -86,7 +86,7 @@ void TestTrackPanels::init()
 {
     std::setlocale(LC_NUMERIC, "C");
     m_window = new TFormVDMain;
-    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -107,9 +107,9 @@ QString TestTrackPanels::writeFile(const QString &name, const QByteArray &bytes)
 
 void TestTrackPanels::openTrack(int track, const QString &path)
 {
-    m_window->PageCntrl->setCurrentIndex(track);
+    child<QTabWidget>(m_window, "PageCntrl")->setCurrentIndex(track);
     onNextModal<QFileDialog>([path](QFileDialog *dialog) { chooseFile(dialog, path); });
-    QTest::mouseClick((track == 1 ? m_window->Panel1 : m_window->Panel2)->BtnOpen, Qt::LeftButton);
+    QTest::mouseClick((track == 1 ? child<TrackPanel>(m_window, "TabSP") : child<TrackPanel>(m_window, "TabSS"))->BtnOpen, Qt::LeftButton);
     // The offscreen platform does not hand the activation back when the dialog closes.
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -117,21 +117,20 @@ void TestTrackPanels::openTrack(int track, const QString &path)
 
 void TestTrackPanels::cancelRebuildsTheListAndKeepsTheOffset()
 {
-    QVERIFY(LoadSubtitlesFromBuffer(m_window->Track1, srtTrack(4).toStdString(), "a.srt"));
-    ResetCorrections(m_window->Track1);
+    QVERIFY(loadTrack(m_window->primaryTrack(), srtTrack(4).toStdString(), "a.srt"));
     panel1().EditOffset->setValue(1500);
     panel1().ScrDur->setValue(6500); // the span is 5.5 s
-    QVERIFY(m_window->Track1.DurFactor > 1.1f);
+    QVERIFY(m_window->primaryTrack().Track().DurFactor > 1.1f);
 
-    m_window->PageCntrl->setCurrentIndex(1);
+    child<QTabWidget>(m_window, "PageCntrl")->setCurrentIndex(1);
     onNextModal<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
     QTest::mouseClick(panel1().BtnOpen, Qt::LeftButton);
-    QCOMPARE(m_window->Track1.DurFactor, 1.0f);
+    QCOMPARE(m_window->primaryTrack().Track().DurFactor, 1.0f);
     QCOMPARE(panel1().EditOffset->value(), 1500);
     QCOMPARE(panel1().EditDur->text(), QStringLiteral("00:00:05,500"));
-    QCOMPARE(m_window->LstSubt1->topLevelItem(3)->text(1),
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(3)->text(1),
              QStringLiteral("00:00:11,000 - 00:00:12,000"));
-    QVERIFY(m_window->PopupMenu1->item(QStringLiteral("MnuClear1"))->isEnabled());
+    QVERIFY(child<TRPopupMenu>(m_window, "PopupMenu1")->item(QStringLiteral("MnuClear1"))->isEnabled());
 }
 
 void TestTrackPanels::badFilesAreRefusedAndTheTrackKept_data()
@@ -151,9 +150,9 @@ void TestTrackPanels::badFilesAreRefusedAndTheTrackKept()
     closeNextMessageBox(seen);
     openTrack(1, bad);
     QCOMPARE(seen, message);
-    QCOMPARE(m_window->LstSubt1->topLevelItemCount(), 4);
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItemCount(), 4);
     QVERIFY(panel1().BtnClr->isEnabled());
-    QVERIFY(!m_window->VideoCovered);
+    QVERIFY(!m_window->synchronisation().VideoCovered());
 }
 
 void TestTrackPanels::typedTimesAreClampedAndDefaultResets()
@@ -168,8 +167,8 @@ void TestTrackPanels::typedTimesAreClampedAndDefaultResets()
     duration->selectAll();
     QTest::keyClicks(duration, QStringLiteral("995959999"));
     QCOMPARE(duration->text(), QStringLiteral("02:00:00,000"));
-    QCOMPARE(m_window->Track1.DurFactor, float(7200000.0 / 5400000.0));
-    QCOMPARE(m_window->LstSubt1->topLevelItem(1)->text(1),
+    QCOMPARE(m_window->primaryTrack().Track().DurFactor, float(7200000.0 / 5400000.0));
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(1)->text(1),
              QStringLiteral("01:59:58,667 - 02:00:00,000"));
 
     // The arrows step the field under the caret and keep the value in range.
@@ -189,13 +188,13 @@ void TestTrackPanels::typedTimesAreClampedAndDefaultResets()
         QCOMPARE(panel1().EditOffset->value(), offset);
         QCOMPARE(panel1().ScrOffset->value(), offset);
     }
-    QCOMPARE(m_window->LstSubt1->topLevelItem(0)->text(1),
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(0)->text(1),
              QStringLiteral("00:00:00,000 - 00:00:00,000"));
 
     QTest::mouseClick(panel1().BtnDef, Qt::LeftButton);
     QCOMPARE(panel1().EditOffset->value(), 0);
-    QCOMPARE(m_window->Track1.DurFactor, 1.0f);
-    QCOMPARE(m_window->LstSubt1->topLevelItem(1)->text(1),
+    QCOMPARE(m_window->primaryTrack().Track().DurFactor, 1.0f);
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(1)->text(1),
              QStringLiteral("01:29:59,000 - 01:30:00,000"));
 }
 
@@ -203,8 +202,8 @@ void TestTrackPanels::saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace(
 {
     const QString source = writeFile(QStringLiteral("a.srt"), srtTrack(12345, 0, 100));
     openTrack(1, source);
-    QCOMPARE(m_window->LstSubt1->topLevelItem(0)->text(0), QStringLiteral("0001"));
-    QCOMPARE(m_window->LstSubt1->topLevelItem(12344)->text(0), QStringLiteral("12345"));
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(0)->text(0), QStringLiteral("0001"));
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(12344)->text(0), QStringLiteral("12345"));
     panel1().EditOffset->setValue(2000);
     const QString target = m_dir.filePath(QStringLiteral("out.srt"));
     QString proposed;
@@ -212,7 +211,7 @@ void TestTrackPanels::saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace(
         proposed = dialog->selectedFiles().value(0);
         chooseFile(dialog, target);
     });
-    m_window->PopupMenu1->item(QStringLiteral("MnuSaveAs1"))->trigger();
+    child<TRPopupMenu>(m_window, "PopupMenu1")->item(QStringLiteral("MnuSaveAs1"))->trigger();
     QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("a.srt"));
     SubtitleTrack original;
     QVERIFY(LoadSubtitles(original, source.toStdString()));
@@ -244,37 +243,37 @@ void TestTrackPanels::saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace(
 void TestTrackPanels::listsOverTheFilm()
 {
     m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
-    QTRY_VERIFY(m_window->SldPos->isEnabled());
-    QVERIFY(m_window->FilterGraph.Pause());
+    QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
+    QVERIFY(m_window->filterGraph().Pause());
     openTrack(1, writeFile(QStringLiteral("many.srt"), srtTrack(200, 1037, 100)));
-    RListView *list = m_window->LstSubt1;
-    QTabWidget *pages = m_window->PageCntrl;
+    RListView *list = child<RListView>(m_window, "LstSubt1");
+    QTabWidget *pages = child<QTabWidget>(m_window, "PageCntrl");
     pages->setCurrentIndex(0);
     QVERIFY(list->isHidden());
     pages->setCurrentIndex(2); // track 2 has no entries
-    QVERIFY(list->isHidden() && m_window->LstSubt2->isHidden());
+    QVERIFY(list->isHidden() && child<RListView>(m_window, "LstSubt2")->isHidden());
     pages->setCurrentIndex(1);
     QVERIFY(list->isVisible());
 
     // Following playback scrolls the list without taking that for the user's scrolling.
     const int top = list->verticalScrollBar()->value();
-    m_window->SldPos->setValue(15000);
+    child<QSlider>(m_window, "SldPos")->setValue(15000);
     QVERIFY(list->verticalScrollBar()->value() != top);
     QVERIFY(!list->hasFocus());
-    QVERIFY(!m_window->TimerLstFocus.isActive());
+    QVERIFY(!child<QTimer>(m_window, "TimerLstFocus")->isActive());
     list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
-    QVERIFY(m_window->TimerLstFocus.isActive());
+    QVERIFY(child<QTimer>(m_window, "TimerLstFocus")->isActive());
     QTRY_VERIFY(list->hasFocus());
 
     // Entry 12 starts at 2.137 s, at 2.437 s with the offset: 24 tenths of a second.
     panel1().EditOffset->setValue(300);
-    m_window->TimerLstFocus.stop();
+    child<QTimer>(m_window, "TimerLstFocus")->stop();
     QTreeWidgetItem *row = list->topLevelItem(11);
     list->scrollToItem(row);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
-    QCOMPARE(m_window->TabVideo->SldDS->value(), 24);
-    QVERIFY(m_window->TimerLstFocus.isActive());
-    QTRY_VERIFY(qAbs(m_window->FilterGraph.CurrentPosition().value_or(0) / 10000 - 2400) < 100);
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldDS->value(), 24);
+    QVERIFY(child<QTimer>(m_window, "TimerLstFocus")->isActive());
+    QTRY_VERIFY(qAbs(m_window->filterGraph().CurrentPosition().value_or(0) / 10000 - 2400) < 100);
 }
 
 QTEST_MAIN(TestTrackPanels)

@@ -80,7 +80,7 @@ void TestTransport::init()
 {
     std::setlocale(LC_NUMERIC, "C");
     m_window = new TFormVDMain;
-    m_window->FilterGraph.SetAudioEnabled(false);
+    m_window->filterGraph().SetAudioEnabled(false);
     m_window->resize(800, 600);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
@@ -94,32 +94,32 @@ void TestTransport::cleanup()
 
 void TestTransport::open(const QStringList &files)
 {
-    m_window->OpenFiles(files);
+    m_window->playlist().OpenFiles(files);
     waitPlaying(0);
 }
 
 // The row is current and its file has shown its first positions.
 void TestTransport::waitPlaying(int row)
 {
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->PlayIndex, row, kPlaybackTimeoutMs);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->SldPos->isEnabled(), kPlaybackTimeoutMs);
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->playlist().PlayIndex(), row, kPlaybackTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QSlider>(m_window, "SldPos")->isEnabled(), kPlaybackTimeoutMs);
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
 }
 
 qint64 TestTransport::positionMs() const
 {
-    return m_window->FilterGraph.CurrentPosition().value_or(-10000) / 10000;
+    return m_window->filterGraph().CurrentPosition().value_or(-10000) / 10000;
 }
 
 QAction *TestTransport::item(const char *name) const
 {
-    return m_window->PopupMenu1->item(QString::fromLatin1(name));
+    return child<TRPopupMenu>(m_window, "PopupMenu1")->item(QString::fromLatin1(name));
 }
 
 // Upper case: enabled. Each command's button and menu item must agree.
 QString TestTransport::state() const
 {
-    const VideoPage *page = m_window->TabVideo;
+    const VideoPage *page = child<VideoPage>(m_window, "TabVideo");
     const struct
     {
         const char *name;
@@ -147,25 +147,25 @@ void TestTransport::stateTable()
     QCOMPARE(state(), QStringLiteral("PLAY pause stop step rew ff prev next nav zoom full aspect"));
     open(kClips.mid(0, 2));
     QCOMPARE(state(), QStringLiteral("play PAUSE STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
-    m_window->BtnPauseClick();
+    m_window->transport().BtnPauseClick();
     QCOMPARE(state(), QStringLiteral("PLAY pause STOP STEP REW FF prev NEXT NAV ZOOM FULL ASPECT"));
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psPaused);
-    m_window->BtnFFClick();
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psPaused);
+    m_window->transport().BtnFFClick();
     QCOMPARE(state(), QStringLiteral("PLAY pause STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
-    m_window->BtnPlayClick();
+    m_window->transport().BtnPlayClick();
     QCOMPARE(state(), QStringLiteral("play PAUSE STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
-    QCOMPARE(m_window->Speed, 1.0);
-    m_window->BtnStopClick();
+    QCOMPARE(m_window->transport().Speed(), 1.0);
+    m_window->transport().BtnStopClick();
     QCOMPARE(state(), QStringLiteral("PLAY pause stop step rew ff prev next nav zoom FULL ASPECT"));
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psStopped);
-    QVERIFY(!m_window->SldPos->isEnabled());
-    QCOMPARE(m_window->SldPos->value(), 0);
-    QVERIFY(m_window->DurationText.isEmpty());
-    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Stop"));
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psStopped);
+    QVERIFY(!child<QSlider>(m_window, "SldPos")->isEnabled());
+    QCOMPARE(child<QSlider>(m_window, "SldPos")->value(), 0);
+    QVERIFY(m_window->synchronisation().DurationText().isEmpty());
+    QCOMPARE(m_window->osd().LblOSDMInf()->text(), QStringLiteral("Stop"));
     // After Stop, Play resumes the loaded file from its start.
-    m_window->BtnPlayClick();
-    QTRY_VERIFY(m_window->SldPos->isEnabled());
-    QCOMPARE(m_window->PlayIndex, 0);
+    m_window->transport().BtnPlayClick();
+    QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
+    QCOMPARE(m_window->playlist().PlayIndex(), 0);
     QVERIFY(positionMs() < 2000);
     QCOMPARE(state(), QStringLiteral("play PAUSE STOP step REW FF prev NEXT NAV ZOOM FULL ASPECT"));
 }
@@ -173,47 +173,47 @@ void TestTransport::stateTable()
 void TestTransport::fastForwardLadder()
 {
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->BtnFFClick();
-    QCOMPARE(m_window->Speed, 2.0);
-    QCOMPARE(m_window->FilterGraph.StoredRate(), 2.0);
-    QVERIFY(!m_window->TimerMove.isActive());
-    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Speed: x2"));
-    m_window->BtnFFClick();
-    QCOMPARE(m_window->Speed, 4.0);
-    QVERIFY(m_window->TimerMove.isActive());
-    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Speed: x4"));
-    m_window->BtnFFClick();
-    m_window->BtnFFClick();
-    QCOMPARE(m_window->Speed, 16.0);
-    QVERIFY(!m_window->TabVideo->BtnFF->isEnabled());
+    m_window->transport().BtnFFClick();
+    QCOMPARE(m_window->transport().Speed(), 2.0);
+    QCOMPARE(m_window->filterGraph().StoredRate(), 2.0);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    QCOMPARE(m_window->osd().LblOSDMInf()->text(), QStringLiteral("Speed: x2"));
+    m_window->transport().BtnFFClick();
+    QCOMPARE(m_window->transport().Speed(), 4.0);
+    QVERIFY(child<QTimer>(m_window, "TimerMove")->isActive());
+    QCOMPARE(m_window->osd().LblOSDMInf()->text(), QStringLiteral("Speed: x4"));
+    m_window->transport().BtnFFClick();
+    m_window->transport().BtnFFClick();
+    QCOMPARE(m_window->transport().Speed(), 16.0);
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnFF->isEnabled());
     QVERIFY(!item("MnuFF")->isEnabled());
     // The graph is paused between jumps and the jumps go forward.
     const qint64 before = positionMs();
-    QTRY_VERIFY(m_window->FilterGraph.PlayState() == PlayState::psPaused);
+    QTRY_VERIFY(m_window->filterGraph().PlayState() == PlayState::psPaused);
     QTRY_VERIFY(positionMs() >= before + 10000);
-    m_window->BtnRewClick();
-    QCOMPARE(m_window->Speed, 8.0);
-    QVERIFY(m_window->TabVideo->BtnFF->isEnabled());
+    m_window->transport().BtnRewClick();
+    QCOMPARE(m_window->transport().Speed(), 8.0);
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnFF->isEnabled());
 }
 
 void TestTransport::fastBackwardLadderReversesByJumps()
 {
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->SldPos->setValue(12000);
-    m_window->BtnRewClick();
-    QCOMPARE(m_window->FilterGraph.StoredRate(), 0.5);
-    m_window->BtnRewClick();
-    QCOMPARE(m_window->FilterGraph.StoredRate(), 0.25);
-    QVERIFY(!m_window->TimerMove.isActive());
-    m_window->BtnRewClick();
-    QCOMPARE(m_window->Speed, -0.25);
-    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Rew speed: x0.25"));
-    QVERIFY(m_window->TimerMove.isActive());
+    child<QSlider>(m_window, "SldPos")->setValue(12000);
+    m_window->transport().BtnRewClick();
+    QCOMPARE(m_window->filterGraph().StoredRate(), 0.5);
+    m_window->transport().BtnRewClick();
+    QCOMPARE(m_window->filterGraph().StoredRate(), 0.25);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    m_window->transport().BtnRewClick();
+    QCOMPARE(m_window->transport().Speed(), -0.25);
+    QCOMPARE(m_window->osd().LblOSDMInf()->text(), QStringLiteral("Rew speed: x0.25"));
+    QVERIFY(child<QTimer>(m_window, "TimerMove")->isActive());
     // Each tick pauses the graph and moves back 62.5 ms: a 25-fps picture goes back one or two
     // frames a tick, 250 ms of film in 16 ticks.
-    QSignalSpy ticks(&m_window->TimerMove, &QTimer::timeout);
+    QSignalSpy ticks(child<QTimer>(m_window, "TimerMove"), &QTimer::timeout);
     QVERIFY(ticks.wait(kPlaybackTimeoutMs));
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psPaused);
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psPaused);
     QTest::qWait(100);
     const qint64 first = positionMs();
     QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 5, kPlaybackTimeoutMs);
@@ -221,92 +221,92 @@ void TestTransport::fastBackwardLadderReversesByJumps()
     const qint64 fourTicksBack = first - positionMs();
     QVERIFY2(fourTicksBack >= 250 - 40 && fourTicksBack <= 250 + 40,
              qPrintable(QString::number(fourTicksBack)));
-    QVERIFY(qAbs(m_window->SldPos->value() - positionMs()) <= 100);
+    QVERIFY(qAbs(child<QSlider>(m_window, "SldPos")->value() - positionMs()) <= 100);
     // Forward from the slowest backward speed goes back to the graph's rate.
-    m_window->BtnFFClick();
-    QCOMPARE(m_window->Speed, 0.25);
-    QVERIFY(!m_window->TimerMove.isActive());
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    m_window->transport().BtnFFClick();
+    QCOMPARE(m_window->transport().Speed(), 0.25);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
     for (int i = 0; i < 10; ++i)
-        m_window->BtnRewClick();
-    QCOMPARE(m_window->Speed, -16.0);
-    QVERIFY(!m_window->TabVideo->BtnRew->isEnabled());
-    m_window->BtnFFClick();
-    QCOMPARE(m_window->Speed, -8.0);
-    QVERIFY(m_window->TabVideo->BtnRew->isEnabled());
+        m_window->transport().BtnRewClick();
+    QCOMPARE(m_window->transport().Speed(), -16.0);
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnRew->isEnabled());
+    m_window->transport().BtnFFClick();
+    QCOMPARE(m_window->transport().Speed(), -8.0);
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnRew->isEnabled());
 }
 
 void TestTransport::backwardPastTheStartResumesForward()
 {
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->BtnPauseClick();
-    m_window->SldPos->setValue(3000);
-    QTest::mouseRelease(m_window->SldPos, Qt::LeftButton); // the slider's release seeks
+    m_window->transport().BtnPauseClick();
+    child<QSlider>(m_window, "SldPos")->setValue(3000);
+    QTest::mouseRelease(child<QSlider>(m_window, "SldPos"), Qt::LeftButton); // the slider's release seeks
     QTRY_COMPARE(positionMs(), 3000);
-    while (m_window->Speed != -16.0)
-        m_window->BtnRewClick();
+    while (m_window->transport().Speed() != -16.0)
+        m_window->transport().BtnRewClick();
     // The first jump would pass the start: normal play resumes from where it was, not from 0.
-    QTRY_COMPARE(m_window->Speed, 1.0);
-    QVERIFY(!m_window->TimerMove.isActive());
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    QTRY_COMPARE(m_window->transport().Speed(), 1.0);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
     QVERIFY2(positionMs() >= 2900, qPrintable(QString::number(positionMs())));
-    QCOMPARE(m_window->FilterGraph.StoredRate(), 1.0);
+    QCOMPARE(m_window->filterGraph().StoredRate(), 1.0);
 }
 
 void TestTransport::forwardPastTheEndMovesOn()
 {
     open(kClips.mid(0, 2));
-    while (m_window->Speed != 16.0)
-        m_window->BtnFFClick();
+    while (m_window->transport().Speed() != 16.0)
+        m_window->transport().BtnFFClick();
     // A 16-second jump passes the end of a 3-second film: it ends and the next row starts.
     waitPlaying(1);
-    QCOMPARE(m_window->Speed, 1.0);
-    QVERIFY(!m_window->TimerMove.isActive());
-    QCOMPARE(m_window->LstPL->topLevelItem(1)->font(0).bold(), true);
+    QCOMPARE(m_window->transport().Speed(), 1.0);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->font(0).bold(), true);
 }
 
 void TestTransport::endOfEachRowStartsTheNextAndTheLastStops()
 {
     open(kClips);
-    QVERIFY(m_window->TabVideo->BtnNxt->isEnabled());
-    QTreeWidgetItem *first = m_window->LstPL->topLevelItem(0);
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
+    QTreeWidgetItem *first = child<RListView>(m_window, "LstPL")->topLevelItem(0);
     QVERIFY(first->font(0).bold());
     QCOMPARE(first->foreground(0).color(), QColor(0xFF, 0xCF, 0x6A));
-    QCOMPARE(m_window->LstPL->topLevelItem(1)->foreground(0).color(), QColor(Qt::white));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->foreground(0).color(), QColor(Qt::white));
     waitPlaying(1);
-    QVERIFY(m_window->TabVideo->BtnPrv->isEnabled());
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnPrv->isEnabled());
     waitPlaying(2);
-    QVERIFY(!m_window->TabVideo->BtnNxt->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->FilterGraph.PlayState(), PlayState::psStopped,
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->filterGraph().PlayState(), PlayState::psStopped,
                               kPlaybackTimeoutMs);
     QCOMPARE(state(), QStringLiteral("PLAY pause stop step rew ff prev next nav zoom FULL ASPECT"));
-    QCOMPARE(m_window->SldPos->value(), 0);
-    QVERIFY(!m_window->SldPos->isEnabled());
-    QCOMPARE(m_window->PlayIndex, 2);
+    QCOMPARE(child<QSlider>(m_window, "SldPos")->value(), 0);
+    QVERIFY(!child<QSlider>(m_window, "SldPos")->isEnabled());
+    QCOMPARE(m_window->playlist().PlayIndex(), 2);
 }
 
 void TestTransport::nextAndPreviousEndFastMotion()
 {
     open(kClips);
-    m_window->BtnRewClick();
-    m_window->BtnRewClick();
-    m_window->BtnRewClick();
-    QVERIFY(m_window->TimerMove.isActive());
-    m_window->BtnNxtClick();
-    QCOMPARE(m_window->Speed, 1.0);
-    QVERIFY(!m_window->TimerMove.isActive());
-    QCOMPARE(m_window->FilterGraph.StoredRate(), 1.0);
+    m_window->transport().BtnRewClick();
+    m_window->transport().BtnRewClick();
+    m_window->transport().BtnRewClick();
+    QVERIFY(child<QTimer>(m_window, "TimerMove")->isActive());
+    m_window->transport().BtnNxtClick();
+    QCOMPARE(m_window->transport().Speed(), 1.0);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    QCOMPARE(m_window->filterGraph().StoredRate(), 1.0);
     waitPlaying(1);
-    QCOMPARE(m_window->Osd->LblOSDMInf()->text(), QStringLiteral("Play"));
-    QCOMPARE(m_window->Osd->LblOSDMNo()->text(), QStringLiteral("Clip 2"));
-    m_window->BtnPrvClick();
+    QCOMPARE(m_window->osd().LblOSDMInf()->text(), QStringLiteral("Play"));
+    QCOMPARE(m_window->osd().LblOSDMNo()->text(), QStringLiteral("Clip 2"));
+    m_window->transport().BtnPrvClick();
     waitPlaying(0);
-    QVERIFY(!m_window->TabVideo->BtnPrv->isEnabled());
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnPrv->isEnabled());
     // At the first row Previous changes nothing but still ends fast motion.
-    m_window->BtnFFClick();
-    m_window->BtnPrvClick();
-    QCOMPARE(m_window->Speed, 1.0);
-    QCOMPARE(m_window->PlayIndex, 0);
+    m_window->transport().BtnFFClick();
+    m_window->transport().BtnPrvClick();
+    QCOMPARE(m_window->transport().Speed(), 1.0);
+    QCOMPARE(m_window->playlist().PlayIndex(), 0);
 }
 
 void TestTransport::removeRows_data()
@@ -329,101 +329,101 @@ void TestTransport::removeRows()
     QFETCH(QString, nextFile);
     open(kClips.mid(0, rows));
     if (playing > 0) {
-        m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(playing));
-        m_window->LstPLDblClick();
+        child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(playing));
+        m_window->playlist().LstPLDblClick();
         waitPlaying(playing);
     }
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(playing));
-    m_window->MnuRemoveClick();
-    QCOMPARE(m_window->LstPL->topLevelItemCount(), rows - 1);
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(playing));
+    m_window->playlist().MnuRemoveClick();
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), rows - 1);
     if (nextIndex < 0) {
-        QVERIFY(!m_window->FilterGraph.Active());
-        QVERIFY(m_window->VideoWnd->isHidden());
+        QVERIFY(!m_window->filterGraph().Active());
+        QVERIFY(child<TDSVideoWindowEx2>(m_window, "VideoWnd")->isHidden());
         QCOMPARE(state(),
                  QStringLiteral("PLAY pause stop step rew ff prev next nav zoom full aspect"));
         return;
     }
     waitPlaying(nextIndex);
-    QCOMPARE(m_window->LstPL->topLevelItem(nextIndex)->text(0), nextFile);
-    QVERIFY(m_window->LstPL->topLevelItem(nextIndex)->font(0).bold());
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(nextIndex)->text(0), nextFile);
+    QVERIFY(child<RListView>(m_window, "LstPL")->topLevelItem(nextIndex)->font(0).bold());
 }
 
 void TestTransport::removeWhileStoppedSelectsTheNextRow()
 {
     open(kClips);
-    m_window->BtnStopClick();
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(0));
-    m_window->MnuRemoveClick();
-    QCOMPARE(m_window->PlayIndex, 0);
-    QCOMPARE(m_window->LstPL->selectedItems().value(0), m_window->LstPL->topLevelItem(0));
-    QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
-    QVERIFY(!m_window->FilterGraph.Active());
+    m_window->transport().BtnStopClick();
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    m_window->playlist().MnuRemoveClick();
+    QCOMPARE(m_window->playlist().PlayIndex(), 0);
+    QCOMPARE(child<RListView>(m_window, "LstPL")->selectedItems().value(0), child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QVERIFY(!m_window->filterGraph().Active());
     // Nothing is loaded any more, so Play starts the selected row.
-    m_window->BtnPlayClick();
+    m_window->transport().BtnPlayClick();
     waitPlaying(0);
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
 
     // The stopped last row leaves no current row and nothing selected.
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(1));
-    m_window->LstPLDblClick();
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
+    m_window->playlist().LstPLDblClick();
     waitPlaying(1);
-    m_window->BtnStopClick();
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(1));
-    m_window->MnuRemoveClick();
-    QCOMPARE(m_window->PlayIndex, -1);
-    QVERIFY(m_window->LstPL->selectedItems().isEmpty());
+    m_window->transport().BtnStopClick();
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
+    m_window->playlist().MnuRemoveClick();
+    QCOMPARE(m_window->playlist().PlayIndex(), -1);
+    QVERIFY(child<RListView>(m_window, "LstPL")->selectedItems().isEmpty());
 }
 
 void TestTransport::removeAboveTheCurrentRowKeepsItsHighlight()
 {
     open(kClips);
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(2));
-    m_window->LstPLDblClick();
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(2));
+    m_window->playlist().LstPLDblClick();
     waitPlaying(2);
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(0));
-    m_window->MnuRemoveClick();
-    QCOMPARE(m_window->PlayIndex, 1);
-    QVERIFY(m_window->LstPL->topLevelItem(1)->font(0).bold());
-    QCOMPARE(m_window->LstPL->topLevelItem(1)->text(0), QStringLiteral("clip.mkv"));
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psRunning);
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    m_window->playlist().MnuRemoveClick();
+    QCOMPARE(m_window->playlist().PlayIndex(), 1);
+    QVERIFY(child<RListView>(m_window, "LstPL")->topLevelItem(1)->font(0).bold());
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(0), QStringLiteral("clip.mkv"));
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
     // Remove with nothing selected does nothing.
-    m_window->LstPL->clearSelection();
-    m_window->MnuRemoveClick();
-    QCOMPARE(m_window->LstPL->topLevelItemCount(), 2);
+    child<RListView>(m_window, "LstPL")->clearSelection();
+    m_window->playlist().MnuRemoveClick();
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 2);
 }
 
 void TestTransport::clearThenAddThenPlay()
 {
     open(kClips.mid(0, 2));
-    m_window->MnuClearClick();
-    QCOMPARE(m_window->LstPL->topLevelItemCount(), 0);
-    QCOMPARE(m_window->PlayIndex, -1);
-    QVERIFY(m_window->VideoWnd->isHidden());
-    QVERIFY(!m_window->FilterGraph.Active());
-    m_window->PopupMenu2Popup();
-    QVERIFY(!m_window->PopupMenu2->item(QStringLiteral("MnuClear"))->isEnabled());
+    m_window->playlist().MnuClearClick();
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 0);
+    QCOMPARE(m_window->playlist().PlayIndex(), -1);
+    QVERIFY(child<TDSVideoWindowEx2>(m_window, "VideoWnd")->isHidden());
+    QVERIFY(!m_window->filterGraph().Active());
+    m_window->playlist().PopupMenu2Popup();
+    QVERIFY(!child<TRPopupMenu>(m_window, "PopupMenu2")->item(QStringLiteral("MnuClear"))->isEnabled());
     QVERIFY(!item("MnuPLRemove")->isEnabled());
 
     answerNextFileDialog(kClips.mid(1, 2));
-    m_window->MnuAddClick();
-    QCOMPARE(m_window->LstPL->topLevelItemCount(), 2);
-    QCOMPARE(m_window->LstPL->topLevelItem(1)->text(1), QStringLiteral("0:00:03"));
-    QCOMPARE(m_window->FilterGraph.PlayState(), PlayState::psNoGraph); // Add starts nothing
-    QVERIFY(!m_window->VideoCovered);
-    m_window->PopupMenu2Popup();
+    m_window->playlist().MnuAddClick();
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 2);
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(1), QStringLiteral("0:00:03"));
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psNoGraph); // Add starts nothing
+    QVERIFY(!m_window->synchronisation().VideoCovered());
+    m_window->playlist().PopupMenu2Popup();
     QVERIFY(item("MnuPLClear")->isEnabled());
 
-    m_window->BtnPlayClick();
+    m_window->transport().BtnPlayClick();
     waitPlaying(0);
-    QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
-    QVERIFY(m_window->VideoWnd->isVisible());
-    QVERIFY(m_window->TabVideo->BtnNxt->isEnabled());
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QVERIFY(child<TDSVideoWindowEx2>(m_window, "VideoWnd")->isVisible());
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
 }
 
 void TestTransport::dragReordersAndTheCurrentRowFollows()
 {
     open({kClips[0], kClips[1], kClips[2], generatedMedia("tone.mp3")});
-    RListView *list = m_window->LstPL;
+    RListView *list = child<RListView>(m_window, "LstPL");
     const auto order = [list] {
         QString names;
         for (int row = 0; row < list->topLevelItemCount(); ++row)
@@ -435,90 +435,90 @@ void TestTransport::dragReordersAndTheCurrentRowFollows()
     };
     QCOMPARE(order(), QStringLiteral("4iv3"));
     list->setCurrentItem(list->topLevelItem(0));
-    QVERIFY(!m_window->LstPLDragOver(list, rowPoint(0))); // over itself
-    QVERIFY(!m_window->LstPLDragOver(m_window, rowPoint(2))); // from elsewhere
-    QVERIFY(m_window->LstPLDragOver(list, rowPoint(2)));
-    m_window->LstPLDragDrop(list, rowPoint(2));
+    QVERIFY(!m_window->playlist().LstPLDragOver(list, rowPoint(0))); // over itself
+    QVERIFY(!m_window->playlist().LstPLDragOver(m_window, rowPoint(2))); // from elsewhere
+    QVERIFY(m_window->playlist().LstPLDragOver(list, rowPoint(2)));
+    m_window->playlist().LstPLDragDrop(list, rowPoint(2));
     QCOMPARE(order(), QStringLiteral("i4v3"));
-    QCOMPARE(m_window->PlayIndex, 1); // the playing row moved
+    QCOMPARE(m_window->playlist().PlayIndex(), 1); // the playing row moved
     QVERIFY(list->topLevelItem(1)->font(0).bold());
 
     list->setCurrentItem(list->topLevelItem(3));
-    m_window->LstPLDragDrop(list, rowPoint(1));
+    m_window->playlist().LstPLDragDrop(list, rowPoint(1));
     QCOMPARE(order(), QStringLiteral("i34v"));
-    QCOMPARE(m_window->PlayIndex, 2); // pushed down by the row dropped above it
+    QCOMPARE(m_window->playlist().PlayIndex(), 2); // pushed down by the row dropped above it
     QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("clip.mp4"));
 }
 
 void TestTransport::doubleClickStartsOnlyAnotherRow()
 {
     open(kClips.mid(0, 2));
-    QSignalSpy activations(&m_window->FilterGraph, &TFilterGraph::OnActivate);
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(0));
-    m_window->LstPLDblClick();
+    QSignalSpy activations(&m_window->filterGraph(), &TFilterGraph::OnActivate);
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    m_window->playlist().LstPLDblClick();
     QCOMPARE(activations.count(), 0);
     // Enter on another row starts it and keeps a fast-motion speed in force.
-    m_window->BtnFFClick();
-    m_window->LstPL->setCurrentItem(m_window->LstPL->topLevelItem(1));
-    m_window->LstPL->setFocus();
-    QTest::keyClick(m_window->LstPL, Qt::Key_Return);
+    m_window->transport().BtnFFClick();
+    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
+    child<RListView>(m_window, "LstPL")->setFocus();
+    QTest::keyClick(child<RListView>(m_window, "LstPL"), Qt::Key_Return);
     waitPlaying(1);
     QCOMPARE(activations.count(), 1);
-    QCOMPARE(m_window->Speed, 2.0);
-    QCOMPARE(m_window->FilterGraph.StoredRate(), 2.0);
-    QVERIFY(!m_window->TabVideo->BtnNxt->isEnabled());
-    QVERIFY(m_window->TabVideo->BtnPrv->isEnabled());
+    QCOMPARE(m_window->transport().Speed(), 2.0);
+    QCOMPARE(m_window->filterGraph().StoredRate(), 2.0);
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnPrv->isEnabled());
 }
 
 void TestTransport::muteThenAnotherFileIsSilentWithSoundShownOn()
 {
     open(kClips.mid(0, 2));
-    QCOMPARE(m_window->TabVideo->SldVol->value(), 10000);
-    m_window->MnuMuteClick();
-    QVERIFY(m_window->TabVideo->BtnMuteOn->isHidden());
-    QVERIFY(!m_window->TabVideo->BtnMuteOff->isHidden());
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0);
-    QCOMPARE(m_window->Osd->LblOSDMute()->text(), QStringLiteral("Mute on"));
-    m_window->BtnNxtClick();
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldVol->value(), 10000);
+    m_window->transport().MnuMuteClick();
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnMuteOn->isHidden());
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnMuteOff->isHidden());
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 0);
+    QCOMPARE(m_window->osd().LblOSDMute()->text(), QStringLiteral("Mute on"));
+    m_window->transport().BtnNxtClick();
     waitPlaying(1);
-    QCOMPARE(m_window->TabVideo->SldVol->value(), 0);
-    QVERIFY(!m_window->TabVideo->BtnMuteOn->isHidden());
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0);
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldVol->value(), 0);
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnMuteOn->isHidden());
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 0);
     // Moving the slider is the way back to sound.
-    m_window->TabVideo->SldVol->setValue(5000);
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 5000);
-    QVERIFY(m_window->Osd->volumeShown());
-    m_window->MnuMuteClick();
-    m_window->MnuMuteClick();
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 5000);
-    QCOMPARE(m_window->Osd->LblOSDMute()->text(), QStringLiteral("Mute off"));
+    child<VideoPage>(m_window, "TabVideo")->SldVol->setValue(5000);
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 5000);
+    QVERIFY(m_window->osd().volumeShown());
+    m_window->transport().MnuMuteClick();
+    m_window->transport().MnuMuteClick();
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 5000);
+    QCOMPARE(m_window->osd().LblOSDMute()->text(), QStringLiteral("Mute off"));
 }
 
 void TestTransport::stepWhileMutedStaysMuted()
 {
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->BtnPauseClick();
-    m_window->BtnMuteOnClick();
-    QSignalSpy completions(&m_window->FilterGraph, &TFilterGraph::OnGraphStepComplete);
-    m_window->BtnStepClick();
+    m_window->transport().BtnPauseClick();
+    m_window->transport().BtnMuteOnClick();
+    QSignalSpy completions(&m_window->filterGraph(), &TFilterGraph::OnGraphStepComplete);
+    m_window->transport().BtnStepClick();
     QVERIFY(completions.wait(kPlaybackTimeoutMs));
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0);
-    QVERIFY(m_window->TabVideo->BtnMuteOn->isHidden());
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 0);
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnMuteOn->isHidden());
 }
 
 void TestTransport::stepRestoresTheVolume()
 {
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->TabVideo->SldVol->setValue(7000);
-    m_window->BtnPauseClick();
+    child<VideoPage>(m_window, "TabVideo")->SldVol->setValue(7000);
+    m_window->transport().BtnPauseClick();
     const qint64 before = positionMs();
-    QSignalSpy completions(&m_window->FilterGraph, &TFilterGraph::OnGraphStepComplete);
-    m_window->BtnStepClick();
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 0); // silent while it steps
+    QSignalSpy completions(&m_window->filterGraph(), &TFilterGraph::OnGraphStepComplete);
+    m_window->transport().BtnStepClick();
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 0); // silent while it steps
     QVERIFY(completions.wait(kPlaybackTimeoutMs));
-    QCOMPARE(m_window->FilterGraph.StoredVolume(), 7000);
+    QCOMPARE(m_window->filterGraph().StoredVolume(), 7000);
     QTRY_VERIFY(positionMs() > before);
-    QVERIFY(qAbs(m_window->SldPos->value() - positionMs()) < 100);
+    QVERIFY(qAbs(child<QSlider>(m_window, "SldPos")->value() - positionMs()) < 100);
 }
 
 void TestTransport::sliderPressesJumpAndReleaseSeeks_data()
@@ -539,13 +539,13 @@ void TestTransport::sliderPressesJumpAndReleaseSeeks()
     QFETCH(int, y);
     QFETCH(QString, expected);
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->BtnPauseClick();
-    QSlider *slider = m_window->SldPos;
+    m_window->transport().BtnPauseClick();
+    QSlider *slider = child<QSlider>(m_window, "SldPos");
     slider->setValue(6000);
     const int width = slider->width();
     const int pressX = x >= 1000 ? 7 + (width - 15) / 2 : x >= 0 ? x : width + x;
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(pressX, y));
-    QVERIFY(m_window->TabVideo->SldDS->MouseHeld());
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->SldDS->MouseHeld());
     const int max = slider->maximum();
     const int pressed = slider->value();
     if (expected == QLatin1String("start"))
@@ -557,7 +557,7 @@ void TestTransport::sliderPressesJumpAndReleaseSeeks()
     else
         QVERIFY2(qAbs(pressed - max / 2) > max / 10, qPrintable(QString::number(pressed)));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(pressX, y));
-    QVERIFY(!m_window->TabVideo->SldDS->MouseHeld());
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->SldDS->MouseHeld());
     // The release seeks to what the slider shows, on the 100 ms step.
     const int target = slider->value() / 100 * 100;
     QTRY_VERIFY2(qAbs(positionMs() - target) <= 100, qPrintable(QString::number(positionMs())));
@@ -567,28 +567,28 @@ void TestTransport::unplayableFileLeavesTheControls()
 {
     open(kClips.mid(0, 1));
     const QString before = state();
-    QVERIFY_THROWS_EXCEPTION(std::exception, m_window->PlayFile(generatedMedia("unplayable.mp4")));
-    QVERIFY(m_window->FilterGraph.Active());
+    QVERIFY_THROWS_EXCEPTION(std::exception, m_window->transport().PlayFile(generatedMedia("unplayable.mp4")));
+    QVERIFY(m_window->filterGraph().Active());
     QCOMPARE(state(), before);
     // An unreadable file in the Open dialog's choice stops the filling; the rows before stay.
     QVERIFY_THROWS_EXCEPTION(
-        std::exception, m_window->OpenFiles({kClips[1], generatedMedia("missing.mp4"), kClips[2]}));
-    QCOMPARE(m_window->LstPL->topLevelItemCount(), 1);
-    QCOMPARE(m_window->LstPL->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+        std::exception, m_window->playlist().OpenFiles({kClips[1], generatedMedia("missing.mp4"), kClips[2]}));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 1);
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
 }
 
 void TestTransport::pausedWindowRunsNoTimer()
 {
-    m_window->TimerOSD.setInterval(50);
-    m_window->TimerVol.setInterval(50);
+    child<QTimer>(m_window, "TimerOSD")->setInterval(50);
+    child<QTimer>(m_window, "TimerVol")->setInterval(50);
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    m_window->TabVideo->SldVol->setValue(9000); // the volume display and its timer too
-    m_window->BtnPauseClick();
+    child<VideoPage>(m_window, "TabVideo")->SldVol->setValue(9000); // the volume display and its timer too
+    m_window->transport().BtnPauseClick();
     const auto running = [this] {
         QStringList names;
         QList<QTimer *> timers = m_window->findChildren<QTimer *>();
-        timers << &m_window->TimerMove << &m_window->TimerOSD << &m_window->TimerVol
-               << &m_window->TimerRem << &m_window->TimerLstFocus;
+        timers << child<QTimer>(m_window, "TimerMove") << child<QTimer>(m_window, "TimerOSD") << child<QTimer>(m_window, "TimerVol")
+               << child<QTimer>(m_window, "TimerRem") << child<QTimer>(m_window, "TimerLstFocus");
         for (QTimer *timer : timers)
             if (timer->isActive())
                 names << (timer->objectName().isEmpty() ? QStringLiteral("unnamed")
@@ -597,12 +597,12 @@ void TestTransport::pausedWindowRunsNoTimer()
     };
     // The state display stays up while paused, with nothing ticking for it.
     QTRY_COMPARE(running(), QString());
-    QVERIFY(m_window->Osd->stateShown());
-    QVERIFY(!m_window->Osd->volumeShown());
+    QVERIFY(m_window->osd().stateShown());
+    QVERIFY(!m_window->osd().volumeShown());
     // A new file plays: the display goes away in its usual time.
-    m_window->OpenFiles({kClips[0]});
-    QVERIFY(!m_window->TabVideo->BtnStep->isEnabled());
-    QTRY_VERIFY(!m_window->Osd->stateShown());
+    m_window->playlist().OpenFiles({kClips[0]});
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnStep->isEnabled());
+    QTRY_VERIFY(!m_window->osd().stateShown());
 }
 
 QTEST_MAIN(TestTransport)

@@ -1,6 +1,25 @@
 #pragma once
 
-// Shared by the tests that drive the real main window: answering its modal dialogs.
+// Shared by the tests that drive the real main window: reaching its parts by their names and
+// answering its modal dialogs.
+#include "controls/playlist.h"
+#include "controls/rlistview.h"
+#include "controls/subtitle_track_controller.h"
+#include "controls/track_panel.h"
+#include "controls/transport.h"
+#include "controls/video_commands.h"
+#include "controls/video_page.h"
+#include "media/video_window.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/osd_display.h"
+#include "presentation/osd_label.h"
+#include "presentation/subtitle_label.h"
+#include "presentation/synchronisation.h"
+#include "shell/idle_picture.h"
+#include "shell/main_window.h"
+#include "shell/popup_menus.h"
+#include "subtitles/subtitle_reader.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,6 +30,15 @@
 namespace duvara::test {
 
 constexpr int kPlaybackTimeoutMs = 15000;
+
+// The window's part (a widget, a timer) with this object name; the test stops when it is not there.
+template<typename T> T *child(QObject *window, const char *name)
+{
+    T *found = window->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
 
 // Acts on the next modal window of type T as soon as it is up; the caller then opens it.
 template<typename T> void onNextModal(std::function<void(T *)> action)
@@ -37,6 +65,17 @@ inline void chooseFile(QFileDialog *dialog, const QString &path)
         focus->clearFocus();
     dialog->selectFile(path);
     static_cast<QDialog *>(dialog)->accept();
+}
+
+// Reads a track from text and shows it as the track's controller does after an open.
+inline bool loadTrack(SubtitleTrackController &controller, const std::string &text,
+                      const char *name)
+{
+    SubtitleTrack track;
+    if (!LoadSubtitlesFromBuffer(track, text, name))
+        return false;
+    controller.ShowTrack(std::move(track));
+    return true;
 }
 
 // Answers the next file dialog: the files, all in one folder, are chosen; with no files the

@@ -1,4 +1,4 @@
-#include "shell/error_box.h"
+#include "presentation/error_box.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "shell/error_box.h"
+#include "presentation/error_box.h"
 
-#include "shell/shell_logging.h"
+#include "presentation/presentation_logging.h"
 
 #include <QMessageBox>
 
@@ -16,7 +16,7 @@ QString ErrorBoxText(const QString &message)
 void ShowErrorBox(QWidget *parent, const QString &message)
 {
     const QString text = ErrorBoxText(message);
-    qCWarning(lcShell).noquote() << "error:" << text;
+    qCWarning(lcPresentation).noquote() << "error:" << text;
     QMessageBox::critical(parent, QStringLiteral("Duvara"), text);
 }
 

@@ -1,0 +1,363 @@
+#include "controls/subtitle_track_controller.h"
+
+#include "controls/file_dialogs.h"
+#include "controls/rlistview.h"
+#include "controls/spin_arrows.h"
+#include "controls/subtitle_list.h"
+#include "controls/time_edit.h"
+#include "controls/track_panel.h"
+#include "media/ds_track_bar.h"
+#include "media/filter_graph.h"
+#include "presentation/error_box.h"
+#include "presentation/form_font.h"
+#include "presentation/subtitle_label.h"
+#include "presentation/subtitle_text.h"
+#include "presentation/synchronisation.h"
+#include "subtitles/corrections.h"
+#include "subtitles/subtitle_reader.h"
+#include "subtitles/subtitle_writer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace duvara {
+
+namespace {
+
+void showFileError(QWidget *parent, const QString &text)
+{
+    QMessageBox::critical(parent, QStringLiteral("Error"), text);
+}
+
+std::string localPath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+int saturatedInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(),
+                                  std::numeric_limits<int>::max()));
+}
+
+bool isListNavigationKey(int key)
+{
+    switch (key) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+SubtitleTrackController::SubtitleTrackController(const Faces &faces, const Parts &parts,
+                                                 QWidget *errorParent)
+    : QObject(errorParent)
+    , m_faces(faces)
+    , m_graph(parts.graph)
+    , m_engineBar(parts.engineBar)
+    , m_pages(parts.pages)
+    , m_sync(parts.sync)
+    , m_dialogs(parts.dialogs)
+    , m_errorParent(errorParent)
+{
+    m_faces.panel->EditOffset->setValue(0);
+    m_faces.panel->EditOffset->setEnabled(false);
+    m_faces.panel->ArwDur->setEnabled(false);
+    m_sync.AddTrack({&m_track, m_faces.panel->ScrOffset, m_faces.label, m_faces.list, m_faces.page});
+    wire(errorParent);
+}
+
+void SubtitleTrackController::wire(QWidget *errorParent)
+{
+    TrackPanel &panel = *m_faces.panel;
+    const auto command = [this, errorParent](void (SubtitleTrackController::*handler)()) {
+        return Guarded(errorParent, [this, handler] { (this->*handler)(); });
+    };
+    const struct
+    {
+        QPushButton *button;
+        QAction *item;
+        void (SubtitleTrackController::*handler)();
+    } commands[] = {
+        {panel.BtnOpen, m_faces.openItem, &SubtitleTrackController::BtnOpenClick},
+        {panel.BtnClr, m_faces.clearItem, &SubtitleTrackController::BtnClrClick},
+        {panel.BtnSaveAs, m_faces.saveAsItem, &SubtitleTrackController::BtnSaveAsClick},
+        {panel.BtnFont, m_faces.fontItem, &SubtitleTrackController::BtnFontClick},
+        {panel.BtnDef, nullptr, &SubtitleTrackController::BtnDefClick},
+    };
+    for (const auto &c : commands) {
+        connect(c.button, &QPushButton::clicked, this, command(c.handler));
+        if (c.item)
+            connect(c.item, &QAction::triggered, this, command(c.handler));
+    }
+    // Toggled rather than clicked: a state restored from the settings reaches the label too.
+    connect(panel.ChkOutline, &QCheckBox::toggled, this,
+            command(&SubtitleTrackController::ChkOutlineClick));
+    connect(panel.ChkShadow, &QCheckBox::toggled, this,
+            command(&SubtitleTrackController::ChkShadowClick));
+    connect(panel.EditOffset, &QSpinBox::valueChanged, this,
+            command(&SubtitleTrackController::EditOffsetChange));
+    connect(panel.ScrOffset, &QSlider::valueChanged, this,
+            command(&SubtitleTrackController::ScrOffsetChange));
+    connect(panel.EditDur, &RTimeEdit::OnChange, this,
+            command(&SubtitleTrackController::EditDurChange));
+    connect(panel.ScrDur, &QSlider::valueChanged, this,
+            command(&SubtitleTrackController::ScrDurChange));
+    connect(panel.ArwDur, &SpinArrows::OnStep, this,
+            [this](bool up) { RunGuarded(m_errorParent, [&] { ArwDurClick(up); }); });
+
+    RListView &list = *m_faces.list;
+    list.setItemDelegate(new SubtitleRowDelegate(&list));
+    connect(&list, &QAbstractItemView::clicked, this,
+            command(&SubtitleTrackController::LstSubtClick));
+    connect(&list, &RListView::OnKeyUp, this,
+            [this](int key) { RunGuarded(m_errorParent, [&] { LstSubtKeyUp(key); }); });
+    connect(&list, &RListView::OnVScroll, this,
+            command(&SubtitleTrackController::LstSubtVScroll));
+    connect(&list, &QAbstractItemView::doubleClicked, this,
+            &SubtitleTrackController::ListDoubleClicked);
+}
+
+int SubtitleTrackController::Offset() const
+{
+    return m_faces.panel->ScrOffset->value();
+}
+
+int SubtitleTrackController::shift() const
+{
+    return TrackShift(Offset(), m_track.BaseTime);
+}
+
+void SubtitleTrackController::BtnOpenClick()
+{
+    OpenSubtitleFile(m_dialogs.ChooseSubtitleFile(m_faces.openTitle));
+}
+
+void SubtitleTrackController::ShowTrack(SubtitleTrack track)
+{
+    m_track = std::move(track);
+    showOpenedTrack();
+}
+
+void SubtitleTrackController::OpenSubtitleFile(const QString &path)
+{
+    if (!path.isEmpty()) {
+        // Read aside: a file that cannot be read or holds no entry leaves the track as it was,
+        // and says so.
+        SubtitleTrack loaded;
+        if (LoadSubtitles(loaded, localPath(path)) && loaded.SubCount() > 0) {
+            m_track = std::move(loaded);
+        } else {
+            const VideoCover cover(m_sync);
+            showFileError(m_errorParent,
+                          QStringLiteral("File load error or unsupported file format"));
+        }
+    }
+    showOpenedTrack();
+}
+
+// After every open, also a cancelled one: the list is rebuilt and the duration returns to the
+// track's span; the offset stays.
+void SubtitleTrackController::showOpenedTrack()
+{
+    m_faces.list->clear();
+    ResetCorrections(m_track);
+    const bool hasEntries = m_track.SubCount() > 0;
+    EnableTrackControls(hasEntries);
+    // The duration handler fills the emptied list.
+    setUpDuration();
+    m_faces.list->setVisible(hasEntries && m_pages.currentIndex() == m_faces.page);
+}
+
+void SubtitleTrackController::setUpDuration()
+{
+    QSlider *scrDur = m_faces.panel->ScrDur;
+    const int span = m_track.SubDuration;
+    {
+        // One run of the handler for the new range and position, not one for each.
+        const QSignalBlocker quiet(scrDur);
+        scrDur->setRange(saturatedInt(qint64(span) - SpanSlack),
+                         saturatedInt(qint64(span) + SpanSlack));
+        scrDur->setValue(span);
+    }
+    ScrDurChange();
+}
+
+void SubtitleTrackController::BtnClrClick()
+{
+    EnableTrackControls(false);
+    // Emptied first, so that the refreshes below have no rows left to rewrite.
+    m_faces.list->clear();
+    m_faces.list->hide();
+    m_track.Clear();
+    m_faces.panel->ScrOffset->setValue(0);
+    m_faces.panel->ScrDur->setValue(m_track.SubDuration);
+}
+
+void SubtitleTrackController::BtnSaveAsClick()
+{
+    if (m_track.SubCount() == 0)
+        return;
+    const QString name = m_dialogs.ChooseSaveName(
+        m_faces.saveTitle, QFile::decodeName(QByteArray::fromStdString(m_track.SubFileName)));
+    if (name.isEmpty())
+        return;
+    const VideoCover cover(m_sync);
+    if (!SaveSubtitles(m_track, shift(), localPath(name)))
+        showFileError(m_errorParent, QStringLiteral("File save error"));
+}
+
+void SubtitleTrackController::BtnDefClick()
+{
+    m_faces.panel->ScrDur->setValue(m_track.SubDuration);
+    m_faces.panel->ScrOffset->setValue(0);
+}
+
+void SubtitleTrackController::BtnFontClick()
+{
+    if (!m_fontDialog)
+        return;
+    m_fontDialog->setWindowTitle(m_faces.fontTitle);
+    m_fontDialog->setTrackNumber(m_faces.number);
+    const VideoCover cover(m_sync);
+    m_fontDialog->exec();
+}
+
+void SubtitleTrackController::ChkOutlineClick()
+{
+    m_faces.label->SetTextOutline(m_faces.panel->ChkOutline->isChecked());
+}
+
+void SubtitleTrackController::ChkShadowClick()
+{
+    m_faces.label->SetTextShadow(m_faces.panel->ChkShadow->isChecked());
+}
+
+void SubtitleTrackController::EditOffsetChange()
+{
+    QSpinBox *edit = m_faces.panel->EditOffset;
+    const int offset = ClampUserOffset(edit->value());
+    if (offset != edit->value())
+        edit->setValue(offset);
+    m_faces.panel->ScrOffset->setValue(offset);
+}
+
+void SubtitleTrackController::ScrOffsetChange()
+{
+    QSpinBox *edit = m_faces.panel->EditOffset;
+    edit->setValue(Offset());
+    if (auto *text = edit->findChild<QLineEdit *>())
+        text->deselect();
+    FillSubtitleList();
+    m_sync.Refresh();
+}
+
+void SubtitleTrackController::EditDurChange()
+{
+    RTimeEdit &edit = *m_faces.panel->EditDur;
+    const int target = ClampTargetSpan(edit.Milliseconds(), m_track.SubDuration);
+    if (target != edit.Milliseconds())
+        edit.SetMilliseconds(target);
+    m_faces.panel->ScrDur->setValue(edit.Milliseconds());
+}
+
+void SubtitleTrackController::ScrDurChange()
+{
+    const int target = m_faces.panel->ScrDur->value();
+    m_faces.panel->EditDur->SetMilliseconds(target);
+    m_faces.panel->EditDur->deselect();
+    m_track.DurFactor = DurationFactor(target, m_track.SubDuration);
+    FillSubtitleList();
+    m_sync.Refresh();
+}
+
+void SubtitleTrackController::ArwDurClick(bool up)
+{
+    RTimeEdit &edit = *m_faces.panel->EditDur;
+    const QSlider &scrDur = *m_faces.panel->ScrDur;
+    if (up && edit.Milliseconds() > scrDur.maximum())
+        edit.SetMilliseconds(scrDur.maximum());
+    if (!up && edit.Milliseconds() < scrDur.minimum())
+        edit.SetMilliseconds(scrDur.minimum());
+    GetIncMode(edit, up);
+}
+
+void SubtitleTrackController::EnableTrackControls(bool enabled)
+{
+    TrackPanel &panel = *m_faces.panel;
+    for (QWidget *control : std::initializer_list<QWidget *> {
+             panel.GrpOffset, panel.EditOffset, panel.GrpDur,
+             // The duration editor lies inside the arrows' frame, so the arrows come with it.
+             panel.ArwDur, panel.EditDur, panel.BtnFont, panel.BtnDef, panel.BtnSaveAs,
+             panel.BtnClr, panel.ChkOutline, panel.ChkShadow})
+        control->setEnabled(enabled);
+    for (QAction *item : {m_faces.fontItem, m_faces.saveAsItem, m_faces.clearItem})
+        if (item)
+            item->setEnabled(enabled);
+}
+
+void SubtitleTrackController::FillSubtitleList()
+{
+    FillSubtitleRows(*m_faces.list, m_track, shift(), m_track.DurFactor, DefaultCharset);
+}
+
+// Positions the engine's track bar at the selected row's corrected start; false when no row of
+// the track is selected.
+bool SubtitleTrackController::moveToSelectedRow()
+{
+    const RListView &list = *m_faces.list;
+    const QTreeWidgetItem *item = list.currentItem();
+    const int row = list.currentIndex().row();
+    if (!item || !item->isSelected() || row < 0 || row >= m_track.SubCount())
+        return false;
+    m_engineBar.setValue(
+        SeekTenths(m_track.Subs[std::size_t(row)].StartTime, m_track.DurFactor, shift()));
+    return true;
+}
+
+void SubtitleTrackController::LstSubtClick()
+{
+    if (!m_graph.Active() || !moveToSelectedRow())
+        return;
+    // The list keeps the focus, and so stays where the user put it, for a while.
+    m_sync.HoldListFocus();
+    m_engineBar.MouseUp(Qt::LeftButton);
+}
+
+void SubtitleTrackController::LstSubtKeyUp(int key)
+{
+    if (!isListNavigationKey(key))
+        return;
+    if (m_graph.Active())
+        moveToSelectedRow();
+    m_engineBar.MouseUp(Qt::LeftButton);
+}
+
+void SubtitleTrackController::LstSubtVScroll()
+{
+    m_sync.HoldListFocus();
+    m_faces.list->setFocus();
+}
+
+} // namespace duvara

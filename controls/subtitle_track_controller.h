@@ -1,0 +1,110 @@
+// One subtitle track and everything that shows or changes it: its panel on the control panel
+// (open, clear, save, offset, duration, font, outline, shadow), its menu items, its caption over
+// the picture and its list of entries. The player makes one for each track.
+#pragma once
+
+#include "subtitles/subtitle_track.h"
+
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QTabWidget;
+class QWidget;
+
+namespace duvara {
+
+class FileDialogs;
+class RListView;
+class RSubtitleLabel;
+class RTimeEdit;
+class Synchronisation;
+class TDSTrackBar;
+class TFilterGraph;
+class TFormFont;
+class TrackPanel;
+
+class SubtitleTrackController : public QObject
+{
+    Q_OBJECT
+public:
+    // What the user sees of the track: its panel, the page the panel is on, its caption, its
+    // list, its menu items (any of which may be null) and the dialogs' titles.
+    struct Faces
+    {
+        int number = 0; // 1 primary, 2 secondary: what the font dialog calls the track
+        TrackPanel *panel = nullptr;
+        int page = 0;
+        RSubtitleLabel *label = nullptr;
+        RListView *list = nullptr;
+        QAction *openItem = nullptr;
+        QAction *clearItem = nullptr;
+        QAction *saveAsItem = nullptr;
+        QAction *fontItem = nullptr;
+        QString openTitle;
+        QString saveTitle;
+        QString fontTitle;
+    };
+    // The player's parts the track works with.
+    struct Parts
+    {
+        TFilterGraph &graph;
+        TDSTrackBar &engineBar; // seeking to an entry
+        QTabWidget &pages;
+        Synchronisation &sync;
+        FileDialogs &dialogs;
+    };
+    SubtitleTrackController(const Faces &faces, const Parts &parts, QWidget *errorParent);
+
+    const SubtitleTrack &Track() const { return m_track; }
+    // The offset the user set, in milliseconds.
+    int Offset() const;
+    void SetFontDialog(TFormFont *dialog) { m_fontDialog = dialog; }
+
+    // Shows a track read elsewhere, as a successful open would.
+    void ShowTrack(SubtitleTrack track);
+
+    void BtnOpenClick();
+    // Reads a subtitle file into the track, or only shows the track again for an empty name
+    // (an open dialog that was cancelled).
+    void OpenSubtitleFile(const QString &path);
+    void BtnClrClick();
+    void BtnSaveAsClick();
+    void BtnDefClick();
+    void BtnFontClick();
+    void ChkOutlineClick();
+    void ChkShadowClick();
+    void EditOffsetChange();
+    void ScrOffsetChange();
+    void EditDurChange();
+    void ScrDurChange();
+    void ArwDurClick(bool up);
+    void EnableTrackControls(bool enabled);
+    void FillSubtitleList();
+    void LstSubtClick();
+    void LstSubtKeyUp(int key);
+    void LstSubtVScroll();
+
+signals:
+    // A double click on the list: the picture goes to or leaves fullscreen.
+    void ListDoubleClicked();
+
+private:
+    void wire(QWidget *errorParent);
+    void showOpenedTrack();
+    void setUpDuration();
+    bool moveToSelectedRow();
+    int shift() const;
+
+    Faces m_faces;
+    TFilterGraph &m_graph;
+    TDSTrackBar &m_engineBar;
+    QTabWidget &m_pages;
+    Synchronisation &m_sync;
+    FileDialogs &m_dialogs;
+    QWidget *m_errorParent;
+    TFormFont *m_fontDialog = nullptr;
+    SubtitleTrack m_track;
+};
+
+} // namespace duvara

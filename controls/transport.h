@@ -1,0 +1,128 @@
+// The transport: opening and starting files, the commands on all their faces (the video page's
+// buttons and any menu items or remote buttons that join them) with their enabled states, fast
+// motion by the graph's rate or by jumps, frame steps, the position slider's presses, volume
+// and mute, and what the graph's events lead to.
+#pragma once
+
+#include "controls/playlist.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class QAction;
+class QSlider;
+class QWidget;
+
+namespace duvara {
+
+class FileDialogs;
+class OnScreenDisplay;
+class Synchronisation;
+class TFilterGraph;
+class VideoPage;
+
+class Transport : public QObject, public PlaylistPlayer
+{
+    Q_OBJECT
+public:
+    enum class Command { Play, Pause, Stop, Step, Rew, FF, Prev, Next };
+    static constexpr int kCommandCount = 8;
+
+    struct Parts
+    {
+        TFilterGraph &graph;
+        VideoPage &page;
+        QSlider &position; // the position slider the user sees
+        QWidget &video; // the video window, shown while the playlist has rows
+        Playlist &playlist;
+        Synchronisation &sync;
+        OnScreenDisplay &osd;
+        FileDialogs &dialogs;
+    };
+    Transport(const Parts &parts, QWidget *errorParent);
+
+    // Another face of a command (a menu item, a remote button): it acts like the button and
+    // is enabled with it.
+    void AddFace(Command command, QAction *item);
+    void AddFace(Command command, QWidget *button);
+    // Items that are enabled while something plays, and while a file is loaded.
+    void AddRunningItems(const QList<QAction *> &items);
+    void AddLoadedItems(const QList<QAction *> &items);
+    void SetMuteItem(QAction *item);
+    void SetOpenItem(QAction *item);
+
+    double Speed() const { return m_speed; }
+    bool CommandEnabled(Command command) const;
+
+    void MnuOpenClick();
+    void PlayFile(const QString &name);
+    void SetTransportEnabled(bool on);
+    void BtnPlayClick();
+    void BtnPauseClick();
+    void BtnStopClick();
+    void BtnStepClick();
+    void BtnRewClick();
+    void BtnFFClick();
+    void BtnPrvClick();
+    void BtnNxtClick();
+    void BtnMuteOnClick();
+    void BtnMuteOffClick();
+    void MnuMuteClick();
+    void TimerMoveTimer();
+    void FilterGraphDSEvent(int event, std::intptr_t param1, std::intptr_t param2);
+    void FilterGraphGraphStepComplete();
+    void SldPosMouseDown(Qt::MouseButton button, int x, int y);
+    void SldPosMouseUp(Qt::MouseButton button);
+    void SldVolChange();
+
+    // PlaylistPlayer
+    bool PlaybackRunning() const override;
+    bool MediaLoaded() const override;
+    void StopPlayback() override;
+    void EmptyMedia() override;
+    void CloseMedia() override;
+    void ShowVideo(bool shown) override;
+    void PlayOpenedFile(const QString &file) override;
+    void PlayRow(int row) override;
+    void MoveOn() override;
+    void RowsAdded() override;
+
+signals:
+    // A file began to play: what depends on the picture (colour controls) may change.
+    void MediaStarted();
+
+private:
+    void setCommandEnabled(Command command, bool on);
+    void endFastMotion();
+    void changeSpeed(double speed);
+    void startSpeed();
+    void startRow(int row);
+    void afterRowStarted();
+    void showSoundOn(bool on);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    TFilterGraph &m_graph;
+    VideoPage &m_page;
+    QSlider &m_position;
+    QWidget &m_video;
+    Playlist &m_playlist;
+    Synchronisation &m_sync;
+    OnScreenDisplay &m_osd;
+    FileDialogs &m_dialogs;
+    QWidget *m_errorParent;
+    std::array<QList<QObject *>, kCommandCount> m_faces;
+    QList<QAction *> m_runningItems;
+    QList<QAction *> m_loadedItems;
+    QAction *m_muteItem = nullptr;
+    QTimer m_timerMove;
+    double m_speed = 1.0;
+    // Where the movement timer's last jump aimed, while fast motion by jumps goes on.
+    std::optional<qint64> m_moveTarget;
+};
+
+} // namespace duvara

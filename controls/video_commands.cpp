@@ -1,0 +1,193 @@
+#include "controls/video_commands.h"
+
+#include "media/filter_graph.h"
+#include "media/form_color.h"
+#include "media/video_window.h"
+#include "presentation/error_box.h"
+#include "presentation/synchronisation.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace duvara {
+
+namespace {
+
+constexpr int kRemoteInterval = 300;
+
+// A panel or list in the key colour lets the picture through; in any other colour it is opaque.
+void paintPanelIn(QWidget *panel, const QColor &color, const QColor &key)
+{
+    const bool transparent = color == key;
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::Base, transparent ? QColor(Qt::transparent) : color);
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(!transparent);
+    panel->setProperty("duvaraKeyed", transparent);
+}
+
+} // namespace
+
+QStringList MonitorListEntries(int monitorCount)
+{
+    QStringList entries {QStringLiteral("Current Monitor")};
+    if (monitorCount > 1) {
+        for (int i = 0; i < monitorCount; ++i)
+            entries << QStringLiteral("Monitor %1").arg(i);
+    }
+    return entries;
+}
+
+VideoCommands::VideoCommands(TDSVideoWindowEx2 &video, QGroupBox &monitorGroup,
+                             QComboBox &monitorList, Synchronisation &sync, QWidget *errorParent)
+    : QObject(errorParent)
+    , m_video(video)
+    , m_monitorGroup(monitorGroup)
+    , m_monitorList(monitorList)
+    , m_sync(sync)
+    , m_errorParent(errorParent)
+{
+    m_timerRem.setObjectName(QStringLiteral("TimerRem"));
+    m_timerRem.setInterval(kRemoteInterval);
+    m_timerRem.setParent(this);
+    connect(&m_video, &TDSVideoWindowEx2::OnDblClick, this,
+            Guarded(errorParent, [this] { VideoWndDblClick(); }));
+    connect(&m_video, &TDSVideoWindowEx2::OnColorKeyChanged, this,
+            Guarded(errorParent, [this] { VideoWndColorKeyChanged(); }));
+    connect(&m_video, &TDSVideoWindowEx2::OnOverlayVisible, this, [this](bool visible) {
+        RunGuarded(m_errorParent, [&] { VideoWndOverlayVisible(visible); });
+    });
+    FillMonitorList();
+}
+
+void VideoCommands::SetMenuItems(const MenuItems &items)
+{
+    m_items = items;
+    const struct
+    {
+        QAction *item;
+        void (VideoCommands::*handler)();
+    } commands[] = {
+        {items.stretched, &VideoCommands::StretchedClick},
+        {items.letterBox, &VideoCommands::LetterBoxClick},
+        {items.crop, &VideoCommands::CropClick},
+        {items.zoom100, &VideoCommands::MnuZ100Click},
+        {items.zoom200, &VideoCommands::MnuZ200Click},
+        {items.zoom300, &VideoCommands::MnuZ300Click},
+        {items.fullscreen, &VideoCommands::VideoWndDblClick},
+        {items.color, &VideoCommands::MnuColorClick},
+    };
+    for (const auto &command : commands)
+        connect(command.item, &QAction::triggered, this,
+                Guarded(m_errorParent, [this, handler = command.handler] { (this->*handler)(); }));
+    // The aspect marks follow the video window's mode.
+    QAction *const aspectItems[] = {items.stretched, items.letterBox, items.crop};
+    aspectItems[static_cast<int>(m_video.AspectRatio())]->setChecked(true);
+}
+
+void VideoCommands::AddSubtitleAreas(const QList<QWidget *> &areas)
+{
+    m_areas << areas;
+}
+
+void VideoCommands::FillMonitorList()
+{
+    const QStringList entries = MonitorListEntries(int(QGuiApplication::screens().size()));
+    m_monitorList.clear();
+    m_monitorList.addItems(entries);
+    if (entries.size() > 1) {
+        m_monitorGroup.show();
+        m_monitorList.setCurrentIndex(0);
+    } else {
+        m_monitorGroup.hide();
+        m_monitorList.setCurrentIndex(-1);
+    }
+}
+
+void VideoCommands::CheckColorControlSupport()
+{
+    if (m_items.color)
+        m_items.color->setEnabled(true);
+}
+
+void VideoCommands::MnuColorClick()
+{
+    if (!m_colorDialog)
+        return;
+    const VideoCover cover(m_sync);
+    m_colorDialog->exec();
+}
+
+void VideoCommands::setAspect(TRatioModes mode, QAction *item)
+{
+    // The mark moves whether or not the picture could take the mode.
+    item->setChecked(true);
+    m_video.SetAspectRatio(mode);
+}
+
+void VideoCommands::StretchedClick()
+{
+    setAspect(TRatioModes::rmStretched, m_items.stretched);
+}
+
+void VideoCommands::LetterBoxClick()
+{
+    setAspect(TRatioModes::rmLetterBox, m_items.letterBox);
+}
+
+void VideoCommands::CropClick()
+{
+    setAspect(TRatioModes::rmCrop, m_items.crop);
+}
+
+void VideoCommands::MnuZ100Click()
+{
+    m_video.SetDigitalZoom(0);
+}
+
+void VideoCommands::MnuZ200Click()
+{
+    m_video.SetDigitalZoom(47);
+}
+
+void VideoCommands::MnuZ300Click()
+{
+    m_video.SetDigitalZoom(95);
+}
+
+void VideoCommands::VideoWndDblClick()
+{
+    m_timerRem.stop();
+    if (m_video.FullScreen()) {
+        m_video.LeaveFullScreen();
+        return;
+    }
+    const int selected = m_monitorList.currentIndex();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (selected <= 0 || selected - 1 >= screens.size())
+        m_video.EnterFullScreenHere();
+    else
+        m_video.EnterFullScreen(screens.at(selected - 1));
+}
+
+void VideoCommands::VideoWndColorKeyChanged()
+{
+    recolourSubtitleAreas(m_video.OverlayVisible() ? m_video.ColorKey() : m_video.Color());
+}
+
+void VideoCommands::VideoWndOverlayVisible(bool visible)
+{
+    recolourSubtitleAreas(visible ? m_video.ColorKey() : m_video.Color());
+}
+
+void VideoCommands::recolourSubtitleAreas(const QColor &color)
+{
+    for (QWidget *area : std::as_const(m_areas))
+        paintPanelIn(area, color, m_video.ColorKey());
+}
+
+} // namespace duvara

@@ -31,7 +31,7 @@ const char kTrack[] = "1\n00:00:05,000 --> 00:00:06,000\nFirst\n\n"
 
 } // namespace
 
-class TestSynchronisation : public QObject
+class TestFilmSynchronisation : public QObject
 {
     Q_OBJECT
 private slots:
@@ -55,7 +55,7 @@ private:
     TFormVDMain *m_window = nullptr;
 };
 
-void TestSynchronisation::init()
+void TestFilmSynchronisation::init()
 {
     std::setlocale(LC_NUMERIC, "C");
     m_window = new TFormVDMain;
@@ -67,17 +67,17 @@ void TestSynchronisation::init()
     QVERIFY(loadTrack(m_window->primaryTrack(), kTrack, "a.srt"));
 }
 
-void TestSynchronisation::cleanup()
+void TestFilmSynchronisation::cleanup()
 {
     delete m_window;
 }
 
-void TestSynchronisation::seek(int ms)
+void TestFilmSynchronisation::seek(int ms)
 {
     child<QSlider>(m_window, "SldPos")->setValue(ms);
 }
 
-void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd_data()
+void TestFilmSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd_data()
 {
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("caption");
@@ -88,7 +88,7 @@ void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd_data()
     QTest::newRow("5.0 s") << 5000 << "First";
 }
 
-void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd()
+void TestFilmSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd()
 {
     QFETCH(int, position);
     QFETCH(QString, caption);
@@ -96,7 +96,7 @@ void TestSynchronisation::entryShowsFrom150MsBeforeItsStartToBeforeItsEnd()
     QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), caption);
 }
 
-void TestSynchronisation::sliderSnapsToTenthsAndTextsFollowWhilePaused()
+void TestFilmSynchronisation::sliderSnapsToTenthsAndTextsFollowWhilePaused()
 {
     seek(9876);
     QCOMPARE(child<QSlider>(m_window, "SldPos")->value(), 9900);
@@ -107,7 +107,7 @@ void TestSynchronisation::sliderSnapsToTenthsAndTextsFollowWhilePaused()
     QCOMPARE(child<QSlider>(m_window, "SldPos")->value(), 100);
 }
 
-void TestSynchronisation::entryLookAndNextCaption()
+void TestFilmSynchronisation::entryLookAndNextCaption()
 {
     seek(10000);
     RSubtitleLabel *label = child<RSubtitleLabel>(m_window, "LblSub1");
@@ -128,7 +128,7 @@ void TestSynchronisation::entryLookAndNextCaption()
     QVERIFY(!label->font().italic());
 }
 
-void TestSynchronisation::equalTextsNeedNoRepaint()
+void TestFilmSynchronisation::equalTextsNeedNoRepaint()
 {
     seek(14000);
     QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), QStringLiteral("Same"));
@@ -141,7 +141,7 @@ void TestSynchronisation::equalTextsNeedNoRepaint()
     QCOMPARE(repaints.count(), 0);
 }
 
-void TestSynchronisation::offsetMovesTheTrack()
+void TestFilmSynchronisation::offsetMovesTheTrack()
 {
     child<TrackPanel>(m_window, "TabSP")->ScrOffset->setValue(2000);
     seek(7000);
@@ -150,7 +150,7 @@ void TestSynchronisation::offsetMovesTheTrack()
     QVERIFY(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption().isEmpty());
 }
 
-void TestSynchronisation::emptyTracksLeaveLabelsEmpty()
+void TestFilmSynchronisation::emptyTracksLeaveLabelsEmpty()
 {
     m_window->primaryTrack().BtnClrClick();
     seek(10000);
@@ -158,7 +158,7 @@ void TestSynchronisation::emptyTracksLeaveLabelsEmpty()
     QVERIFY(child<RSubtitleLabel>(m_window, "LblSub2")->TextCaption().isEmpty());
 }
 
-void TestSynchronisation::pictureShowsThroughTheSubtitleAreas()
+void TestFilmSynchronisation::pictureShowsThroughTheSubtitleAreas()
 {
     seek(10000);
     for (RSubtitleLabel *label : {child<RSubtitleLabel>(m_window, "LblSub1"), child<RSubtitleLabel>(m_window, "LblSub2")})
@@ -176,7 +176,7 @@ void TestSynchronisation::pictureShowsThroughTheSubtitleAreas()
     QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->Color(), QColor(Qt::black));
 }
 
-void TestSynchronisation::secondTrackAndItsList()
+void TestFilmSynchronisation::secondTrackAndItsList()
 {
     const char secondTrack[] = "{1}{1}25.000\n{250}{300}{c:$00FFFF}Zehn|Sekunden\n";
     QVERIFY(loadTrack(m_window->secondaryTrack(), secondTrack, "b.sub"));
@@ -200,7 +200,7 @@ void TestSynchronisation::secondTrackAndItsList()
     QCOMPARE(list->currentItem(), list->topLevelItem(2));
 }
 
-void TestSynchronisation::durationTextIsMadeOncePerFile()
+void TestFilmSynchronisation::durationTextIsMadeOncePerFile()
 {
     seek(1000);
     QCOMPARE(m_window->synchronisation().DurationText(), QStringLiteral("0:00:24"));
@@ -214,5 +214,5 @@ void TestSynchronisation::durationTextIsMadeOncePerFile()
     QCOMPARE(child<QLabel>(m_window, "LblPos")->text(), QStringLiteral("0:00:03 / 0:00:07"));
 }
 
-QTEST_MAIN(TestSynchronisation)
-#include "tst_synchronisation.moc"
+QTEST_MAIN(TestFilmSynchronisation)
+#include "tst_film_synchronisation.moc"

@@ -13,7 +13,7 @@ GENERATOR   := -G Ninja
 CTEST_FLAGS := --output-on-failure -j$(JOBS) --timeout 300
 DEMO_FILM   := $(CURDIR)/assets/demo/demo.mp4
 
-.PHONY: all deps build run test test-plain fuzz bench bench-play clean
+.PHONY: all deps build run test test-plain fuzz bench bench-play format clean
 
 all: build
 
@@ -54,6 +54,10 @@ bench-play: build
 	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-probe-bench duvara-fast-motion-bench
 	bash scripts/bench-play.sh $(BUILD) $(BENCH_BUILD)
 	bash scripts/bench-fast-motion.sh $(BENCH_BUILD)
+
+# Formats every C++ file with the committed .clang-format.
+format: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

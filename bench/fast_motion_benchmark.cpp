@@ -1,10 +1,10 @@
 // CPU of fast motion on a film: the player's window plays it, then runs at 16 and at -16 (one
 // seek per movement tick), and prints CPU seconds per wall second for normal play and for each
 // speed. Usage: duvara-fast-motion-bench FILM [SECONDS]
+#include "../tests/shell/window_test_support.h"
 #include "controls/video_page.h"
 #include "media/ds_track_bar.h"
 #include "shell/main_window.h"
-#include "../tests/shell/window_test_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -57,8 +57,8 @@ void reportSpeed(const TFormVDMain &window, int seconds)
 {
     const double from = positionSeconds(window);
     const double load = cpuLoad(seconds);
-    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n", window.transport().Speed(), load,
-                positionSeconds(window) - from, seconds);
+    std::printf("speed %g: %.3f CPU-s per s, film moved %.1f s in %d s\n",
+                window.transport().Speed(), load, positionSeconds(window) - from, seconds);
 }
 
 } // namespace
@@ -77,7 +77,8 @@ int main(int argc, char **argv)
     window.resize(1280, 800);
     window.show();
     window.OpenFileByName(QString::fromLocal8Bit(argv[1]));
-    for (int waited = 0; !child<QSlider>(&window, "SldPos")->isEnabled() && waited < 15000; waited += 50)
+    for (int waited = 0; !child<QSlider>(&window, "SldPos")->isEnabled() && waited < 15000;
+         waited += 50)
         runFor(50);
     if (!child<QSlider>(&window, "SldPos")->isEnabled()) {
         std::fprintf(stderr, "the film did not start\n");
@@ -91,7 +92,8 @@ int main(int argc, char **argv)
 
     // Backward from near the end.
     window.transport().BtnPauseClick();
-    child<QSlider>(&window, "SldPos")->setValue(child<QSlider>(&window, "SldPos")->maximum() - 2000);
+    child<QSlider>(&window, "SldPos")
+        ->setValue(child<QSlider>(&window, "SldPos")->maximum() - 2000);
     child<VideoPage>(&window, "TabVideo")->SldDS->MouseUp(Qt::LeftButton);
     runFor(500);
     while (window.transport().Speed() != -16.0)

@@ -2,12 +2,12 @@
 // from its prepared image, one drawn afresh with outline and shadow at 1920 pixels (with its
 // letters drawn before, and with none drawn yet), one position change with two full tracks,
 // and opening a full track with its list.
+#include "../tests/shell/window_test_support.h"
 #include "controls/rlistview.h"
 #include "controls/track_panel.h"
 #include "presentation/subtitle_label.h"
 #include "shell/main_window.h"
 #include "subtitles/subtitle_reader.h"
-#include "../tests/shell/window_test_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,8 @@
 
 namespace duvara {
 
-TFormGoTo::TFormGoTo(QWidget *parent) : QDialog(parent)
+TFormGoTo::TFormGoTo(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormGoTo"));
     setWindowTitle(QStringLiteral("Go to position"));

@@ -65,8 +65,7 @@ void Playlist::AddMenuItems(QAction *add, QAction *remove, QAction *clear)
     connect(add, &QAction::triggered, this, Guarded(m_errorParent, [this] { MnuAddClick(); }));
     connect(remove, &QAction::triggered, this,
             Guarded(m_errorParent, [this] { MnuRemoveClick(); }));
-    connect(clear, &QAction::triggered, this,
-            Guarded(m_errorParent, [this] { MnuClearClick(); }));
+    connect(clear, &QAction::triggered, this, Guarded(m_errorParent, [this] { MnuClearClick(); }));
     m_removeItems << remove;
     m_clearItems << clear;
 }

@@ -8,7 +8,7 @@ namespace duvara {
 // The record behind each playlist row.
 struct TPlayListItem
 {
-    QString FileName;  // the name without its directory
+    QString FileName; // the name without its directory
     QString Directory; // the directory with its trailing separator; empty when the name had none
 
     // The directory, a separator where it lacks one, then the name.

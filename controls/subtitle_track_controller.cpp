@@ -84,7 +84,8 @@ SubtitleTrackController::SubtitleTrackController(const Faces &faces, const Parts
     m_faces.panel->EditOffset->setValue(0);
     m_faces.panel->EditOffset->setEnabled(false);
     m_faces.panel->ArwDur->setEnabled(false);
-    m_sync.AddTrack({&m_track, m_faces.panel->ScrOffset, m_faces.label, m_faces.list, m_faces.page});
+    m_sync.AddTrack(
+        {&m_track, m_faces.panel->ScrOffset, m_faces.label, m_faces.list, m_faces.page});
     wire(errorParent);
 }
 
@@ -133,8 +134,7 @@ void SubtitleTrackController::wire(QWidget *errorParent)
             command(&SubtitleTrackController::LstSubtClick));
     connect(&list, &RListView::OnKeyUp, this,
             [this](int key) { RunGuarded(m_errorParent, [&] { LstSubtKeyUp(key); }); });
-    connect(&list, &RListView::OnVScroll, this,
-            command(&SubtitleTrackController::LstSubtVScroll));
+    connect(&list, &RListView::OnVScroll, this, command(&SubtitleTrackController::LstSubtVScroll));
     connect(&list, &QAbstractItemView::doubleClicked, this,
             &SubtitleTrackController::ListDoubleClicked);
 }

@@ -24,9 +24,11 @@ constexpr int kOffsetTypingRange = 999999;
 constexpr int kDurationRange = 1800000;
 } // namespace
 
-TrackPanel::TrackPanel(int track, QWidget *parent) : QWidget(parent), m_track(track)
+TrackPanel::TrackPanel(int track, const QString &pageName, QWidget *parent)
+    : QWidget(parent)
+    , m_track(track)
 {
-    setObjectName(track == 1 ? QStringLiteral("TabSP") : QStringLiteral("TabSS"));
+    setObjectName(pageName);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(6, 4, 6, 4);
     row->setSpacing(6);
@@ -64,7 +66,7 @@ TrackPanel::TrackPanel(int track, QWidget *parent) : QWidget(parent), m_track(tr
     checks->addWidget(ChkShadow);
     row->addLayout(checks);
 
-    for (QWidget *control : std::initializer_list<QWidget *>{
+    for (QWidget *control : std::initializer_list<QWidget *> {
              BtnClr, BtnSaveAs, BtnFont, BtnDef, GrpOffset, ScrOffset, EditOffset, GrpDur, ScrDur,
              ArwDur, EditDur, ChkOutline, ChkShadow})
         control->setEnabled(false);

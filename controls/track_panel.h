@@ -20,7 +20,8 @@ class TrackPanel : public QWidget
 {
     Q_OBJECT
 public:
-    TrackPanel(int track, QWidget *parent = nullptr);
+    // `track` numbers the controls' object names; `pageName` is the page's own.
+    TrackPanel(int track, const QString &pageName, QWidget *parent = nullptr);
 
     int track() const { return m_track; }
 

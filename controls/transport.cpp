@@ -368,8 +368,7 @@ void Transport::TimerMoveTimer()
 
 void Transport::SldPosMouseDown(Qt::MouseButton button, int x, int y)
 {
-    if (const auto position =
-            SliderPressPosition(x, y, m_position.width(), m_position.maximum()))
+    if (const auto position = SliderPressPosition(x, y, m_position.width(), m_position.maximum()))
         m_position.setValue(*position);
     m_page.SldDS->MouseDown(button);
 }
@@ -415,7 +414,7 @@ void Transport::MnuMuteClick()
         BtnMuteOffClick();
     if (m_muteItem)
         m_muteItem->setIcon(m_page.style()->standardIcon(muting ? QStyle::SP_MediaVolumeMuted
-                                                               : QStyle::SP_MediaVolume));
+                                                                : QStyle::SP_MediaVolume));
 }
 
 // What the playlist asks of playback.

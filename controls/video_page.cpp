@@ -17,7 +17,8 @@ constexpr int kMonitorGroupWidth = 137;
 constexpr int kMonitorGroupHeight = 49;
 } // namespace
 
-VideoPage::VideoPage(QWidget *parent) : QWidget(parent)
+VideoPage::VideoPage(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabVideo"));
 
@@ -31,7 +32,8 @@ VideoPage::VideoPage(QWidget *parent) : QWidget(parent)
                       QStyle::SP_MediaSeekForward);
     BtnPrv = addButton("BtnPrv", 35, QStringLiteral("Previous"), QStyle::SP_MediaSkipBackward);
     BtnNxt = addButton("BtnNxt", 35, QStringLiteral("Next"), QStyle::SP_MediaSkipForward);
-    BtnMuteOn = addButton("BtnMuteOn", 30, QStringLiteral("Mute\n<Ctrl+M>"), QStyle::SP_MediaVolume);
+    BtnMuteOn
+        = addButton("BtnMuteOn", 30, QStringLiteral("Mute\n<Ctrl+M>"), QStyle::SP_MediaVolume);
     BtnMuteOff = addButton("BtnMuteOff", 30, QStringLiteral("Mute\n<Ctrl+M>"),
                            QStyle::SP_MediaVolumeMuted);
     for (auto *button : {BtnStop, BtnPause, BtnStep, BtnRew, BtnFF, BtnPrv, BtnNxt})
@@ -95,8 +97,8 @@ void VideoPage::layoutControls()
         widget->move(x, (h - widget->height()) / 2);
         x += widget->width() + kGap;
     };
-    for (auto *widget : std::initializer_list<QWidget *>{BtnStop, BtnPlay, BtnPause, BtnStep, BtnRew,
-                                                        BtnFF, BtnPrv, BtnNxt})
+    for (auto *widget : std::initializer_list<QWidget *> {BtnStop, BtnPlay, BtnPause, BtnStep,
+                                                          BtnRew, BtnFF, BtnPrv, BtnNxt})
         place(widget);
     x += kGap;
     BtnMuteOff->move(x, (h - BtnMuteOff->height()) / 2);

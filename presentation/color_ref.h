@@ -14,8 +14,9 @@ inline QColor colorFromRef(std::uint32_t ref)
 
 inline std::uint32_t colorToRef(const QColor &color)
 {
-    return static_cast<std::uint32_t>(color.red()) | (static_cast<std::uint32_t>(color.green()) << 8)
-           | (static_cast<std::uint32_t>(color.blue()) << 16);
+    return static_cast<std::uint32_t>(color.red())
+        | (static_cast<std::uint32_t>(color.green()) << 8)
+        | (static_cast<std::uint32_t>(color.blue()) << 16);
 }
 
 } // namespace duvara

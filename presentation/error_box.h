@@ -31,7 +31,9 @@ template<typename Action> void RunGuarded(QWidget *parent, Action &&action)
 // The handler as a slot: connect(sender, signal, context, Guarded(window, [this] { ... })).
 template<typename Action> auto Guarded(QWidget *parent, Action action)
 {
-    return [parent, action = std::move(action)] { RunGuarded(parent, action); };
+    return [parent, action = std::move(action)] {
+        RunGuarded(parent, action);
+    };
 }
 
 } // namespace duvara

@@ -2,7 +2,8 @@
 
 namespace duvara {
 
-TFormFont::TFormFont(QWidget *parent) : QDialog(parent)
+TFormFont::TFormFont(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormFont"));
     setWindowTitle(QStringLiteral("Subtitles font"));

@@ -5,7 +5,8 @@
 
 namespace duvara {
 
-GradientPanel::GradientPanel(QWidget *parent) : QWidget(parent)
+GradientPanel::GradientPanel(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -16,7 +16,8 @@ public:
 
     explicit GradientPanel(QWidget *parent = nullptr);
 
-    void setGradient(const QColor &from, const QColor &to, Direction direction = Direction::Vertical);
+    void setGradient(const QColor &from, const QColor &to,
+                     Direction direction = Direction::Vertical);
     QColor fromColor() const { return m_from; }
     QColor toColor() const { return m_to; }
 

@@ -118,9 +118,10 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
     SubtitleTrack &track = *followed.subtitles;
     RSubtitleLabel &label = *followed.label;
     const int count = track.SubCount();
-    const int k = count == 0 ? 0
-                             : FindEntryAt(track, LookupOffset(followed.offset->value(), track.BaseTime),
-                                           position, track.DurFactor);
+    const int k = count == 0
+        ? 0
+        : FindEntryAt(track, LookupOffset(followed.offset->value(), track.BaseTime), position,
+                      track.DurFactor);
     if (k < 1) {
         if (!label.TextCaption().isEmpty())
             label.SetTextCaption(QString());

@@ -10,7 +10,7 @@ packages=(
   fonts-liberation2
   xvfb xauth ffmpeg
   libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 # The playback benchmark compares against the mpv command and needs GNU time and bc.

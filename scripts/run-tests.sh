@@ -28,6 +28,9 @@ run_fuzzer() {
 }
 
 if [ "$fuzz_only" -eq 0 ]; then
+  echo "== formatting"
+  bash scripts/check-format.sh || failed+=("formatting")
+
   echo "== test suite (plain build)"
   (cd "$build" && ctest "${ctest_flags[@]}") || failed+=("plain suite")
 

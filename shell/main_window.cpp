@@ -97,10 +97,10 @@ void TFormVDMain::createCollaborators()
             &OnScreenDisplay::SetTimeText);
     m_dialogs = std::make_unique<FileDialogs>(this, *m_sync);
     m_playlist = std::make_unique<Playlist>(*LstPL, m_probeGraph, *m_dialogs, this);
-    m_transport = std::make_unique<Transport>(
-        Transport::Parts {m_filterGraph, *TabVideo, *SldPos, *VideoWnd, *m_playlist, *m_sync,
-                          *m_osd, *m_dialogs},
-        this);
+    m_transport = std::make_unique<Transport>(Transport::Parts {m_filterGraph, *TabVideo, *SldPos,
+                                                                *VideoWnd, *m_playlist, *m_sync,
+                                                                *m_osd, *m_dialogs},
+                                              this);
     m_videoCommands = std::make_unique<VideoCommands>(*VideoWnd, *TabVideo->GrpMonit,
                                                       *TabVideo->CmbMonit, *m_sync, this);
     connect(m_transport.get(), &Transport::MediaStarted, m_videoCommands.get(),
@@ -147,9 +147,8 @@ void TFormVDMain::createTracks()
     for (SubtitleTrackController *track : {m_primaryTrack.get(), m_secondaryTrack.get()})
         connect(track, &SubtitleTrackController::ListDoubleClicked, this,
                 Guarded(this, [this] { m_videoCommands->VideoWndDblClick(); }));
-    connect(PageCntrl, &QTabWidget::currentChanged, this, [this](int page) {
-        RunGuarded(this, [&] { m_sync->PageCntrlChange(page); });
-    });
+    connect(PageCntrl, &QTabWidget::currentChanged, this,
+            [this](int page) { RunGuarded(this, [&] { m_sync->PageCntrlChange(page); }); });
 }
 
 void TFormVDMain::wireMenus()
@@ -166,8 +165,7 @@ void TFormVDMain::wireMenus()
     for (const auto &[command, name] : faces)
         m_transport->AddFace(command, item(PopupMenu1, name));
     m_transport->AddRunningItems({item(PopupMenu1, "MnuNavigate"), item(PopupMenu1, "MnuZoom")});
-    m_transport->AddLoadedItems(
-        {item(PopupMenu1, "MnuFullscreen"), item(PopupMenu1, "MnuAspect")});
+    m_transport->AddLoadedItems({item(PopupMenu1, "MnuFullscreen"), item(PopupMenu1, "MnuAspect")});
     m_transport->SetMuteItem(item(PopupMenu1, "MnuMute"));
     m_transport->SetOpenItem(item(PopupMenu1, "MnuOpen"));
 
@@ -250,8 +248,7 @@ void TFormVDMain::showEvent(QShowEvent *event)
         return;
     m_firstShowDone = true;
     // Runs once the window is on screen, so that it is painted before a file is opened.
-    QMetaObject::invokeMethod(
-        this, Guarded(this, [this] { FormShow(); }), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { FormShow(); }), Qt::QueuedConnection);
 }
 
 void TFormVDMain::FormShow()

@@ -10,10 +10,10 @@
 #include "controls/video_page.h"
 #include "media/video_window.h"
 #include "presentation/color_ref.h"
+#include "presentation/error_box.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/subtitle_label.h"
-#include "presentation/error_box.h"
 #include "shell/idle_picture.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
@@ -55,7 +55,6 @@ constexpr std::uint32_t kPanelGradientFrom = 0x00A4D3E3;
 constexpr std::uint32_t kPanelGradientTo = 0x002D7DB9;
 constexpr std::uint32_t kSplitterColor = 0x007395AE;
 constexpr std::uint32_t kMaroon = 0x00000080;
-
 
 RListView *makeSubtitleList(const QString &name, QWidget *parent)
 {
@@ -199,8 +198,7 @@ void TFormVDMain::buildVideoChildren()
 
     OnScreenDisplay::Hooks hooks;
     hooks.playbackState = [this] {
-        return OsdPlaybackState {m_playlist->Count(), m_playlist->PlayIndex(),
-                                 m_transport->Speed(),
+        return OsdPlaybackState {m_playlist->Count(), m_playlist->PlayIndex(), m_transport->Speed(),
                                  m_transport->CommandEnabled(Transport::Command::Step)};
     };
     hooks.videoVisible = [this] {
@@ -265,8 +263,8 @@ QWidget *TFormVDMain::buildControlPanel()
                                             "border: 1px solid %1; }")
                                  .arg(colorFromRef(kSplitterColor).name()));
     TabVideo = new VideoPage(PageCntrl);
-    Panel1 = new TrackPanel(1, PageCntrl);
-    Panel2 = new TrackPanel(2, PageCntrl);
+    Panel1 = new TrackPanel(1, QStringLiteral("TabSP"), PageCntrl);
+    Panel2 = new TrackPanel(2, QStringLiteral("TabSS"), PageCntrl);
     PageCntrl->addTab(TabVideo, QStringLiteral("&Video"));
     PageCntrl->addTab(Panel1, QStringLiteral("&Primary subtitles"));
     PageCntrl->addTab(Panel2, QStringLiteral("&Secondary subtitles"));

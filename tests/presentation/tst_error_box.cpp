@@ -23,14 +23,20 @@ void TestErrorBox::appendsFullStopAfterCharactersSortingAfterIt_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "File not found" << "File not found.";
-    QTest::newRow("digit") << "Error 42" << "Error 42.";
+    QTest::newRow("letter") << "File not found"
+                            << "File not found.";
+    QTest::newRow("digit") << "Error 42"
+                           << "Error 42.";
     QTest::newRow("closing parenthesis sorts before the full stop") << "failed ($80040265)"
                                                                     << "failed ($80040265)";
-    QTest::newRow("full stop kept") << "Done." << "Done.";
-    QTest::newRow("exclamation mark sorts before") << "Stop!" << "Stop!";
-    QTest::newRow("slash sorts after") << "path /tmp/" << "path /tmp/.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("full stop kept") << "Done."
+                                    << "Done.";
+    QTest::newRow("exclamation mark sorts before") << "Stop!"
+                                                   << "Stop!";
+    QTest::newRow("slash sorts after") << "path /tmp/"
+                                       << "path /tmp/.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestErrorBox::appendsFullStopAfterCharactersSortingAfterIt()

@@ -2,15 +2,15 @@
 // SubRip text and the slider moved while the film is paused.
 #include "controls/rlistview.h"
 #include "controls/track_panel.h"
+#include "controls/video_page.h"
 #include "media/ds_track_bar.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/osd_label.h"
 #include "presentation/subtitle_label.h"
 #include "shell/main_window.h"
-#include "window_test_support.h"
-#include "controls/video_page.h"
 #include "subtitles/subtitle_reader.h"
+#include "window_test_support.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -161,11 +161,15 @@ void TestFilmSynchronisation::emptyTracksLeaveLabelsEmpty()
 void TestFilmSynchronisation::pictureShowsThroughTheSubtitleAreas()
 {
     seek(10000);
-    for (RSubtitleLabel *label : {child<RSubtitleLabel>(m_window, "LblSub1"), child<RSubtitleLabel>(m_window, "LblSub2")})
+    for (RSubtitleLabel *label :
+         {child<RSubtitleLabel>(m_window, "LblSub1"), child<RSubtitleLabel>(m_window, "LblSub2")})
         QVERIFY(!label->PaintsBackground());
     // The demo film's left bar is red, below the caption area's top and above the text.
-    const QPoint insidePicture = child<TDSVideoWindowEx2>(m_window, "VideoWnd")->mapTo(m_window, QPoint(30, 300));
-    const auto pixel = [&] { return m_window->grab().toImage().pixel(insidePicture); };
+    const QPoint insidePicture
+        = child<TDSVideoWindowEx2>(m_window, "VideoWnd")->mapTo(m_window, QPoint(30, 300));
+    const auto pixel = [&] {
+        return m_window->grab().toImage().pixel(insidePicture);
+    };
     // The picture is drawn as the core delivers it: wait for it rather than for a fixed time.
     QTRY_VERIFY2(qRed(pixel()) > 200 && qGreen(pixel()) < 80 && qBlue(pixel()) < 80,
                  qPrintable(QColor(pixel()).name()));
@@ -186,8 +190,10 @@ void TestFilmSynchronisation::secondTrackAndItsList()
     list->show();
 
     seek(10000);
-    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(), QStringLiteral("Ten to twelve"));
-    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub2")->TextCaption(), QStringLiteral("Zehn\nSekunden"));
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption(),
+             QStringLiteral("Ten to twelve"));
+    QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub2")->TextCaption(),
+             QStringLiteral("Zehn\nSekunden"));
     // MicroDVD colours are 0x00BBGGRR: $00FFFF is yellow.
     QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub2")->FontColor(), QColor(Qt::yellow));
     QCOMPARE(list->currentItem(), list->topLevelItem(0));

@@ -1,21 +1,19 @@
+#include "controls/playlist_item.h"
 #include "controls/rlistview.h"
 #include "controls/time_edit.h"
-#include "media/ds_track_bar.h"
-#include "presentation/gradient_panel.h"
-#include "presentation/subtitle_label.h"
-#include "controls/playlist_item.h"
 #include "controls/track_panel.h"
 #include "controls/video_page.h"
+#include "media/ds_track_bar.h"
 #include "media/video_window.h"
+#include "presentation/gradient_panel.h"
+#include "presentation/subtitle_label.h"
 #include "shell/idle_picture.h"
 #include "shell/main_window.h"
-#include "window_test_support.h"
 #include "shell/popup_menus.h"
+#include "window_test_support.h"
 
 #include <QAction>
-#include <QTemporaryDir>
 #include <QCheckBox>
-#include <QSplitter>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -25,7 +23,9 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -121,7 +121,8 @@ void TestMainWindow::startStateOfTheWindow()
     QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->count(), 3);
     QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(0), QStringLiteral("&Video"));
     QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(1), QStringLiteral("&Primary subtitles"));
-    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(2), QStringLiteral("&Secondary subtitles"));
+    QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->tabText(2),
+             QStringLiteral("&Secondary subtitles"));
     QCOMPARE(child<QTabWidget>(&w, "PageCntrl")->currentIndex(), 0);
     QCOMPARE(child<QWidget>(&w, "PnlPList")->width(), 176);
     QCOMPARE(child<QSplitter>(&w, "Splitter")->handleWidth(), 4);
@@ -132,10 +133,14 @@ void TestMainWindow::startStateOfTheWindow()
     QVERIFY(child<IdlePicture>(&w, "ImgIdle")->isVisible());
     QVERIFY(!child<TDSVideoWindowEx2>(&w, "VideoWnd")->isVisible());
     QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmLetterBox);
-    for (QWidget *part : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")), static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
-                           static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub1")), static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub2")),
-                           static_cast<QWidget *>(child<GradientPanel>(&w, "PnlOSD")), static_cast<QWidget *>(child<GradientPanel>(&w, "PnlVol")),
-                           static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")), static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))})
+    for (QWidget *part : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")),
+                          static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
+                          static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub1")),
+                          static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub2")),
+                          static_cast<QWidget *>(child<GradientPanel>(&w, "PnlOSD")),
+                          static_cast<QWidget *>(child<GradientPanel>(&w, "PnlVol")),
+                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")),
+                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))})
         QVERIFY2(child<TDSVideoWindowEx2>(&w, "VideoWnd")->isAncestorOf(part),
                  qPrintable(part->objectName()));
     QVERIFY(child<QWidget>(&w, "PnlSub2")->isAncestorOf(child<GradientPanel>(&w, "PnlOSD")));
@@ -197,9 +202,9 @@ void TestMainWindow::trackPanelsStartDisabled()
         auto *panel = m_window->findChild<TrackPanel *>(track == 1 ? "TabSP" : "TabSS");
         QVERIFY(panel);
         QVERIFY(m_window->findChild<QPushButton *>("BtnOpen" + n)->isEnabled());
-        for (const char *name : {"BtnClr", "BtnSaveAs", "BtnFont", "BtnDef", "GrpOffset",
-                                 "EditOffset", "GrpDur", "ArwDur", "EditDur", "ChkOutline",
-                                 "ChkShadow"}) {
+        for (const char *name :
+             {"BtnClr", "BtnSaveAs", "BtnFont", "BtnDef", "GrpOffset", "EditOffset", "GrpDur",
+              "ArwDur", "EditDur", "ChkOutline", "ChkShadow"}) {
             auto *control = m_window->findChild<QWidget *>(QString::fromLatin1(name) + n);
             QVERIFY2(control, name);
             QVERIFY2(!control->isEnabled(), name);
@@ -216,11 +221,11 @@ void TestMainWindow::trackPanelsStartDisabled()
 
 void TestMainWindow::timersAndMenus()
 {
-    const QList<QPair<QTimer *, int>> timers{{child<QTimer>(m_window, "TimerMove"), 250},
-                                             {child<QTimer>(m_window, "TimerOSD"), 6000},
-                                             {child<QTimer>(m_window, "TimerVol"), 4000},
-                                             {child<QTimer>(m_window, "TimerRem"), 300},
-                                             {child<QTimer>(m_window, "TimerLstFocus"), 10000}};
+    const QList<QPair<QTimer *, int>> timers {{child<QTimer>(m_window, "TimerMove"), 250},
+                                              {child<QTimer>(m_window, "TimerOSD"), 6000},
+                                              {child<QTimer>(m_window, "TimerVol"), 4000},
+                                              {child<QTimer>(m_window, "TimerRem"), 300},
+                                              {child<QTimer>(m_window, "TimerLstFocus"), 10000}};
     for (const auto &[timer, interval] : timers) {
         QCOMPARE(timer->interval(), interval);
         QVERIFY(!timer->isActive());
@@ -247,10 +252,10 @@ void TestMainWindow::otherWindowsInOrder()
         if (widget && widget->isWindow() && widget->objectName().startsWith("Form"))
             titles << widget->objectName() + ":" + widget->windowTitle();
     }
-    QCOMPARE(titles, QStringList({"FormRemote:Remote", "FormAbout:About",
-                                  "FormColor:Video settings", "FormFont:Subtitles font",
-                                  "FormGoTo:Go to position", "FormFile:File types",
-                                  "FormNewV:New version"}));
+    QCOMPARE(titles,
+             QStringList({"FormRemote:Remote", "FormAbout:About", "FormColor:Video settings",
+                          "FormFont:Subtitles font", "FormGoTo:Go to position",
+                          "FormFile:File types", "FormNewV:New version"}));
 }
 
 void TestMainWindow::idlePictureDecodedWithLibjpeg()
@@ -279,10 +284,14 @@ void TestMainWindow::trimmedFileName_data()
 {
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("trimmed");
-    QTest::newRow("plain") << "/films/a.mp4" << "/films/a.mp4";
-    QTest::newRow("blanks and controls") << " \t/films/a b.mp4\r\n " << "/films/a b.mp4";
-    QTest::newRow("only blanks") << "   \t " << "";
-    QTest::newRow("inner blanks kept") << "a  b" << "a  b";
+    QTest::newRow("plain") << "/films/a.mp4"
+                           << "/films/a.mp4";
+    QTest::newRow("blanks and controls") << " \t/films/a b.mp4\r\n "
+                                         << "/films/a b.mp4";
+    QTest::newRow("only blanks") << "   \t "
+                                 << "";
+    QTest::newRow("inner blanks kept") << "a  b"
+                                       << "a  b";
 }
 
 void TestMainWindow::trimmedFileName()
@@ -373,7 +382,8 @@ void TestMainWindow::commandLineFileOpensOnFirstShow()
     QVERIFY(shown.wait());
     QVERIFY(w.playlist().PlaylistTransient());
     QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItemCount(), 1);
-    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("argument.mp4"));
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItem(0)->text(0),
+             QStringLiteral("argument.mp4"));
     // A second show (after hiding) does not open it again.
     child<RListView>(&w, "LstPL")->clear();
     w.hide();
@@ -413,7 +423,8 @@ void TestMainWindow::aspectAndZoomItems()
     QVERIFY(!child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuLetterBox")->isChecked());
     child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuCrop")->trigger();
     QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmCrop);
-    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->VideoRect(), child<TDSVideoWindowEx2>(&w, "VideoWnd")->rect());
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->VideoRect(),
+             child<TDSVideoWindowEx2>(&w, "VideoWnd")->rect());
 
     child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuZ200")->trigger();
     QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->DigitalZoom(), 47);
@@ -450,10 +461,13 @@ void TestMainWindow::subtitleAreasFollowThePicture()
     w.show();
     w.OpenFileByName(filmCopy("colours.mp4"));
     // Playing: the areas are in the key colour and let the picture through.
-    for (QWidget *area : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")), static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
-                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")), static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))}) {
+    for (QWidget *area : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")),
+                          static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
+                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")),
+                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))}) {
         QVERIFY(!area->autoFillBackground());
-        QCOMPARE(area->palette().color(QPalette::Window), child<TDSVideoWindowEx2>(&w, "VideoWnd")->ColorKey());
+        QCOMPARE(area->palette().color(QPalette::Window),
+                 child<TDSVideoWindowEx2>(&w, "VideoWnd")->ColorKey());
     }
     // Stopped: they take the window's black.
     QVERIFY(w.filterGraph().Stop());
@@ -488,15 +502,16 @@ void TestMainWindow::monitorList()
     if (expected > 0)
         QCOMPARE(screens, expected);
 
-    QCOMPARE(MonitorListEntries(1), QStringList{"Current Monitor"});
-    QCOMPARE(MonitorListEntries(3), QStringList({"Current Monitor", "Monitor 0", "Monitor 1",
-                                                 "Monitor 2"}));
+    QCOMPARE(MonitorListEntries(1), QStringList {"Current Monitor"});
+    QCOMPARE(MonitorListEntries(3),
+             QStringList({"Current Monitor", "Monitor 0", "Monitor 1", "Monitor 2"}));
 
     QComboBox *list = child<VideoPage>(m_window, "TabVideo")->CmbMonit;
     QCOMPARE(list->count(), screens > 1 ? screens + 1 : 1);
     QCOMPARE(list->itemText(0), QStringLiteral("Current Monitor"));
     QCOMPARE(child<VideoPage>(m_window, "TabVideo")->GrpMonit->isHidden(), screens == 1);
-    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->GrpMonit->title(), QStringLiteral("Fullscreen monitor"));
+    QCOMPARE(child<VideoPage>(m_window, "TabVideo")->GrpMonit->title(),
+             QStringLiteral("Fullscreen monitor"));
     QCOMPARE(list->currentIndex(), screens > 1 ? 0 : -1);
 }
 

@@ -109,7 +109,10 @@ void TestTrackPanels::openTrack(int track, const QString &path)
 {
     child<QTabWidget>(m_window, "PageCntrl")->setCurrentIndex(track);
     onNextModal<QFileDialog>([path](QFileDialog *dialog) { chooseFile(dialog, path); });
-    QTest::mouseClick((track == 1 ? child<TrackPanel>(m_window, "TabSP") : child<TrackPanel>(m_window, "TabSS"))->BtnOpen, Qt::LeftButton);
+    QTest::mouseClick(
+        (track == 1 ? child<TrackPanel>(m_window, "TabSP") : child<TrackPanel>(m_window, "TabSS"))
+            ->BtnOpen,
+        Qt::LeftButton);
     // The offscreen platform does not hand the activation back when the dialog closes.
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -130,7 +133,8 @@ void TestTrackPanels::cancelRebuildsTheListAndKeepsTheOffset()
     QCOMPARE(panel1().EditDur->text(), QStringLiteral("00:00:05,500"));
     QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(3)->text(1),
              QStringLiteral("00:00:11,000 - 00:00:12,000"));
-    QVERIFY(child<TRPopupMenu>(m_window, "PopupMenu1")->item(QStringLiteral("MnuClear1"))->isEnabled());
+    QVERIFY(
+        child<TRPopupMenu>(m_window, "PopupMenu1")->item(QStringLiteral("MnuClear1"))->isEnabled());
 }
 
 void TestTrackPanels::badFilesAreRefusedAndTheTrackKept_data()
@@ -202,8 +206,10 @@ void TestTrackPanels::saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace(
 {
     const QString source = writeFile(QStringLiteral("a.srt"), srtTrack(12345, 0, 100));
     openTrack(1, source);
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(0)->text(0), QStringLiteral("0001"));
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(12344)->text(0), QStringLiteral("12345"));
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(0)->text(0),
+             QStringLiteral("0001"));
+    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(12344)->text(0),
+             QStringLiteral("12345"));
     panel1().EditOffset->setValue(2000);
     const QString target = m_dir.filePath(QStringLiteral("out.srt"));
     QString proposed;

@@ -241,7 +241,8 @@ void TestTransport::backwardPastTheStartResumesForward()
     open({QStringLiteral(DUVARA_DEMO_FILM)});
     m_window->transport().BtnPauseClick();
     child<QSlider>(m_window, "SldPos")->setValue(3000);
-    QTest::mouseRelease(child<QSlider>(m_window, "SldPos"), Qt::LeftButton); // the slider's release seeks
+    QTest::mouseRelease(child<QSlider>(m_window, "SldPos"),
+                        Qt::LeftButton); // the slider's release seeks
     QTRY_COMPARE(positionMs(), 3000);
     while (m_window->transport().Speed() != -16.0)
         m_window->transport().BtnRewClick();
@@ -272,7 +273,8 @@ void TestTransport::endOfEachRowStartsTheNextAndTheLastStops()
     QTreeWidgetItem *first = child<RListView>(m_window, "LstPL")->topLevelItem(0);
     QVERIFY(first->font(0).bold());
     QCOMPARE(first->foreground(0).color(), QColor(0xFF, 0xCF, 0x6A));
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->foreground(0).color(), QColor(Qt::white));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->foreground(0).color(),
+             QColor(Qt::white));
     waitPlaying(1);
     QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnPrv->isEnabled());
     waitPlaying(2);
@@ -329,11 +331,13 @@ void TestTransport::removeRows()
     QFETCH(QString, nextFile);
     open(kClips.mid(0, rows));
     if (playing > 0) {
-        child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(playing));
+        child<RListView>(m_window, "LstPL")
+            ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(playing));
         m_window->playlist().LstPLDblClick();
         waitPlaying(playing);
     }
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(playing));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(playing));
     m_window->playlist().MnuRemoveClick();
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), rows - 1);
     if (nextIndex < 0) {
@@ -352,11 +356,14 @@ void TestTransport::removeWhileStoppedSelectsTheNextRow()
 {
     open(kClips);
     m_window->transport().BtnStopClick();
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
     m_window->playlist().MnuRemoveClick();
     QCOMPARE(m_window->playlist().PlayIndex(), 0);
-    QCOMPARE(child<RListView>(m_window, "LstPL")->selectedItems().value(0), child<RListView>(m_window, "LstPL")->topLevelItem(0));
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->selectedItems().value(0),
+             child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0),
+             QStringLiteral("clip.avi"));
     QVERIFY(!m_window->filterGraph().Active());
     // Nothing is loaded any more, so Play starts the selected row.
     m_window->transport().BtnPlayClick();
@@ -364,11 +371,13 @@ void TestTransport::removeWhileStoppedSelectsTheNextRow()
     QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
 
     // The stopped last row leaves no current row and nothing selected.
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
     m_window->playlist().LstPLDblClick();
     waitPlaying(1);
     m_window->transport().BtnStopClick();
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
     m_window->playlist().MnuRemoveClick();
     QCOMPARE(m_window->playlist().PlayIndex(), -1);
     QVERIFY(child<RListView>(m_window, "LstPL")->selectedItems().isEmpty());
@@ -377,14 +386,17 @@ void TestTransport::removeWhileStoppedSelectsTheNextRow()
 void TestTransport::removeAboveTheCurrentRowKeepsItsHighlight()
 {
     open(kClips);
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(2));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(2));
     m_window->playlist().LstPLDblClick();
     waitPlaying(2);
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
     m_window->playlist().MnuRemoveClick();
     QCOMPARE(m_window->playlist().PlayIndex(), 1);
     QVERIFY(child<RListView>(m_window, "LstPL")->topLevelItem(1)->font(0).bold());
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(0), QStringLiteral("clip.mkv"));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(0),
+             QStringLiteral("clip.mkv"));
     QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
     // Remove with nothing selected does nothing.
     child<RListView>(m_window, "LstPL")->clearSelection();
@@ -401,13 +413,15 @@ void TestTransport::clearThenAddThenPlay()
     QVERIFY(child<TDSVideoWindowEx2>(m_window, "VideoWnd")->isHidden());
     QVERIFY(!m_window->filterGraph().Active());
     m_window->playlist().PopupMenu2Popup();
-    QVERIFY(!child<TRPopupMenu>(m_window, "PopupMenu2")->item(QStringLiteral("MnuClear"))->isEnabled());
+    QVERIFY(
+        !child<TRPopupMenu>(m_window, "PopupMenu2")->item(QStringLiteral("MnuClear"))->isEnabled());
     QVERIFY(!item("MnuPLRemove")->isEnabled());
 
     answerNextFileDialog(kClips.mid(1, 2));
     m_window->playlist().MnuAddClick();
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 2);
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(1), QStringLiteral("0:00:03"));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(1),
+             QStringLiteral("0:00:03"));
     QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psNoGraph); // Add starts nothing
     QVERIFY(!m_window->synchronisation().VideoCovered());
     m_window->playlist().PopupMenu2Popup();
@@ -415,7 +429,8 @@ void TestTransport::clearThenAddThenPlay()
 
     m_window->transport().BtnPlayClick();
     waitPlaying(0);
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0),
+             QStringLiteral("clip.avi"));
     QVERIFY(child<TDSVideoWindowEx2>(m_window, "VideoWnd")->isVisible());
     QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
 }
@@ -454,12 +469,14 @@ void TestTransport::doubleClickStartsOnlyAnotherRow()
 {
     open(kClips.mid(0, 2));
     QSignalSpy activations(&m_window->filterGraph(), &TFilterGraph::OnActivate);
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(0));
     m_window->playlist().LstPLDblClick();
     QCOMPARE(activations.count(), 0);
     // Enter on another row starts it and keeps a fast-motion speed in force.
     m_window->transport().BtnFFClick();
-    child<RListView>(m_window, "LstPL")->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
+    child<RListView>(m_window, "LstPL")
+        ->setCurrentItem(child<RListView>(m_window, "LstPL")->topLevelItem(1));
     child<RListView>(m_window, "LstPL")->setFocus();
     QTest::keyClick(child<RListView>(m_window, "LstPL"), Qt::Key_Return);
     waitPlaying(1);
@@ -567,14 +584,17 @@ void TestTransport::unplayableFileLeavesTheControls()
 {
     open(kClips.mid(0, 1));
     const QString before = state();
-    QVERIFY_THROWS_EXCEPTION(std::exception, m_window->transport().PlayFile(generatedMedia("unplayable.mp4")));
+    QVERIFY_THROWS_EXCEPTION(std::exception,
+                             m_window->transport().PlayFile(generatedMedia("unplayable.mp4")));
     QVERIFY(m_window->filterGraph().Active());
     QCOMPARE(state(), before);
     // An unreadable file in the Open dialog's choice stops the filling; the rows before stay.
     QVERIFY_THROWS_EXCEPTION(
-        std::exception, m_window->playlist().OpenFiles({kClips[1], generatedMedia("missing.mp4"), kClips[2]}));
+        std::exception,
+        m_window->playlist().OpenFiles({kClips[1], generatedMedia("missing.mp4"), kClips[2]}));
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 1);
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0), QStringLiteral("clip.avi"));
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0),
+             QStringLiteral("clip.avi"));
 }
 
 void TestTransport::pausedWindowRunsNoTimer()
@@ -582,13 +602,15 @@ void TestTransport::pausedWindowRunsNoTimer()
     child<QTimer>(m_window, "TimerOSD")->setInterval(50);
     child<QTimer>(m_window, "TimerVol")->setInterval(50);
     open({QStringLiteral(DUVARA_DEMO_FILM)});
-    child<VideoPage>(m_window, "TabVideo")->SldVol->setValue(9000); // the volume display and its timer too
+    child<VideoPage>(m_window, "TabVideo")
+        ->SldVol->setValue(9000); // the volume display and its timer too
     m_window->transport().BtnPauseClick();
     const auto running = [this] {
         QStringList names;
         QList<QTimer *> timers = m_window->findChildren<QTimer *>();
-        timers << child<QTimer>(m_window, "TimerMove") << child<QTimer>(m_window, "TimerOSD") << child<QTimer>(m_window, "TimerVol")
-               << child<QTimer>(m_window, "TimerRem") << child<QTimer>(m_window, "TimerLstFocus");
+        timers << child<QTimer>(m_window, "TimerMove") << child<QTimer>(m_window, "TimerOSD")
+               << child<QTimer>(m_window, "TimerVol") << child<QTimer>(m_window, "TimerRem")
+               << child<QTimer>(m_window, "TimerLstFocus");
         for (QTimer *timer : timers)
             if (timer->isActive())
                 names << (timer->objectName().isEmpty() ? QStringLiteral("unnamed")

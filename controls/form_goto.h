@@ -4,7 +4,7 @@
 
 namespace duvara {
 
-// Asks for a position to jump to.
+// Asks for a position to jump to. So far only the empty dialog is built; nothing opens it yet.
 class TFormGoTo : public QDialog
 {
     Q_OBJECT

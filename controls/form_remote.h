@@ -4,7 +4,8 @@
 
 namespace duvara {
 
-// The small remote control window that floats over the fullscreen picture.
+// The small remote control window that floats over the fullscreen picture. So far only its
+// frame (size, look, stacking) is built; nothing shows it yet.
 class TFormRemote : public QWidget
 {
     Q_OBJECT

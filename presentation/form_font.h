@@ -4,7 +4,8 @@
 
 namespace duvara {
 
-// The subtitle font dialog of either track; its opener sets the caption and the track.
+// The subtitle font dialog of either track; its opener sets the caption and the track. So far
+// the dialog has no controls of its own: it shows empty and changes nothing.
 class TFormFont : public QDialog
 {
     Q_OBJECT

@@ -12,7 +12,7 @@ public:
     explicit TFormAbout(QWidget *parent = nullptr);
 };
 
-// Binds groups of media file types to the player.
+// Binds groups of media file types to the player. So far an empty dialog; nothing opens it yet.
 class TFormFile : public QDialog
 {
     Q_OBJECT
@@ -20,7 +20,8 @@ public:
     explicit TFormFile(QWidget *parent = nullptr);
 };
 
-// Tells that a newer version of the player exists.
+// Tells that a newer version of the player exists. So far an empty dialog; nothing opens it
+// yet.
 class TFormNewV : public QDialog
 {
     Q_OBJECT

@@ -182,6 +182,7 @@ void Transport::SetTransportEnabled(bool on)
         item->setEnabled(m_graph.Active());
     setCommandEnabled(Command::Prev, on && m_playlist.PlayIndex() > 0);
     setCommandEnabled(Command::Next, on && m_playlist.PlayIndex() < m_playlist.Count() - 1);
+    emit MediaLoadedChanged(m_graph.Active());
 }
 
 void Transport::endFastMotion()
@@ -441,12 +442,15 @@ void Transport::EmptyMedia()
 
 void Transport::CloseMedia()
 {
+    emit PictureEnding();
     m_graph.SetActive(false);
     SetTransportEnabled(false);
 }
 
 void Transport::ShowVideo(bool shown)
 {
+    if (!shown)
+        emit PictureEnding();
     m_video.setVisible(shown);
 }
 

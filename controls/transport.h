@@ -95,6 +95,11 @@ public:
 signals:
     // A file began to play: what depends on the picture (colour controls) may change.
     void MediaStarted();
+    // Whether a file is loaded in the graph, told whenever the commands' states are set.
+    void MediaLoadedChanged(bool loaded);
+    // The picture goes away (the graph's session ends or the video window hides): a
+    // fullscreen picture must give the window back first.
+    void PictureEnding();
 
 private:
     void setCommandEnabled(Command command, bool on);

@@ -61,6 +61,13 @@ VideoCommands::VideoCommands(TDSVideoWindowEx2 &video, QGroupBox &monitorGroup,
     connect(&m_video, &TDSVideoWindowEx2::OnOverlayVisible, this, [this](bool visible) {
         RunGuarded(m_errorParent, [&] { VideoWndOverlayVisible(visible); });
     });
+    m_leaveFullScreen = new QAction(this);
+    m_leaveFullScreen->setObjectName(QStringLiteral("ActLeaveFullScreen"));
+    m_leaveFullScreen->setShortcut(Qt::Key_Escape);
+    m_leaveFullScreen->setEnabled(false);
+    m_video.addAction(m_leaveFullScreen);
+    connect(m_leaveFullScreen, &QAction::triggered, this,
+            Guarded(errorParent, [this] { LeaveFullScreen(); }));
     FillMonitorList();
 }
 
@@ -84,6 +91,7 @@ void VideoCommands::SetMenuItems(const MenuItems &items)
     for (const auto &command : commands)
         connect(command.item, &QAction::triggered, this,
                 Guarded(m_errorParent, [this, handler = command.handler] { (this->*handler)(); }));
+    showFullScreenState();
     // The aspect marks follow the video window's mode.
     QAction *const aspectItems[] = {items.stretched, items.letterBox, items.crop};
     aspectItems[static_cast<int>(m_video.AspectRatio())]->setChecked(true);
@@ -163,7 +171,7 @@ void VideoCommands::VideoWndDblClick()
 {
     m_timerRem.stop();
     if (m_video.FullScreen()) {
-        m_video.LeaveFullScreen();
+        LeaveFullScreen();
         return;
     }
     const int selected = m_monitorList.currentIndex();
@@ -172,6 +180,32 @@ void VideoCommands::VideoWndDblClick()
         m_video.EnterFullScreenHere();
     else
         m_video.EnterFullScreen(screens.at(selected - 1));
+    showFullScreenState();
+}
+
+void VideoCommands::LeaveFullScreen()
+{
+    if (m_video.FullScreen())
+        m_video.LeaveFullScreen();
+    showFullScreenState();
+}
+
+void VideoCommands::MediaLoadedChanged(bool loaded)
+{
+    m_mediaLoaded = loaded;
+    showFullScreenState();
+}
+
+// The item is checkable and Qt flips its mark on every trigger; the mark is set from the
+// picture's real state after each change instead.
+void VideoCommands::showFullScreenState()
+{
+    const bool fullScreen = m_video.FullScreen();
+    m_leaveFullScreen->setEnabled(fullScreen);
+    if (!m_items.fullscreen)
+        return;
+    m_items.fullscreen->setChecked(fullScreen);
+    m_items.fullscreen->setEnabled(m_mediaLoaded || fullScreen);
 }
 
 void VideoCommands::VideoWndColorKeyChanged()

@@ -45,7 +45,13 @@ public:
     void AddSubtitleAreas(const QList<QWidget *> &areas);
     void SetColorDialog(TFormColor *dialog) { m_colorDialog = dialog; }
 
+    // Toggles fullscreen on the monitor chosen on the video page.
     void VideoWndDblClick();
+    // Gives the window its picture back, if it is fullscreen.
+    void LeaveFullScreen();
+    // Whether a file is loaded: fullscreen is offered for a loaded file, and always while the
+    // picture is fullscreen, so that the way back is never closed.
+    void MediaLoadedChanged(bool loaded);
     void VideoWndColorKeyChanged();
     void VideoWndOverlayVisible(bool visible);
     void StretchedClick();
@@ -61,6 +67,7 @@ public:
 
 private:
     void setAspect(TRatioModes mode, QAction *item);
+    void showFullScreenState();
     void recolourSubtitleAreas(const QColor &color);
 
     TDSVideoWindowEx2 &m_video;
@@ -71,6 +78,9 @@ private:
     MenuItems m_items;
     QList<QWidget *> m_areas;
     TFormColor *m_colorDialog = nullptr;
+    bool m_mediaLoaded = false;
+    // Escape leaves fullscreen; it is enabled only there.
+    QAction *m_leaveFullScreen = nullptr;
     // The remote window's refresh; it stops while the picture changes between window and
     // fullscreen.
     QTimer m_timerRem;

@@ -105,6 +105,10 @@ void TFormVDMain::createCollaborators()
                                                       *TabVideo->CmbMonit, *m_sync, this);
     connect(m_transport.get(), &Transport::MediaStarted, m_videoCommands.get(),
             &VideoCommands::CheckColorControlSupport);
+    connect(m_transport.get(), &Transport::MediaLoadedChanged, m_videoCommands.get(),
+            &VideoCommands::MediaLoadedChanged);
+    connect(m_transport.get(), &Transport::PictureEnding, m_videoCommands.get(),
+            &VideoCommands::LeaveFullScreen);
 }
 
 void TFormVDMain::createTracks()
@@ -197,9 +201,12 @@ void TFormVDMain::wireMenus()
 
     connect(item(PopupMenu1, "MnuExit"), &QAction::triggered, this,
             Guarded(this, [this] { MnuExitClick(); }));
-    // The window menu is the video window's and the main window's context menu.
-    for (QAction *action : PopupMenu1->findChildren<QAction *>())
+    // The window menu is the video window's and the main window's context menu, and its
+    // shortcuts work in both windows: the video window is a window of its own in fullscreen.
+    for (QAction *action : PopupMenu1->findChildren<QAction *>()) {
         addAction(action);
+        VideoWnd->addAction(action);
+    }
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });

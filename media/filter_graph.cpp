@@ -237,7 +237,7 @@ void TFilterGraph::discardPreload()
     if (!m_preload)
         return;
     m_preload.reset();
-    m_core->command({"stop"});
+    m_core->command({mpvname::kStop});
 }
 
 // The preloaded file becomes the session's, in whatever state it reached.
@@ -279,7 +279,7 @@ void TFilterGraph::SetActive(bool active)
     } else {
         notifyListeners(GraphAction::gaDeactivating);
         if (m_load != LoadState::None)
-            m_core->command({"stop"});
+            m_core->command({mpvname::kStop});
         discardPreload();
         const auto providers = m_providers;
         for (FilterProvider *provider : providers) {
@@ -660,7 +660,7 @@ int TFilterGraph::RenderMediaFile(const QString &fileName)
     if (m_load != LoadState::Loaded) {
         const bool timedOut = m_load == LoadState::Loading;
         const int error = timedOut ? MPV_ERROR_LOADING_FAILED : m_loadError;
-        m_core->command({"stop"});
+        m_core->command({mpvname::kStop});
         m_load = LoadState::Failed;
         qCInfo(lcMedia).noquote() << objectName() << "cannot render" << fileName
                                   << (timedOut ? "(timed out)" : "");
@@ -682,7 +682,7 @@ void TFilterGraph::EmptyGraph()
         return;
     Stop();
     if (m_load != LoadState::None) {
-        if (const int error = m_core->command({"stop"}); error < 0)
+        if (const int error = m_core->command({mpvname::kStop}); error < 0)
             throw MediaError(mpv_error_string(error), error);
     }
     discardPreload();
@@ -766,13 +766,13 @@ void TFilterGraph::applyBalance()
         return;
     if (m_storedBalance == 0) {
         // Centred is no filter at all; removing one that is not there is harmless.
-        m_core->commandAsync({"af", "remove", kBalanceFilterLabel});
+        m_core->commandAsync({mpvname::kAudioFilter, mpvname::kFilterRemove, kBalanceFilterLabel});
         return;
     }
     const ChannelGains gains = BalanceGains(m_storedBalance);
     const std::string filter = std::string(kBalanceFilterLabel) + ":lavfi=[pan=stereo|c0="
         + std::to_string(gains.left) + "*c0|c1=" + std::to_string(gains.right) + "*c1]";
-    m_core->commandAsync({"af", "add", filter.c_str()});
+    m_core->commandAsync({mpvname::kAudioFilter, mpvname::kFilterAdd, filter.c_str()});
 }
 
 void TFilterGraph::SetLinearVolume(bool linear)
@@ -812,7 +812,7 @@ void TFilterGraph::SetCurrentPosition(qint64 position)
         return;
     const double seconds = static_cast<double>(std::max<qint64>(position, 0)) / kHundredNsPerSecond;
     const QByteArray target = QByteArray::number(seconds, 'f', 7);
-    if (m_core->command({"seek", target.constData(), "absolute+exact"}) < 0)
+    if (m_core->command({mpvname::kSeek, target.constData(), mpvname::kSeekAbsoluteExact}) < 0)
         return;
     m_seekPending = true;
     m_completeQueued = false;
@@ -867,7 +867,7 @@ void TFilterGraph::issueStep()
     // The position the step starts from, as the core has it now rather than as last reported.
     m_stepFrom = m_load == LoadState::Loaded ? m_core->getDouble(mpvname::kTimePos) : std::nullopt;
     m_stepTimer.start(kStepTimeoutMs);
-    const int error = m_load == LoadState::Loaded ? m_core->command({"frame-step"})
+    const int error = m_load == LoadState::Loaded ? m_core->command({mpvname::kFrameStep})
                                                   : MPV_ERROR_PROPERTY_UNAVAILABLE;
     // Whoever muted the sound for the step still hears that it is over.
     if (error < 0)

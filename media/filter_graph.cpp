@@ -879,6 +879,13 @@ qint64 TFilterGraph::ProbeDuration(const QString &fileName)
     return ProbeMediaDuration(fileName);
 }
 
+std::optional<RenderContextFactory> TFilterGraph::RenderContexts() const
+{
+    if (!m_core)
+        return std::nullopt;
+    return RenderContextFactory(*m_core);
+}
+
 void TFilterGraph::SetAudioEnabled(bool enabled)
 {
     m_audioEnabled = enabled;

@@ -2,6 +2,7 @@
 
 #include "media/graph_interfaces.h"
 #include "media/prepared_core.h"
+#include "media/render_context.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -117,6 +118,12 @@ public:
     // loaded from then on.
     void SetAudioEnabled(bool enabled);
     bool AudioEnabled() const { return m_audioEnabled; }
+
+    // How the outputs make their render contexts on the core; empty before the core is made.
+    // Whatever they make must be freed when their provider hears GraphCoreDestroying().
+    std::optional<RenderContextFactory> RenderContexts() const;
+    // Whether the core has been made; it lives as long as the graph from then on.
+    bool HasCore() const { return m_core != nullptr; }
 
 signals:
     // Every graph event, after the listeners have seen it.

@@ -39,7 +39,8 @@ QLayout *layoutHolding(QWidget *parent, QWidget *child, int *index)
 } // namespace
 
 TDSVideoWindowEx2::TDSVideoWindowEx2(QWidget *parent, VideoOutputKind outputKind)
-    : QWidget(parent), m_screenSaver(std::make_unique<ScreenSaverInhibitor>())
+    : QWidget(parent)
+    , m_screenSaver(std::make_unique<ScreenSaverInhibitor>())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -66,7 +67,7 @@ TDSVideoWindowEx2::~TDSVideoWindowEx2()
     delete m_host;
     SetFilterGraph(nullptr);
     if (m_output)
-        m_output->detachCore();
+        m_output->detachRenderer();
 }
 
 void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
@@ -130,19 +131,21 @@ void TDSVideoWindowEx2::SetNoScreenSaver(bool refuse)
 void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
 {
     switch (stage) {
-    case FilterStage::fsAdding:
+    case FilterStage::fsAdding: {
         m_overlaySetupTried = false;
         // The core draws through our render context, which must exist before a file loads.
-        if (m_graph && GraphCore(*m_graph) && !m_output->hasRenderContext()
-            && !m_output->attachCore(GraphCore(*m_graph)) && !m_output->isSoftware()) {
+        const auto renderers = m_graph ? m_graph->RenderContexts() : std::nullopt;
+        if (renderers && !m_output->hasRenderContext() && !m_output->attachRenderer(*renderers)
+            && !m_output->isSoftware()) {
             qCWarning(lcMedia) << "falling back to the software video output";
             createOutput(VideoOutputKind::Software);
-            m_output->attachCore(GraphCore(*m_graph));
+            m_output->attachRenderer(*renderers);
             if (m_colorOverlay)
                 m_colorOverlay->setSoftwareOutput(true);
         }
         scheduleCursorHide();
         break;
+    }
     case FilterStage::fsAdded:
         break;
     case FilterStage::fsRemoving:
@@ -164,15 +167,15 @@ bool TDSVideoWindowEx2::PrepareOutput()
 {
     // The OpenGL output can make its context only inside a shown window; it joins at
     // activation as ever.
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core || !m_output->isSoftware())
+    const auto renderers = m_graph ? m_graph->RenderContexts() : std::nullopt;
+    if (!renderers || !m_output->isSoftware())
         return false;
-    return m_output->hasRenderContext() || m_output->attachCore(core);
+    return m_output->hasRenderContext() || m_output->attachRenderer(*renderers);
 }
 
 void TDSVideoWindowEx2::GraphCoreDestroying()
 {
-    m_output->detachCore();
+    m_output->detachRenderer();
     scheduleCursorHide();
 }
 
@@ -219,9 +222,9 @@ void TDSVideoWindowEx2::logPlaybackStatistics() const
     mpv_get_property(core, "frame-drop-count", MPV_FORMAT_INT64, &dropped);
     mpv_get_property(core, "vo-delayed-frame-count", MPV_FORMAT_INT64, &delayed);
     const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
-    qCInfo(lcMedia).nospace() << "playback complete: " << (software ? software->framesRendered() : 0)
-                              << " frames drawn, " << dropped << " dropped, " << delayed
-                              << " delayed";
+    qCInfo(lcMedia).nospace() << "playback complete: "
+                              << (software ? software->framesRendered() : 0) << " frames drawn, "
+                              << dropped << " dropped, " << delayed << " delayed";
 }
 
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)

@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 
@@ -45,6 +46,48 @@ private:
     QStringList &m_log;
     QPointer<TFilterGraph> m_graph;
     bool m_outputReady;
+};
+
+// A provider that brings a render context of its own, made as the graph's core allows, and frees
+// it when it hears that the core goes.
+class RendererProvider : public FilterProvider
+{
+public:
+    RendererProvider(QStringList &log, TFilterGraph &graph)
+        : m_log(log)
+        , m_graph(&graph)
+    {
+        graph.AttachFilterProvider(this);
+    }
+    ~RendererProvider() override
+    {
+        if (m_graph)
+            m_graph->DetachFilterProvider(this);
+    }
+    void FilterStage(duvara::FilterStage stage) override
+    {
+        if (stage != FilterStage::fsAdding || context)
+            return;
+        const std::optional<RenderContextFactory> renderers = m_graph->RenderContexts();
+        if (!renderers)
+            return;
+        context = renderers->createSoftware();
+        if (context)
+            context->setUpdateCallback([this] { ++updates; });
+        m_log << (context ? "context made" : "context refused");
+    }
+    void GraphCoreDestroying() override
+    {
+        context.reset();
+        m_log << (m_graph->HasCore() ? "context freed" : "core gone first");
+    }
+
+    std::unique_ptr<RenderContext> context;
+    std::atomic<int> updates {0};
+
+private:
+    QStringList &m_log;
+    QPointer<TFilterGraph> m_graph;
 };
 
 QVariant core(const TFilterGraph &graph, const char *name)
@@ -112,6 +155,7 @@ private slots:
     void preloadedFileTellsNoOneBeforeItIsRendered();
     void preloadEndsWithTheSession_data();
     void preloadEndsWithTheSession();
+    void renderContextIsFreedBeforeTheCore();
 };
 
 void TestFilterGraph::withoutSessionOnlyStores()
@@ -640,6 +684,29 @@ void TestFilterGraph::preloadEndsWithTheSession()
     s.graph.SetActive(true);
     QCOMPARE(s.graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
     QVERIFY(qAbs(ms(s.graph.Duration()) - 3000) <= 80);
+}
+
+void TestFilterGraph::renderContextIsFreedBeforeTheCore()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList log;
+    auto graph = std::make_unique<TFilterGraph>();
+    graph->SetAudioEnabled(false);
+    RendererProvider provider(log, *graph);
+    graph->SetActive(true);
+    QCOMPARE(log, QStringList({"context made"}));
+    QVERIFY(provider.context);
+    // The core asks for a first drawing as soon as someone listens.
+    QVERIFY(waitFor([&] { return provider.updates > 0; }));
+    QCOMPARE(core(*graph, "vo").toString(), QStringLiteral("libmpv"));
+
+    // The provider's context outlives sessions; the core, had it gone first, would abort.
+    graph->SetActive(false);
+    graph->SetActive(true);
+    QCOMPARE(log, QStringList({"context made"}));
+    graph.reset();
+    QCOMPARE(log, QStringList({"context made", "context freed"}));
+    QVERIFY(!provider.context);
 }
 
 QTEST_MAIN(TestFilterGraph)

@@ -1,7 +1,8 @@
+// The media graph: sessions on the core, the core's events turned into graph events, and the
+// typed calls through which the rest of media/ reaches the core.
 #include "media/filter_graph.h"
 
 #include "media/duration_probe.h"
-#include "media/graph_core.h"
 #include "media/media_error.h"
 #include "media/media_logging.h"
 #include "media/mpv_core.h"
@@ -106,11 +107,6 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
 };
 
 const std::size_t TFilterGraph::kDisplaySizeReply = std::size(kObservedProperties);
-
-mpv_handle *GraphCore(const TFilterGraph &graph)
-{
-    return graph.m_core ? graph.m_core->handle() : nullptr;
-}
 
 TFilterGraph::TFilterGraph(QObject *parent)
     : QObject(parent)
@@ -879,11 +875,66 @@ qint64 TFilterGraph::ProbeDuration(const QString &fileName)
     return ProbeMediaDuration(fileName);
 }
 
+// --- The picture ------------------------------------------------------------------------------
+
 std::optional<RenderContextFactory> TFilterGraph::RenderContexts() const
 {
     if (!m_core)
         return std::nullopt;
     return RenderContextFactory(*m_core);
+}
+
+bool TFilterGraph::SetPictureLayout(bool crop, double zoomExponent)
+{
+    if (!m_core)
+        return false;
+    m_core->setFlagAsync(mpvname::kKeepAspect, crop);
+    m_core->setDoubleAsync(mpvname::kPanScan, crop ? 1.0 : 0.0);
+    m_core->setDoubleAsync(mpvname::kVideoZoom, zoomExponent);
+    return true;
+}
+
+bool TFilterGraph::SetPictureColors(const MpvEqualizer &colors, ColorStage stage)
+{
+    if (!m_core)
+        return false;
+    if (stage == ColorStage::Filter) {
+        // A new filter rebuilds the video chain, which the picture shows as a hitch.
+        if (colors != m_filterColors)
+            m_core->setStringAsync(mpvname::kVideoFilters, SoftwareColorFilter(colors).c_str());
+        m_filterColors = colors;
+    } else {
+        m_core->setInt64Async(mpvname::kBrightness, colors.brightness);
+        m_core->setInt64Async(mpvname::kContrast, colors.contrast);
+        m_core->setInt64Async(mpvname::kHue, colors.hue);
+        m_core->setInt64Async(mpvname::kSaturation, colors.saturation);
+    }
+    m_pictureColors = colors;
+    return true;
+}
+
+std::optional<MpvEqualizer> TFilterGraph::PictureColors() const
+{
+    if (!m_core)
+        return std::nullopt;
+    return m_pictureColors;
+}
+
+TFilterGraph::FrameCounts TFilterGraph::LostFrames() const
+{
+    FrameCounts counts;
+    if (m_core) {
+        counts.dropped = m_core->getInt64(mpvname::kFrameDropCount).value_or(0);
+        counts.delayed = m_core->getInt64(mpvname::kDelayedFrameCount).value_or(0);
+    }
+    return counts;
+}
+
+std::optional<std::string> TFilterGraph::CoreProperty(std::string_view name) const
+{
+    if (!m_core)
+        return std::nullopt;
+    return m_core->getString(std::string(name).c_str());
 }
 
 void TFilterGraph::SetAudioEnabled(bool enabled)

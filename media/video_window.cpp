@@ -1,10 +1,11 @@
+// The video window: the picture's place, size, colours and output, full screen, the cursor and
+// the screen saver. It reaches the media core only through its graph.
 #include "media/video_window.h"
 
+#include "media/core_color_overlay.h"
 #include "media/filter_graph.h"
 #include "media/fullscreen_host.h"
-#include "media/graph_core.h"
 #include "media/media_logging.h"
-#include "media/mpv_color_overlay.h"
 #include "media/opengl_video_output.h"
 #include "media/screensaver_inhibitor.h"
 #include "media/software_video_output.h"
@@ -20,8 +21,6 @@
 #include <QScreen>
 #include <QStackedLayout>
 #include <QWindow>
-
-#include <mpv/client.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -112,7 +111,7 @@ void TDSVideoWindowEx2::SetFilterGraph(TFilterGraph *graph)
     if (m_graph) {
         m_graph->AttachListener(this);
         m_graph->AttachFilterProvider(this);
-        m_colorOverlay = std::make_unique<MpvColorOverlay>(*m_graph, usesSoftwareOutput());
+        m_colorOverlay = std::make_unique<CoreColorOverlay>(*m_graph, usesSoftwareOutput());
     } else {
         m_colorOverlay.reset();
     }
@@ -214,17 +213,13 @@ void TDSVideoWindowEx2::logFirstFrame() const
 
 void TDSVideoWindowEx2::logPlaybackStatistics() const
 {
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core)
+    if (!m_graph || !m_graph->HasCore())
         return;
-    std::int64_t dropped = 0;
-    std::int64_t delayed = 0;
-    mpv_get_property(core, "frame-drop-count", MPV_FORMAT_INT64, &dropped);
-    mpv_get_property(core, "vo-delayed-frame-count", MPV_FORMAT_INT64, &delayed);
+    const TFilterGraph::FrameCounts lost = m_graph->LostFrames();
     const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
     qCInfo(lcMedia).nospace() << "playback complete: "
                               << (software ? software->framesRendered() : 0) << " frames drawn, "
-                              << dropped << " dropped, " << delayed << " delayed";
+                              << lost.dropped << " dropped, " << lost.delayed << " delayed";
 }
 
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)
@@ -293,20 +288,11 @@ void TDSVideoWindowEx2::SetDigitalZoom(int z)
 
 void TDSVideoWindowEx2::applyAspectAndZoom()
 {
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core)
-        return;
     // The output widget covers VideoRect exactly: letter box and stretch fill it, crop lets the
-    // core cut the overflow of a picture that covers the whole window. Set without waiting:
-    // the core applies these on its video thread, which may itself be waiting for this thread
-    // to draw a frame.
+    // core cut the overflow of a picture that covers the whole window.
     const bool crop = m_aspectRatio == TRatioModes::rmCrop;
-    const char *keepAspect = crop ? "yes" : "no";
-    mpv_set_property_async(core, 0, "keepaspect", MPV_FORMAT_STRING, &keepAspect);
-    double panscan = crop ? 1.0 : 0.0;
-    mpv_set_property_async(core, 0, "panscan", MPV_FORMAT_DOUBLE, &panscan);
-    double zoom = VideoZoomExponent(m_digitalZoom);
-    mpv_set_property_async(core, 0, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+    if (!m_graph || !m_graph->SetPictureLayout(crop, VideoZoomExponent(m_digitalZoom)))
+        return;
     updateVideoRect();
 }
 

@@ -1,7 +1,8 @@
+// The media graph: sessions on the core, the core's events turned into graph events, and the
+// typed calls through which the rest of media/ reaches the core.
 #include "media/filter_graph.h"
 
 #include "media/duration_probe.h"
-#include "media/graph_core.h"
 #include "media/media_error.h"
 #include "media/media_logging.h"
 #include "media/mpv_core.h"
@@ -106,11 +107,6 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
 };
 
 const std::size_t TFilterGraph::kDisplaySizeReply = std::size(kObservedProperties);
-
-mpv_handle *GraphCore(const TFilterGraph &graph)
-{
-    return graph.m_core ? graph.m_core->handle() : nullptr;
-}
 
 TFilterGraph::TFilterGraph(QObject *parent)
     : QObject(parent)
@@ -237,7 +233,7 @@ void TFilterGraph::discardPreload()
     if (!m_preload)
         return;
     m_preload.reset();
-    m_core->command({"stop"});
+    m_core->command({mpvname::kStop});
 }
 
 // The preloaded file becomes the session's, in whatever state it reached.
@@ -279,7 +275,7 @@ void TFilterGraph::SetActive(bool active)
     } else {
         notifyListeners(GraphAction::gaDeactivating);
         if (m_load != LoadState::None)
-            m_core->command({"stop"});
+            m_core->command({mpvname::kStop});
         discardPreload();
         const auto providers = m_providers;
         for (FilterProvider *provider : providers) {
@@ -660,7 +656,7 @@ int TFilterGraph::RenderMediaFile(const QString &fileName)
     if (m_load != LoadState::Loaded) {
         const bool timedOut = m_load == LoadState::Loading;
         const int error = timedOut ? MPV_ERROR_LOADING_FAILED : m_loadError;
-        m_core->command({"stop"});
+        m_core->command({mpvname::kStop});
         m_load = LoadState::Failed;
         qCInfo(lcMedia).noquote() << objectName() << "cannot render" << fileName
                                   << (timedOut ? "(timed out)" : "");
@@ -682,7 +678,7 @@ void TFilterGraph::EmptyGraph()
         return;
     Stop();
     if (m_load != LoadState::None) {
-        if (const int error = m_core->command({"stop"}); error < 0)
+        if (const int error = m_core->command({mpvname::kStop}); error < 0)
             throw MediaError(mpv_error_string(error), error);
     }
     discardPreload();
@@ -766,13 +762,13 @@ void TFilterGraph::applyBalance()
         return;
     if (m_storedBalance == 0) {
         // Centred is no filter at all; removing one that is not there is harmless.
-        m_core->commandAsync({"af", "remove", kBalanceFilterLabel});
+        m_core->commandAsync({mpvname::kAudioFilter, mpvname::kFilterRemove, kBalanceFilterLabel});
         return;
     }
     const ChannelGains gains = BalanceGains(m_storedBalance);
     const std::string filter = std::string(kBalanceFilterLabel) + ":lavfi=[pan=stereo|c0="
         + std::to_string(gains.left) + "*c0|c1=" + std::to_string(gains.right) + "*c1]";
-    m_core->commandAsync({"af", "add", filter.c_str()});
+    m_core->commandAsync({mpvname::kAudioFilter, mpvname::kFilterAdd, filter.c_str()});
 }
 
 void TFilterGraph::SetLinearVolume(bool linear)
@@ -812,7 +808,7 @@ void TFilterGraph::SetCurrentPosition(qint64 position)
         return;
     const double seconds = static_cast<double>(std::max<qint64>(position, 0)) / kHundredNsPerSecond;
     const QByteArray target = QByteArray::number(seconds, 'f', 7);
-    if (m_core->command({"seek", target.constData(), "absolute+exact"}) < 0)
+    if (m_core->command({mpvname::kSeek, target.constData(), mpvname::kSeekAbsoluteExact}) < 0)
         return;
     m_seekPending = true;
     m_completeQueued = false;
@@ -867,7 +863,7 @@ void TFilterGraph::issueStep()
     // The position the step starts from, as the core has it now rather than as last reported.
     m_stepFrom = m_load == LoadState::Loaded ? m_core->getDouble(mpvname::kTimePos) : std::nullopt;
     m_stepTimer.start(kStepTimeoutMs);
-    const int error = m_load == LoadState::Loaded ? m_core->command({"frame-step"})
+    const int error = m_load == LoadState::Loaded ? m_core->command({mpvname::kFrameStep})
                                                   : MPV_ERROR_PROPERTY_UNAVAILABLE;
     // Whoever muted the sound for the step still hears that it is over.
     if (error < 0)
@@ -877,6 +873,68 @@ void TFilterGraph::issueStep()
 qint64 TFilterGraph::ProbeDuration(const QString &fileName)
 {
     return ProbeMediaDuration(fileName);
+}
+
+// --- The picture ------------------------------------------------------------------------------
+
+std::optional<RenderContextFactory> TFilterGraph::RenderContexts() const
+{
+    if (!m_core)
+        return std::nullopt;
+    return RenderContextFactory(*m_core);
+}
+
+bool TFilterGraph::SetPictureLayout(bool crop, double zoomExponent)
+{
+    if (!m_core)
+        return false;
+    m_core->setFlagAsync(mpvname::kKeepAspect, crop);
+    m_core->setDoubleAsync(mpvname::kPanScan, crop ? 1.0 : 0.0);
+    m_core->setDoubleAsync(mpvname::kVideoZoom, zoomExponent);
+    return true;
+}
+
+bool TFilterGraph::SetPictureColors(const MpvEqualizer &colors, ColorStage stage)
+{
+    if (!m_core)
+        return false;
+    if (stage == ColorStage::Filter) {
+        // A new filter rebuilds the video chain, which the picture shows as a hitch.
+        if (colors != m_filterColors)
+            m_core->setStringAsync(mpvname::kVideoFilters, SoftwareColorFilter(colors).c_str());
+        m_filterColors = colors;
+    } else {
+        m_core->setInt64Async(mpvname::kBrightness, colors.brightness);
+        m_core->setInt64Async(mpvname::kContrast, colors.contrast);
+        m_core->setInt64Async(mpvname::kHue, colors.hue);
+        m_core->setInt64Async(mpvname::kSaturation, colors.saturation);
+    }
+    m_pictureColors = colors;
+    return true;
+}
+
+std::optional<MpvEqualizer> TFilterGraph::PictureColors() const
+{
+    if (!m_core)
+        return std::nullopt;
+    return m_pictureColors;
+}
+
+TFilterGraph::FrameCounts TFilterGraph::LostFrames() const
+{
+    FrameCounts counts;
+    if (m_core) {
+        counts.dropped = m_core->getInt64(mpvname::kFrameDropCount).value_or(0);
+        counts.delayed = m_core->getInt64(mpvname::kDelayedFrameCount).value_or(0);
+    }
+    return counts;
+}
+
+std::optional<std::string> TFilterGraph::CoreProperty(std::string_view name) const
+{
+    if (!m_core)
+        return std::nullopt;
+    return m_core->getString(std::string(name).c_str());
 }
 
 void TFilterGraph::SetAudioEnabled(bool enabled)

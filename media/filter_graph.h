@@ -1,7 +1,9 @@
 #pragma once
 
+#include "media/color_mapping.h"
 #include "media/graph_interfaces.h"
 #include "media/prepared_core.h"
+#include "media/render_context.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,12 +15,13 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 struct mpv_event;
 struct mpv_event_property;
 struct mpv_node;
-struct mpv_handle;
 
 namespace duvara {
 
@@ -33,6 +36,9 @@ class MpvCore;
 //
 // Every operation runs on the GUI thread. Failures of rendering, play, pause, stop and emptying
 // raise EDirectShowException; volume, rate and seek failures are ignored.
+//
+// The graph is the only owner of the core and hands none of it out: the video window, its
+// outputs and its colour overlay reach the core through the typed calls at the end.
 class TFilterGraph : public QObject
 {
     Q_OBJECT
@@ -118,6 +124,45 @@ public:
     void SetAudioEnabled(bool enabled);
     bool AudioEnabled() const { return m_audioEnabled; }
 
+    // --- The picture, for the video window, its outputs and its colour overlay ---------------
+
+    // How the outputs make their render contexts on the core; empty before the core is made.
+    // Whatever they make must be freed when their provider hears GraphCoreDestroying().
+    std::optional<RenderContextFactory> RenderContexts() const;
+
+    // How the core lays the picture into its output: cut to fill it keeping the aspect (crop),
+    // or spread over all of it; then magnified by 2 to the power of zoomExponent. Applied without
+    // waiting; false without a core.
+    bool SetPictureLayout(bool crop, double zoomExponent);
+
+    // Where the picture's colours are changed: the OpenGL renderer's own equalizer, or a filter
+    // before the renderer (the software renderer has no equalizer).
+    enum class ColorStage { Renderer, Filter };
+    // Applied without waiting: on the OpenGL output the GUI thread draws the picture, and the
+    // core may be waiting for it. False without a core.
+    bool SetPictureColors(const MpvEqualizer &colors, ColorStage stage);
+    // The colours as last set, which is what the core holds: nothing else changes them. Empty
+    // without a core.
+    std::optional<MpvEqualizer> PictureColors() const;
+
+    // The core's counts of the frames it dropped and of those that reached its output late.
+    struct FrameCounts
+    {
+        std::int64_t dropped = 0;
+        std::int64_t delayed = 0;
+    };
+    // Zero without a core. Waits for the core: for logging once playback has ended.
+    FrameCounts LostFrames() const;
+
+    // --- Diagnostics --------------------------------------------------------------------------
+
+    // Whether the core has been made; it lives as long as the graph from then on.
+    bool HasCore() const { return m_core != nullptr; }
+    // A property of the core as the core prints it (flags as yes and no, structures as JSON);
+    // empty without a core or when it has no such property now. For tests and investigations
+    // only: it waits for the core, and the player's own code keeps to the typed calls.
+    std::optional<std::string> CoreProperty(std::string_view name) const;
+
 signals:
     // Every graph event, after the listeners have seen it.
     void OnDSEvent(int code, std::intptr_t param1, std::intptr_t param2);
@@ -150,8 +195,6 @@ private:
     static const ObservedProperty kObservedProperties[];
     // The reply slot after the observed properties' slots.
     static const std::size_t kDisplaySizeReply;
-
-    friend mpv_handle *GraphCore(const TFilterGraph &graph);
 
     static void onCoreWakeup(void *context);
     void ensureCore();
@@ -199,6 +242,8 @@ private:
     std::unique_ptr<MpvCore> m_core;
     PreparedCore m_preparedCore;
     const char *m_videoOutput = nullptr; // as last set on the core
+    MpvEqualizer m_pictureColors; // the core starts neutral
+    MpvEqualizer m_filterColors; // what the video filter holds, neutral being no filter
     std::optional<Preload> m_preload;
 
     // Bumped by every activation, deactivation, load and emptying: whatever carries an older

@@ -1,7 +1,10 @@
+// The media core: made, configured for embedding and spoken to; also made ahead of time on a
+// worker thread (PreparedCore).
 #include "media/mpv_core.h"
 
 #include "media/media_error.h"
 #include "media/media_logging.h"
+#include "media/prepared_core.h"
 
 #include <cstring>
 #include <vector>
@@ -90,7 +93,7 @@ int MpvCore::command(std::initializer_list<const char *> args) const
 
 int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
 {
-    const char *args[] = {"loadfile", utf8Name, "replace", nullptr};
+    const char *args[] = {mpvname::kLoadFile, utf8Name, mpvname::kLoadReplacing, nullptr};
     mpv_node result;
     const int error = mpv_command_ret(m_handle, args, &result);
     if (error < 0)
@@ -99,7 +102,7 @@ int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
     if (result.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list *map = result.u.list;
         for (int i = 0; i < map->num; ++i) {
-            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0
+            if (std::strcmp(map->keys[i], mpvname::kLoadedEntryIdKey) == 0
                 && map->values[i].format == MPV_FORMAT_INT64)
                 entryId = map->values[i].u.int64;
         }
@@ -122,6 +125,23 @@ int MpvCore::setString(const char *name, const char *value) const
 void MpvCore::setDoubleAsync(const char *name, double value) const
 {
     mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MpvCore::setInt64Async(const char *name, std::int64_t value) const
+{
+    mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_INT64, &value);
+}
+
+void MpvCore::setFlagAsync(const char *name, bool value) const
+{
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+// The core copies the value before this returns.
+void MpvCore::setStringAsync(const char *name, const char *value) const
+{
+    mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &value);
 }
 
 void MpvCore::commandAsync(std::initializer_list<const char *> args) const
@@ -157,6 +177,39 @@ std::optional<std::int64_t> MpvCore::getInt64(const char *name) const
     if (mpv_get_property(m_handle, name, MPV_FORMAT_INT64, &value) < 0)
         return std::nullopt;
     return value;
+}
+
+std::optional<std::string> MpvCore::getString(const char *name) const
+{
+    char *text = mpv_get_property_string(m_handle, name);
+    if (!text)
+        return std::nullopt;
+    std::string value(text);
+    mpv_free(text);
+    return value;
+}
+
+// --- PreparedCore -----------------------------------------------------------------------------
+
+PreparedCore::PreparedCore() = default;
+PreparedCore::~PreparedCore() = default;
+PreparedCore::PreparedCore(PreparedCore &&) noexcept = default;
+PreparedCore &PreparedCore::operator=(PreparedCore &&) noexcept = default;
+
+// mpv may be created and initialised on any thread; the caller has put LC_NUMERIC to "C"
+// before, as mpv requires.
+PreparedCore PreparedCore::Start(bool audioEnabled)
+{
+    PreparedCore prepared;
+    prepared.m_audioEnabled = audioEnabled;
+    prepared.m_core = std::async(
+        std::launch::async, [audioEnabled] { return std::make_unique<MpvCore>(audioEnabled); });
+    return prepared;
+}
+
+std::unique_ptr<MpvCore> PreparedCore::take()
+{
+    return m_core.get();
 }
 
 } // namespace duvara

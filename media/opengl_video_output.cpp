@@ -1,3 +1,5 @@
+// The OpenGL video output, and the check for a hardware OpenGL driver that decides whether the
+// video window uses it.
 #include "media/opengl_video_output.h"
 
 #include "media/media_logging.h"
@@ -9,9 +11,6 @@
 #include <QResizeEvent>
 
 #include <X11/Xlib.h>
-
-#include <mpv/client.h>
-#include <mpv/render_gl.h>
 
 namespace duvara {
 
@@ -65,8 +64,8 @@ bool HardwareOpenGLAvailable()
     surface.create();
     if (!context.makeCurrent(&surface))
         return false;
-    const auto *renderer =
-        reinterpret_cast<const char *>(context.functions()->glGetString(GL_RENDERER));
+    const auto *renderer
+        = reinterpret_cast<const char *>(context.functions()->glGetString(GL_RENDERER));
     const QString name = QString::fromLatin1(renderer ? renderer : "");
     context.doneCurrent();
     qCInfo(lcMedia) << "OpenGL renderer:" << name;
@@ -77,20 +76,22 @@ bool HardwareOpenGLAvailable()
     return !name.isEmpty();
 }
 
-OpenGLVideoOutput::OpenGLVideoOutput(QWidget *parent) : QOpenGLWidget(parent)
+OpenGLVideoOutput::OpenGLVideoOutput(QWidget *parent)
+    : QOpenGLWidget(parent)
 {
     setObjectName(QStringLiteral("VideoOutput"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(this, &QOpenGLWidget::frameSwapped, this, &OpenGLVideoOutput::onFrameSwapped);
 }
 
 OpenGLVideoOutput::~OpenGLVideoOutput()
 {
-    detachCore();
+    detachRenderer();
 }
 
-bool OpenGLVideoOutput::attachCore(mpv_handle *core)
+bool OpenGLVideoOutput::attachRenderer(const RenderContextFactory &renderers)
 {
-    m_core = core;
+    m_renderers = renderers;
     if (m_context)
         return true;
     // The core needs its render context before the first file is loaded, and the widget
@@ -111,42 +112,35 @@ bool OpenGLVideoOutput::attachCore(mpv_handle *core)
 
 bool OpenGLVideoOutput::createRenderContext()
 {
-    if (m_context || !m_core)
+    if (m_context || !m_renderers)
         return m_context != nullptr;
-    mpv_opengl_init_params glInit{&getProcAddress, nullptr};
-    char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, apiType},
-                                 {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    const int result = mpv_render_context_create(&m_context, m_core, params);
-    if (result < 0) {
-        qCWarning(lcMedia) << "OpenGL renderer unavailable:" << mpv_error_string(result);
-        m_context = nullptr;
+    m_context = m_renderers->createOpenGL(&getProcAddress);
+    if (!m_context)
         return false;
-    }
-    mpv_render_context_set_update_callback(m_context, &OpenGLVideoOutput::onCoreUpdate, this);
+    // Runs on one of the core's threads: the picture is drawn when the widget is painted.
+    m_context->setUpdateCallback([this] {
+        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    });
     // Moving the widget to another window replaces its OpenGL context; the render context
     // goes with the old one and is made again on the new one.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            [this] {
-                makeCurrent();
-                freeRenderContext();
-                doneCurrent();
-            },
-            Qt::DirectConnection);
+    connect(
+        context(), &QOpenGLContext::aboutToBeDestroyed, this,
+        [this] {
+            makeCurrent();
+            freeRenderContext();
+            doneCurrent();
+        },
+        Qt::DirectConnection);
     return true;
 }
 
 void OpenGLVideoOutput::freeRenderContext()
 {
-    if (!m_context)
-        return;
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
-    mpv_render_context_free(m_context);
-    m_context = nullptr;
+    m_context.reset();
+    m_drewFrame = false;
 }
 
-void OpenGLVideoOutput::detachCore()
+void OpenGLVideoOutput::detachRenderer()
 {
     if (m_context && context()) {
         makeCurrent();
@@ -155,7 +149,7 @@ void OpenGLVideoOutput::detachCore()
     } else {
         freeRenderContext();
     }
-    m_core = nullptr;
+    m_renderers.reset();
 }
 
 void OpenGLVideoOutput::setPictureShown(bool shown)
@@ -166,21 +160,11 @@ void OpenGLVideoOutput::setPictureShown(bool shown)
     update();
 }
 
-void OpenGLVideoOutput::onCoreUpdate(void *self)
-{
-    QMetaObject::invokeMethod(static_cast<OpenGLVideoOutput *>(self), qOverload<>(&QWidget::update),
-                              Qt::QueuedConnection);
-}
-
 void OpenGLVideoOutput::initializeGL()
 {
-    if (m_core && !m_context && createRenderContext()) {
-        // A new OpenGL context after a move: make the core send its video again.
-        char *track = mpv_get_property_string(m_core, "vid");
-        mpv_set_property_string(m_core, "vid", "no");
-        mpv_set_property_string(m_core, "vid", track ? track : "auto");
-        mpv_free(track);
-    }
+    // A new OpenGL context after a move: make the core send its video again.
+    if (m_renderers && !m_context && createRenderContext())
+        m_renderers->reselectVideo();
 }
 
 void OpenGLVideoOutput::paintGL()
@@ -192,13 +176,18 @@ void OpenGLVideoOutput::paintGL()
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                       static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};
-    int flipY = 1;
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-                                 {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    mpv_render_context_render(m_context, params);
+    const QSize pixels(static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
+    m_drewFrame
+        = m_context->renderOpenGL(static_cast<int>(defaultFramebufferObject()), pixels, true);
+}
+
+// The core times its frames better knowing when each reached the screen; black painted in
+// between is none of its frames.
+void OpenGLVideoOutput::onFrameSwapped()
+{
+    if (m_context && m_drewFrame)
+        m_context->reportSwap();
+    m_drewFrame = false;
 }
 
 } // namespace duvara

@@ -2,14 +2,17 @@
 
 #include "media/video_output.h"
 
+#include "media/render_context.h"
+
 #include <QOpenGLWidget>
 
-struct mpv_render_context;
+#include <memory>
+#include <optional>
 
 namespace duvara {
 
-// Draws the picture with the media core's OpenGL renderer. Chosen on a real display with a
-// hardware OpenGL driver.
+// Draws the picture with the media core's OpenGL renderer on the GUI thread, in paintGL. Chosen on
+// a real display with a hardware OpenGL driver.
 class OpenGLVideoOutput : public QOpenGLWidget, public VideoOutput
 {
     Q_OBJECT
@@ -18,8 +21,8 @@ public:
     ~OpenGLVideoOutput() override;
 
     QWidget *widget() override { return this; }
-    bool attachCore(mpv_handle *core) override;
-    void detachCore() override;
+    bool attachRenderer(const RenderContextFactory &renderers) override;
+    void detachRenderer() override;
     bool hasRenderContext() const override { return m_context != nullptr; }
     void setPictureShown(bool shown) override;
     bool isSoftware() const override { return false; }
@@ -29,13 +32,15 @@ protected:
     void paintGL() override;
 
 private:
-    static void onCoreUpdate(void *self);
     bool createRenderContext();
     void freeRenderContext();
+    void onFrameSwapped();
 
-    mpv_handle *m_core = nullptr;
-    mpv_render_context *m_context = nullptr;
+    // Kept to make the render context again on the OpenGL context of another window.
+    std::optional<RenderContextFactory> m_renderers;
+    std::unique_ptr<RenderContext> m_context;
     bool m_pictureShown = false;
+    bool m_drewFrame = false; // since the last swap
 };
 
 // True when OpenGL on this display is drawn by a hardware driver; false on offscreen

@@ -1,5 +1,7 @@
 #pragma once
 
+// A media core made ahead of time; the public face of what MpvCore's unit implements.
+
 #include <future>
 #include <memory>
 

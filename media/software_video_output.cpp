@@ -1,14 +1,13 @@
+// The software video output: a render thread of its own drawing the core's frames into images,
+// and the widget painting the last one.
 #include "media/software_video_output.h"
 
-#include "media/media_logging.h"
+#include "media/render_context.h"
 
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <cstdlib>
-
-#include <mpv/client.h>
-#include <mpv/render.h>
 
 namespace duvara {
 
@@ -55,38 +54,31 @@ SoftwareVideoOutput::SoftwareVideoOutput(QWidget *parent)
 
 SoftwareVideoOutput::~SoftwareVideoOutput()
 {
-    detachCore();
+    detachRenderer();
 }
 
-bool SoftwareVideoOutput::attachCore(mpv_handle *core)
+bool SoftwareVideoOutput::attachRenderer(const RenderContextFactory &renderers)
 {
     if (m_context)
         return true;
-    char apiType[] = MPV_RENDER_API_TYPE_SW;
-    mpv_render_param params[]
-        = {{MPV_RENDER_PARAM_API_TYPE, apiType}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-    const int result = mpv_render_context_create(&m_context, core, params);
-    if (result < 0) {
-        qCWarning(lcMedia) << "software renderer unavailable:" << mpv_error_string(result);
-        m_context = nullptr;
+    m_context = renderers.createSoftware();
+    if (!m_context)
         return false;
-    }
     m_stopRendering = false;
     m_drewPicture = false;
     m_renderer = std::thread([this] { renderLoop(); });
-    mpv_render_context_set_update_callback(m_context, &SoftwareVideoOutput::onCoreUpdate, this);
+    m_context->setUpdateCallback([this] { onCoreUpdate(); });
     return true;
 }
 
-void SoftwareVideoOutput::detachCore()
+void SoftwareVideoOutput::detachRenderer()
 {
     if (!m_context)
         return;
     // No callback runs once this returns.
-    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+    m_context->setUpdateCallback(nullptr);
     stopRendering();
-    mpv_render_context_free(m_context);
-    m_context = nullptr;
+    m_context.reset();
     m_hasFrame = false;
     update();
 }
@@ -114,14 +106,13 @@ void SoftwareVideoOutput::setPictureShown(bool shown)
 }
 
 // Runs on one of the core's threads: only wake the render thread.
-void SoftwareVideoOutput::onCoreUpdate(void *self)
+void SoftwareVideoOutput::onCoreUpdate()
 {
-    auto *output = static_cast<SoftwareVideoOutput *>(self);
     {
-        const std::lock_guard lock(output->m_mutex);
-        output->m_updatePending = true;
+        const std::lock_guard lock(m_mutex);
+        m_updatePending = true;
     }
-    output->m_wake.notify_one();
+    m_wake.notify_one();
 }
 
 void SoftwareVideoOutput::renderLoop()
@@ -139,8 +130,7 @@ void SoftwareVideoOutput::renderLoop()
         const QSize size = m_targetSize;
         lock.unlock();
 
-        const bool newFrame
-            = update && (mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME);
+        const bool newFrame = update && m_context->takeUpdate();
         const bool drawn = (newFrame || redraw) && renderInto(m_drawing, size);
 
         lock.lock();
@@ -157,16 +147,10 @@ void SoftwareVideoOutput::renderLoop()
 
 bool SoftwareVideoOutput::renderInto(FrameBuffer &buffer, QSize size)
 {
-    if (!buffer.reserve(size))
-        return false;
-    int renderSize[2] = {size.width(), size.height()};
-    char format[] = "bgr0";
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, renderSize},
-                                 {MPV_RENDER_PARAM_SW_FORMAT, format},
-                                 {MPV_RENDER_PARAM_SW_STRIDE, &buffer.stride},
-                                 {MPV_RENDER_PARAM_SW_POINTER, buffer.memory.get()},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    return mpv_render_context_render(m_context, params) >= 0;
+    // Drawn into the buffer's memory rather than the image's bits: asking a shared image for
+    // its bits would copy it, away from the alignment the renderer wants.
+    return buffer.reserve(size)
+        && m_context->renderSoftware(buffer.memory.get(), size, buffer.stride);
 }
 
 void SoftwareVideoOutput::takeFrame()

@@ -10,9 +10,9 @@
 #include <mutex>
 #include <thread>
 
-struct mpv_render_context;
-
 namespace duvara {
+
+class RenderContext;
 
 // Draws the picture with the media core's software renderer into an image and paints it.
 // Used on offscreen platforms and where OpenGL is itself rendered in software, where it costs
@@ -29,8 +29,8 @@ public:
     ~SoftwareVideoOutput() override;
 
     QWidget *widget() override { return this; }
-    bool attachCore(mpv_handle *core) override;
-    void detachCore() override;
+    bool attachRenderer(const RenderContextFactory &renderers) override;
+    void detachRenderer() override;
     bool hasRenderContext() const override { return m_context != nullptr; }
     void setPictureShown(bool shown) override;
     bool isSoftware() const override { return true; }
@@ -64,14 +64,14 @@ private:
         bool reserve(QSize size);
     };
 
-    static void onCoreUpdate(void *self);
+    void onCoreUpdate();
     void renderLoop();
     bool renderInto(FrameBuffer &buffer, QSize size);
     void takeFrame();
     void followWidgetSize();
     void stopRendering();
 
-    mpv_render_context *m_context = nullptr;
+    std::unique_ptr<RenderContext> m_context;
     std::thread m_renderer;
     std::mutex m_mutex;
     std::condition_variable m_wake;

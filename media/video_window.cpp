@@ -1,10 +1,11 @@
+// The video window: the picture's place, size, colours and output, full screen, the cursor and
+// the screen saver. It reaches the media core only through its graph.
 #include "media/video_window.h"
 
+#include "media/core_color_overlay.h"
 #include "media/filter_graph.h"
 #include "media/fullscreen_host.h"
-#include "media/graph_core.h"
 #include "media/media_logging.h"
-#include "media/mpv_color_overlay.h"
 #include "media/opengl_video_output.h"
 #include "media/screensaver_inhibitor.h"
 #include "media/software_video_output.h"
@@ -20,8 +21,6 @@
 #include <QScreen>
 #include <QStackedLayout>
 #include <QWindow>
-
-#include <mpv/client.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -39,7 +38,8 @@ QLayout *layoutHolding(QWidget *parent, QWidget *child, int *index)
 } // namespace
 
 TDSVideoWindowEx2::TDSVideoWindowEx2(QWidget *parent, VideoOutputKind outputKind)
-    : QWidget(parent), m_screenSaver(std::make_unique<ScreenSaverInhibitor>())
+    : QWidget(parent)
+    , m_screenSaver(std::make_unique<ScreenSaverInhibitor>())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -66,7 +66,7 @@ TDSVideoWindowEx2::~TDSVideoWindowEx2()
     delete m_host;
     SetFilterGraph(nullptr);
     if (m_output)
-        m_output->detachCore();
+        m_output->detachRenderer();
 }
 
 void TDSVideoWindowEx2::createOutput(VideoOutputKind kind)
@@ -111,7 +111,7 @@ void TDSVideoWindowEx2::SetFilterGraph(TFilterGraph *graph)
     if (m_graph) {
         m_graph->AttachListener(this);
         m_graph->AttachFilterProvider(this);
-        m_colorOverlay = std::make_unique<MpvColorOverlay>(*m_graph, usesSoftwareOutput());
+        m_colorOverlay = std::make_unique<CoreColorOverlay>(*m_graph, usesSoftwareOutput());
     } else {
         m_colorOverlay.reset();
     }
@@ -130,19 +130,21 @@ void TDSVideoWindowEx2::SetNoScreenSaver(bool refuse)
 void TDSVideoWindowEx2::FilterStage(duvara::FilterStage stage)
 {
     switch (stage) {
-    case FilterStage::fsAdding:
+    case FilterStage::fsAdding: {
         m_overlaySetupTried = false;
         // The core draws through our render context, which must exist before a file loads.
-        if (m_graph && GraphCore(*m_graph) && !m_output->hasRenderContext()
-            && !m_output->attachCore(GraphCore(*m_graph)) && !m_output->isSoftware()) {
+        const auto renderers = m_graph ? m_graph->RenderContexts() : std::nullopt;
+        if (renderers && !m_output->hasRenderContext() && !m_output->attachRenderer(*renderers)
+            && !m_output->isSoftware()) {
             qCWarning(lcMedia) << "falling back to the software video output";
             createOutput(VideoOutputKind::Software);
-            m_output->attachCore(GraphCore(*m_graph));
+            m_output->attachRenderer(*renderers);
             if (m_colorOverlay)
                 m_colorOverlay->setSoftwareOutput(true);
         }
         scheduleCursorHide();
         break;
+    }
     case FilterStage::fsAdded:
         break;
     case FilterStage::fsRemoving:
@@ -164,15 +166,15 @@ bool TDSVideoWindowEx2::PrepareOutput()
 {
     // The OpenGL output can make its context only inside a shown window; it joins at
     // activation as ever.
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core || !m_output->isSoftware())
+    const auto renderers = m_graph ? m_graph->RenderContexts() : std::nullopt;
+    if (!renderers || !m_output->isSoftware())
         return false;
-    return m_output->hasRenderContext() || m_output->attachCore(core);
+    return m_output->hasRenderContext() || m_output->attachRenderer(*renderers);
 }
 
 void TDSVideoWindowEx2::GraphCoreDestroying()
 {
-    m_output->detachCore();
+    m_output->detachRenderer();
     scheduleCursorHide();
 }
 
@@ -211,17 +213,13 @@ void TDSVideoWindowEx2::logFirstFrame() const
 
 void TDSVideoWindowEx2::logPlaybackStatistics() const
 {
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core)
+    if (!m_graph || !m_graph->HasCore())
         return;
-    std::int64_t dropped = 0;
-    std::int64_t delayed = 0;
-    mpv_get_property(core, "frame-drop-count", MPV_FORMAT_INT64, &dropped);
-    mpv_get_property(core, "vo-delayed-frame-count", MPV_FORMAT_INT64, &delayed);
+    const TFilterGraph::FrameCounts lost = m_graph->LostFrames();
     const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
-    qCInfo(lcMedia).nospace() << "playback complete: " << (software ? software->framesRendered() : 0)
-                              << " frames drawn, " << dropped << " dropped, " << delayed
-                              << " delayed";
+    qCInfo(lcMedia).nospace() << "playback complete: "
+                              << (software ? software->framesRendered() : 0) << " frames drawn, "
+                              << lost.dropped << " dropped, " << lost.delayed << " delayed";
 }
 
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)
@@ -290,20 +288,11 @@ void TDSVideoWindowEx2::SetDigitalZoom(int z)
 
 void TDSVideoWindowEx2::applyAspectAndZoom()
 {
-    mpv_handle *core = m_graph ? GraphCore(*m_graph) : nullptr;
-    if (!core)
-        return;
     // The output widget covers VideoRect exactly: letter box and stretch fill it, crop lets the
-    // core cut the overflow of a picture that covers the whole window. Set without waiting:
-    // the core applies these on its video thread, which may itself be waiting for this thread
-    // to draw a frame.
+    // core cut the overflow of a picture that covers the whole window.
     const bool crop = m_aspectRatio == TRatioModes::rmCrop;
-    const char *keepAspect = crop ? "yes" : "no";
-    mpv_set_property_async(core, 0, "keepaspect", MPV_FORMAT_STRING, &keepAspect);
-    double panscan = crop ? 1.0 : 0.0;
-    mpv_set_property_async(core, 0, "panscan", MPV_FORMAT_DOUBLE, &panscan);
-    double zoom = VideoZoomExponent(m_digitalZoom);
-    mpv_set_property_async(core, 0, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+    if (!m_graph || !m_graph->SetPictureLayout(crop, VideoZoomExponent(m_digitalZoom)))
+        return;
     updateVideoRect();
 }
 

@@ -18,7 +18,7 @@ class QScreen;
 namespace duvara {
 
 class FullScreenHost;
-class MpvColorOverlay;
+class CoreColorOverlay;
 class ScreenSaverInhibitor;
 class TFilterGraph;
 class VideoOutput;
@@ -119,9 +119,9 @@ private:
     // The main window's graphs go before its widgets: the window must notice.
     QPointer<TFilterGraph> m_graph;
     std::unique_ptr<VideoOutput> m_output;
-    std::unique_ptr<MpvColorOverlay> m_colorOverlay;
+    std::unique_ptr<CoreColorOverlay> m_colorOverlay;
     TColorControl m_colorControl;
-    TDSVideoWindowEx2Caps m_caps{m_colorControl};
+    TDSVideoWindowEx2Caps m_caps {m_colorControl};
     TRatioModes m_aspectRatio = TRatioModes::rmLetterBox;
     int m_digitalZoom = 0;
     int m_autoHideCursorMs = 0;
@@ -142,7 +142,7 @@ private:
     QRect m_savedGeometry;
     QPointer<QScreen> m_fullScreenMonitor;
 
-    QTimer m_cursorTimer{this};
+    QTimer m_cursorTimer {this};
     QElapsedTimer m_lastActivity;
     QPoint m_lastMousePos;
     bool m_cursorHidden = false;

@@ -1,10 +1,10 @@
 #include "media/filter_graph.h"
-#include "media/graph_core.h"
 #include "media/media_error.h"
 #include "media_test_support.h"
 
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 
@@ -38,7 +38,7 @@ public:
     bool PrepareOutput() override { return m_outputReady; }
     void GraphCoreDestroying() override
     {
-        m_log << (GraphCore(*m_graph) ? "core destroying" : "core already gone");
+        m_log << (m_graph->HasCore() ? "core destroying" : "core already gone");
     }
 
 private:
@@ -47,31 +47,70 @@ private:
     bool m_outputReady;
 };
 
+// A provider that brings a render context of its own, made as the graph's core allows, and frees
+// it when it hears that the core goes.
+class RendererProvider : public FilterProvider
+{
+public:
+    RendererProvider(QStringList &log, TFilterGraph &graph)
+        : m_log(log)
+        , m_graph(&graph)
+    {
+        graph.AttachFilterProvider(this);
+    }
+    ~RendererProvider() override
+    {
+        if (m_graph)
+            m_graph->DetachFilterProvider(this);
+    }
+    void FilterStage(duvara::FilterStage stage) override
+    {
+        if (stage != FilterStage::fsAdding || context)
+            return;
+        const std::optional<RenderContextFactory> renderers = m_graph->RenderContexts();
+        if (!renderers)
+            return;
+        context = renderers->createSoftware();
+        if (context)
+            context->setUpdateCallback([this] { ++updates; });
+        m_log << (context ? "context made" : "context refused");
+    }
+    void GraphCoreDestroying() override
+    {
+        context.reset();
+        m_log << (m_graph->HasCore() ? "context freed" : "core gone first");
+    }
+
+    std::unique_ptr<RenderContext> context;
+    std::atomic<int> updates {0};
+
+private:
+    QStringList &m_log;
+    QPointer<TFilterGraph> m_graph;
+};
+
+// What the core holds, read as an outsider reads it: flags as booleans, numbers as doubles,
+// anything else as text; invalid while the core has no such value.
 QVariant core(const TFilterGraph &graph, const char *name)
 {
-    mpv_node node;
-    if (mpv_get_property(GraphCore(graph), name, MPV_FORMAT_NODE, &node) < 0)
+    const std::optional<std::string> text = graph.CoreProperty(name);
+    if (!text)
         return {};
-    QVariant value;
-    if (node.format == MPV_FORMAT_FLAG)
-        value = node.u.flag != 0;
-    else if (node.format == MPV_FORMAT_DOUBLE)
-        value = node.u.double_;
-    mpv_free_node_contents(&node);
-    if (value.isValid())
-        return value;
-    char *text = mpv_get_property_string(GraphCore(graph), name);
-    value = QString::fromUtf8(text);
-    mpv_free(text);
-    return value;
+    const QString value = QString::fromStdString(*text);
+    if (value == QLatin1String("yes"))
+        return true;
+    if (value == QLatin1String("no"))
+        return false;
+    bool isNumber = false;
+    const double number = value.toDouble(&isNumber);
+    return isNumber ? QVariant(number) : QVariant(value);
 }
 
 // Files the core holds in its playlist: one while a file is loading or loaded, none once stopped.
 qint64 coreFiles(const TFilterGraph &graph)
 {
-    std::int64_t count = -1;
-    mpv_get_property(GraphCore(graph), "playlist-count", MPV_FORMAT_INT64, &count);
-    return count;
+    const QVariant count = core(graph, "playlist-count");
+    return count.isValid() ? qint64(count.toDouble()) : -1;
 }
 
 bool coreNear(const TFilterGraph &graph, const char *name, double expected)
@@ -112,6 +151,10 @@ private slots:
     void preloadedFileTellsNoOneBeforeItIsRendered();
     void preloadEndsWithTheSession_data();
     void preloadEndsWithTheSession();
+    void pictureLayoutReachesTheCore_data();
+    void pictureLayoutReachesTheCore();
+    void pictureColoursReachTheCore();
+    void renderContextIsFreedBeforeTheCore();
 };
 
 void TestFilterGraph::withoutSessionOnlyStores()
@@ -127,7 +170,14 @@ void TestFilterGraph::withoutSessionOnlyStores()
     QCOMPARE(graph.PlayState(), PlayState::psNoGraph);
     QVERIFY(!graph.Duration() && !graph.CurrentPosition());
     QVERIFY2(log.isEmpty(), qPrintable(log.join(", ")));
-    QVERIFY(!GraphCore(graph));
+    // Nothing reaches for a core that is not there.
+    QVERIFY(!graph.HasCore());
+    QVERIFY(!graph.RenderContexts());
+    QVERIFY(!graph.CoreProperty("volume"));
+    QVERIFY(!graph.SetPictureLayout(true, 1.0));
+    QVERIFY(!graph.SetPictureColors({10, 10, 10, 10}, TFilterGraph::ColorStage::Renderer));
+    QVERIFY(!graph.PictureColors());
+    QCOMPARE(graph.LostFrames().dropped, 0);
 
     graph.SetVolume(-5);
     QCOMPARE(graph.StoredVolume(), 0);
@@ -349,11 +399,16 @@ void TestFilterGraph::storedValuesAppliedToNextFile()
 
     s.graph.SetVolume(1000);
     s.graph.SetPlaybackRate(0.5);
+    // The core is left elsewhere: at a rate applied without storing it (the fast-motion
+    // timer's), and at the logarithmic scale's volume for the stored value.
+    s.graph.SetRate(3.0);
+    s.graph.SetLinearVolume(false);
+    QVERIFY(coreNear(s.graph, "speed", 3.0));
+    QVERIFY(coreNear(s.graph, "volume", 3.162));
     s.graph.EmptyGraph();
     s.graph.SetActive(false);
+    s.graph.SetLinearVolume(true);
     // Whatever the core was left at, the next file gets the stored values.
-    mpv_set_property_string(GraphCore(s.graph), "volume", "13");
-    mpv_set_property_string(GraphCore(s.graph), "speed", "3");
     s.graph.SetActive(true);
     QCOMPARE(s.graph.RenderMediaFile(mediaFile("tone.mp3")), 0);
     QVERIFY(coreNear(s.graph, "volume", 38.329));
@@ -515,10 +570,10 @@ void TestFilterGraph::preparedCoreIsAdopted()
     std::setlocale(LC_NUMERIC, "C");
     TFilterGraph graph;
     graph.AdoptCore(PreparedCore::Start(true));
-    QVERIFY(!GraphCore(graph));
+    QVERIFY(!graph.HasCore());
     graph.SetAudioEnabled(audio);
     graph.SetActive(true);
-    QVERIFY(GraphCore(graph));
+    QVERIFY(graph.HasCore());
     QCOMPARE(core(graph, "ao").toString(), output);
     QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
 }
@@ -550,7 +605,7 @@ void TestFilterGraph::preloadOnlyWithEveryOutputReady()
     log.clear();
 
     graph.PreloadMediaFile(mediaFile("clip.mp4"));
-    QVERIFY(GraphCore(graph));
+    QVERIFY(graph.HasCore());
     QCOMPARE(coreFiles(graph), files);
     // Preloading is no activation: the providers' outputs join no session.
     QVERIFY2(log.isEmpty(), qPrintable(log.join(", ")));
@@ -640,6 +695,85 @@ void TestFilterGraph::preloadEndsWithTheSession()
     s.graph.SetActive(true);
     QCOMPARE(s.graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
     QVERIFY(qAbs(ms(s.graph.Duration()) - 3000) <= 80);
+}
+
+void TestFilterGraph::pictureLayoutReachesTheCore_data()
+{
+    QTest::addColumn<bool>("crop");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<bool>("keepAspect");
+    QTest::addColumn<double>("panScan");
+    QTest::newRow("stretched") << false << 0.0 << false << 0.0;
+    QTest::newRow("cropped") << true << 0.0 << true << 1.0;
+    QTest::newRow("stretched, zoomed") << false << 1.5 << false << 0.0;
+}
+
+void TestFilterGraph::pictureLayoutReachesTheCore()
+{
+    QFETCH(bool, crop);
+    QFETCH(double, zoom);
+    QFETCH(bool, keepAspect);
+    QFETCH(double, panScan);
+    Session s("clip.mp4");
+    // Away from the row's values first, so that each of them has to arrive.
+    QVERIFY(s.graph.SetPictureLayout(!crop, zoom + 1.0));
+    QVERIFY(waitFor([&] { return core(s.graph, "keepaspect").toBool() == !keepAspect; }));
+    QVERIFY(s.graph.SetPictureLayout(crop, zoom));
+    QVERIFY(waitFor([&] { return core(s.graph, "keepaspect").toBool() == keepAspect; }));
+    QVERIFY(coreNear(s.graph, "panscan", panScan));
+    QVERIFY(coreNear(s.graph, "video-zoom", zoom));
+}
+
+void TestFilterGraph::pictureColoursReachTheCore()
+{
+    Session s("clip.mp4");
+    using Stage = TFilterGraph::ColorStage;
+    QCOMPARE(s.graph.PictureColors(), MpvEqualizer {});
+
+    const MpvEqualizer colours {10, -20, 30, -40};
+    QVERIFY(s.graph.SetPictureColors(colours, Stage::Renderer));
+    QCOMPARE(s.graph.PictureColors(), colours);
+    QVERIFY(coreNear(s.graph, "brightness", 10));
+    QVERIFY(coreNear(s.graph, "contrast", -20));
+    QVERIFY(coreNear(s.graph, "hue", 30));
+    QVERIFY(coreNear(s.graph, "saturation", -40));
+    QCOMPARE(core(s.graph, "vf").toString(), QString());
+
+    // The filter stage leaves the renderer's equalizer alone.
+    QVERIFY(s.graph.SetPictureColors({}, Stage::Renderer));
+    QVERIFY(s.graph.SetPictureColors(colours, Stage::Filter));
+    QCOMPARE(s.graph.PictureColors(), colours);
+    QVERIFY(waitFor([&] { return core(s.graph, "vf").toString().contains("eq="); }));
+    QVERIFY(waitFor([&] { return core(s.graph, "vf").toString().contains("hue="); }));
+    for (const char *name : {"brightness", "contrast", "hue", "saturation"})
+        QVERIFY2(coreNear(s.graph, name, 0), name);
+    // Neutral colours are no filter at all.
+    QVERIFY(s.graph.SetPictureColors({}, Stage::Filter));
+    QVERIFY(waitFor([&] { return core(s.graph, "vf").toString().isEmpty(); }));
+    QCOMPARE(s.graph.PictureColors(), MpvEqualizer {});
+}
+
+void TestFilterGraph::renderContextIsFreedBeforeTheCore()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList log;
+    auto graph = std::make_unique<TFilterGraph>();
+    graph->SetAudioEnabled(false);
+    RendererProvider provider(log, *graph);
+    graph->SetActive(true);
+    QCOMPARE(log, QStringList({"context made"}));
+    QVERIFY(provider.context);
+    // The core asks for a first drawing as soon as someone listens.
+    QVERIFY(waitFor([&] { return provider.updates > 0; }));
+    QCOMPARE(core(*graph, "vo").toString(), QStringLiteral("libmpv"));
+
+    // The provider's context outlives sessions; the core, had it gone first, would abort.
+    graph->SetActive(false);
+    graph->SetActive(true);
+    QCOMPARE(log, QStringList({"context made"}));
+    graph.reset();
+    QCOMPARE(log, QStringList({"context made", "context freed"}));
+    QVERIFY(!provider.context);
 }
 
 QTEST_MAIN(TestFilterGraph)

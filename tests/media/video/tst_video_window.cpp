@@ -1,7 +1,6 @@
 // The video window on the software output, with a real core playing a solid red 4:3 film:
 // what reaches the screen is checked on grabbed pixels.
 #include "media/filter_graph.h"
-#include "media/graph_core.h"
 #include "media/software_video_output.h"
 #include "media/video_window.h"
 
@@ -204,13 +203,11 @@ void TestVideoWindow::keyColouredPanelsLetThePictureThrough()
 void TestVideoWindow::digitalZoom()
 {
     playRedFilm();
-    mpv_handle *core = GraphCore(*m_graph);
-    QVERIFY(core);
+    QVERIFY(m_graph->HasCore());
     // The window hands the zoom to the core without waiting for it.
-    const auto coreZoom = [core] {
-        double zoom = -1;
-        mpv_get_property(core, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
-        return zoom;
+    const auto coreZoom = [this] {
+        const std::optional<std::string> zoom = m_graph->CoreProperty("video-zoom");
+        return zoom ? std::stod(*zoom) : -1.0;
     };
 
     m_window->SetDigitalZoom(95);

@@ -7,12 +7,13 @@ namespace duvara {
 
 class TFilterGraph;
 
-// The picture's colours on the media core: its equalizer properties on the OpenGL output, an
-// equalizer filter on the software output (whose renderer has no equalizer of its own).
-class MpvColorOverlay : public ColorOverlay
+// The picture's colours on the graph's media core: the renderer's equalizer on the OpenGL
+// output, an equalizer filter on the software output (whose renderer has no equalizer of its
+// own). Writes never wait for the core; reads answer from what the graph last set.
+class CoreColorOverlay : public ColorOverlay
 {
 public:
-    MpvColorOverlay(const TFilterGraph &graph, bool softwareOutput);
+    CoreColorOverlay(TFilterGraph &graph, bool softwareOutput);
 
     void setSoftwareOutput(bool software) { m_software = software; }
 
@@ -21,10 +22,9 @@ public:
     bool write(const ColorRecord &record) override;
 
 private:
-    const TFilterGraph &m_graph;
+    TFilterGraph &m_graph;
     bool m_software;
     ColorRecord m_lastWritten;
-    MpvEqualizer m_applied;
 };
 
 } // namespace duvara

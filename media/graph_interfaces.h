@@ -7,7 +7,15 @@ namespace duvara {
 class TFilterGraph;
 
 // What the graph tells the components attached to it.
-enum class GraphAction { gaPlay, gaPause, gaStop, gaRendering, gaRendered, gaActivated, gaDeactivating };
+enum class GraphAction {
+    gaPlay,
+    gaPause,
+    gaStop,
+    gaRendering,
+    gaRendered,
+    gaActivated,
+    gaDeactivating
+};
 
 enum class PlayState { psNoGraph, psStopped, psPaused, psRunning };
 

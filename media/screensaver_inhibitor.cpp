@@ -15,7 +15,9 @@ const QString kPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString kInterface = QStringLiteral("org.freedesktop.ScreenSaver");
 } // namespace
 
-ScreenSaverInhibitor::ScreenSaverInhibitor(QObject *parent) : QObject(parent) {}
+ScreenSaverInhibitor::ScreenSaverInhibitor(QObject *parent)
+    : QObject(parent)
+{ }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor()
 {
@@ -40,7 +42,8 @@ void ScreenSaverInhibitor::setInhibited(bool inhibited)
                     QDBusPendingReply<quint32> reply = *finished;
                     finished->deleteLater();
                     if (reply.isError()) {
-                        qCDebug(lcMedia) << "screen saver not inhibited:" << reply.error().message();
+                        qCDebug(lcMedia)
+                            << "screen saver not inhibited:" << reply.error().message();
                         return;
                     }
                     m_cookie = reply.value();

@@ -46,14 +46,14 @@ void TestVideoGeometry::fitRect_data()
     QTest::addColumn<QSize>("source");
     QTest::addColumn<QRect>("destination");
     QTest::addColumn<QRect>("fitted");
-    QTest::newRow("4:3 in 612x457") << QSize(4, 3) << QRect(0, 0, 612, 457)
-                                    << QRect(1, 0, 609, 457);
+    QTest::newRow("4:3 in 612x457")
+        << QSize(4, 3) << QRect(0, 0, 612, 457) << QRect(1, 0, 609, 457);
     QTest::newRow("16:9 in 4:3 is limited by width")
         << QSize(1920, 1080) << QRect(0, 0, 640, 480) << QRect(0, 60, 640, 360);
-    QTest::newRow("same shape fills") << QSize(720, 576) << QRect(0, 0, 360, 288)
-                                      << QRect(0, 0, 360, 288);
-    QTest::newRow("offset destination") << QSize(1, 1) << QRect(10, 20, 100, 50)
-                                        << QRect(35, 20, 50, 50);
+    QTest::newRow("same shape fills")
+        << QSize(720, 576) << QRect(0, 0, 360, 288) << QRect(0, 0, 360, 288);
+    QTest::newRow("offset destination")
+        << QSize(1, 1) << QRect(10, 20, 100, 50) << QRect(35, 20, 50, 50);
 }
 
 void TestVideoGeometry::fitRect()

@@ -62,6 +62,11 @@ private slots:
     void exitReleasesTheGraph();
     void aspectAndZoomItems();
     void doubleClickTogglesFullScreen();
+    void fullScreenMarkFollowsThePicture();
+    void emptyingThePlaylistLeavesFullScreen_data();
+    void emptyingThePlaylistLeavesFullScreen();
+    void fullScreenWindowAnswersItsKeys_data();
+    void fullScreenWindowAnswersItsKeys();
     void subtitleAreasFollowThePicture();
     void focusReturnsToPositionSlider();
 
@@ -453,6 +458,90 @@ void TestMainWindow::doubleClickTogglesFullScreen()
     QCOMPARE(video->window(), &w);
     QVERIFY(video->isVisible());
     QVERIFY(!child<IdlePicture>(&w, "ImgIdle")->isVisible());
+}
+
+void TestMainWindow::fullScreenMarkFollowsThePicture()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    w.OpenFileByName(filmCopy("mark.mp4"));
+    auto *video = child<TDSVideoWindowEx2>(&w, "VideoWnd");
+    QAction *item = child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuFullscreen");
+    QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(video->FullScreen());
+    QVERIFY(item->isChecked());
+    item->trigger();
+    QVERIFY(!video->FullScreen());
+    QVERIFY(!item->isChecked());
+    item->trigger();
+    QVERIFY(video->FullScreen());
+    QVERIFY(item->isChecked());
+    QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(!video->FullScreen());
+    QVERIFY(!item->isChecked());
+
+    // While fullscreen the way back stays offered, whatever the graph holds.
+    item->trigger();
+    w.videoCommands().MediaLoadedChanged(false);
+    QVERIFY(item->isEnabled());
+    w.videoCommands().LeaveFullScreen();
+    QVERIFY(!item->isEnabled());
+    QVERIFY(!item->isChecked());
+}
+
+void TestMainWindow::emptyingThePlaylistLeavesFullScreen_data()
+{
+    QTest::addColumn<QString>("menuItem");
+    QTest::newRow("clear") << "MnuPLClear";
+    QTest::newRow("remove the last row") << "MnuPLRemove";
+}
+
+void TestMainWindow::emptyingThePlaylistLeavesFullScreen()
+{
+    QFETCH(QString, menuItem);
+    TFormVDMain &w = *m_window;
+    w.show();
+    w.OpenFileByName(filmCopy("trap.mp4"));
+    auto *video = child<TDSVideoWindowEx2>(&w, "VideoWnd");
+    QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(video->FullScreen());
+    QWidget *host = video->window();
+    auto *list = child<RListView>(&w, "LstPL");
+    list->setCurrentItem(list->topLevelItem(0));
+    // The menu enables its playlist items as it opens.
+    auto *menu = child<TRPopupMenu>(&w, "PopupMenu1");
+    emit menu->aboutToShow();
+    menu->item(menuItem)->trigger();
+    QCOMPARE(list->topLevelItemCount(), 0);
+    QVERIFY(!video->FullScreen());
+    QCOMPARE(video->window(), &w);
+    QVERIFY(!host->isVisible());
+    QVERIFY(child<IdlePicture>(&w, "ImgIdle")->isVisible());
+}
+
+void TestMainWindow::fullScreenWindowAnswersItsKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+    QTest::newRow("F6") << int(Qt::Key_F6);
+}
+
+void TestMainWindow::fullScreenWindowAnswersItsKeys()
+{
+    QFETCH(int, key);
+    TFormVDMain &w = *m_window;
+    w.show();
+    w.OpenFileByName(filmCopy("keys.mp4"));
+    auto *video = child<TDSVideoWindowEx2>(&w, "VideoWnd");
+    QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(video->FullScreen());
+    QWidget *host = video->window();
+    host->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(host));
+    QTest::keyClick(host, Qt::Key(key));
+    QVERIFY(!video->FullScreen());
+    QCOMPARE(video->window(), &w);
+    QVERIFY(!child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuFullscreen")->isChecked());
 }
 
 void TestMainWindow::subtitleAreasFollowThePicture()

@@ -135,7 +135,7 @@ void SubtitleTrackController::wire(QWidget *errorParent)
     connect(&list, &RListView::OnKeyUp, this,
             [this](int key) { RunGuarded(m_errorParent, [&] { LstSubtKeyUp(key); }); });
     connect(&list, &RListView::OnVScroll, this, command(&SubtitleTrackController::LstSubtVScroll));
-    connect(&list, &QAbstractItemView::doubleClicked, this,
+    connect(&list, &RListView::OnDblClick, this,
             &SubtitleTrackController::ListDoubleClicked);
 }
 

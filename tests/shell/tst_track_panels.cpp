@@ -72,6 +72,7 @@ private slots:
     void typedTimesAreClampedAndDefaultResets();
     void saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace();
     void listsOverTheFilm();
+    void doubleClickAnywhereInAListTogglesFullScreen();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -280,6 +281,24 @@ void TestTrackPanels::listsOverTheFilm()
     QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldDS->value(), 24);
     QVERIFY(child<QTimer>(m_window, "TimerLstFocus")->isActive());
     QTRY_VERIFY(qAbs(m_window->filterGraph().CurrentPosition().value_or(0) / 10000 - 2400) < 100);
+}
+
+void TestTrackPanels::doubleClickAnywhereInAListTogglesFullScreen()
+{
+    m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
+    QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
+    openTrack(1, writeFile(QStringLiteral("two.srt"), srtTrack(2)));
+    RListView *list = child<RListView>(m_window, "LstSubt1");
+    QVERIFY(list->isVisible());
+    auto *video = child<TDSVideoWindowEx2>(m_window, "VideoWnd");
+    // Below the last of the two rows the list is empty.
+    const QPoint empty(10, list->viewport()->height() - 5);
+    QVERIFY(!list->indexAt(empty).isValid());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, empty);
+    QVERIFY(video->FullScreen());
+    const QPoint onRow = list->visualItemRect(list->topLevelItem(0)).center();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onRow);
+    QVERIFY(!video->FullScreen());
 }
 
 QTEST_MAIN(TestTrackPanels)

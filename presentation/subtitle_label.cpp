@@ -188,8 +188,10 @@ const CaptionImage &RSubtitleLabel::captionToShow(const CaptionStyle &style)
 {
     if (m_prepared.shows(m_caption, style))
         return m_prepared.image;
-    if (!m_shown.shows(m_caption, style))
+    if (!m_shown.shows(m_caption, style)) {
+        ++m_freshDrawings;
         m_shown = {m_caption, style, RenderCaption(m_caption, style, m_inks), true};
+    }
     return m_shown.image;
 }
 

@@ -37,6 +37,9 @@ public:
     QString TextCaption() const { return m_caption; }
     void SetTextCaption(const QString &caption);
     QString TextNextCaption() const { return m_nextCaption; }
+    // How many captions were drawn at the moment they were shown, because none had been
+    // prepared for them (a figure for diagnostics and tests).
+    int FreshDrawings() const { return m_freshDrawings; }
     void SetTextNextCaption(const QString &caption);
 
     bool TextShadow() const { return m_shadow; }
@@ -115,6 +118,7 @@ private:
     GlyphInkCache m_inks;
     DrawnCaption m_prepared; // the next caption, drawn before it is due
     DrawnCaption m_shown; // the caption on screen, when it was drawn here
+    int m_freshDrawings = 0;
 };
 
 } // namespace duvara

@@ -173,13 +173,6 @@ void Synchronisation::PageCntrlChange(int page)
         Refresh();
 }
 
-void Synchronisation::VideoWndPaint()
-{
-    for (const FollowedTrack &track : m_tracks)
-        if (track.subtitles->SubCount() > 0)
-            track.label->SetTextNextCaption(QString());
-}
-
 void Synchronisation::HoldListFocus()
 {
     m_timerLstFocus.start();

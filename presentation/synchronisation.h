@@ -68,8 +68,6 @@ public:
 
     // The control panel changed page: only that page's list is shown over the picture.
     void PageCntrlChange(int page);
-    // The video window painted: prepared captions were made for the old layout.
-    void VideoWndPaint();
 
     // The user works in a list: it keeps the focus (and its place) for a while, then the
     // position slider takes the focus back.

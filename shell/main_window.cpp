@@ -219,7 +219,8 @@ void TFormVDMain::wireVideoWindow()
     VideoWnd->SetFullScreenTopMost(true);
     VideoWnd->SetNoScreenSaver(true);
     m_videoCommands->AddSubtitleAreas({LstSubt1, LstSubt2, PnlSub1, PnlSub2});
-    connect(VideoWnd, &TDSVideoWindowEx2::OnPaint, m_sync.get(), &Synchronisation::VideoWndPaint);
+    // A paint of the video window leaves the prepared captions alone: a label uses its prepared
+    // caption only when text, size and look still match, so there is nothing to forget here.
     VideoWnd->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(VideoWnd, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });

@@ -48,6 +48,7 @@ private slots:
     void pictureShowsThroughTheSubtitleAreas();
     void secondTrackAndItsList();
     void durationTextIsMadeOncePerFile();
+    void preparedCaptionsSurviveThePicturesPaints();
 
 private:
     void seek(int ms);
@@ -218,6 +219,32 @@ void TestFilmSynchronisation::durationTextIsMadeOncePerFile()
     m_window->synchronisation().SetMediaDuration(7 * 10000000LL);
     seek(3000);
     QCOMPARE(child<QLabel>(m_window, "LblPos")->text(), QStringLiteral("0:00:03 / 0:00:07"));
+}
+
+void TestFilmSynchronisation::preparedCaptionsSurviveThePicturesPaints()
+{
+    // Eight entries a second apart over the letter-boxed demo film.
+    QByteArray text;
+    for (int i = 0; i < 8; ++i)
+        text += QStringLiteral("%1\n00:00:%2,000 --> 00:00:%2,900\nLine number %1\n\n")
+                    .arg(i + 1)
+                    .arg(i + 2, 2, 10, QLatin1Char('0'))
+                    .toUtf8();
+    QVERIFY(loadTrack(m_window->primaryTrack(), text.toStdString(), "eight.srt"));
+    auto *video = child<TDSVideoWindowEx2>(m_window, "VideoWnd");
+    auto *label = child<RSubtitleLabel>(m_window, "LblSub1");
+    QVERIFY(video->VideoRect().height() < video->height());
+
+    seek(2000);
+    QCOMPARE(label->TextCaption(), QStringLiteral("Line number 1"));
+    const int drawn = label->FreshDrawings();
+    for (int i = 1; i < 8; ++i) {
+        // The picture and the bars around it paint between two entries.
+        m_window->repaint();
+        seek((i + 2) * 1000);
+        QCOMPARE(label->TextCaption(), QStringLiteral("Line number %1").arg(i + 1));
+    }
+    QCOMPARE(label->FreshDrawings(), drawn);
 }
 
 QTEST_MAIN(TestFilmSynchronisation)

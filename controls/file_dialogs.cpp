@@ -2,7 +2,10 @@
 
 #include "presentation/synchronisation.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QLineEdit>
 
 namespace duvara {
 
@@ -16,11 +19,25 @@ const QString kMediaFilters = QStringLiteral(
     "*.MPA *.MP2 *.MP3 *.M3U *.M4A *.WAV *.WMA *.MID *.MIDI *.RMI *.OGG *.FLAC);;"
     "All files (*)");
 
+// Runs the dialog; the chosen names, none when it was cancelled. The name field's completion
+// list is a window of its own that does not close with the dialog: whatever it still shows is
+// closed too. The next time the dialog opens in the same folder with an empty name, rather than
+// with the last name typed.
+QStringList runDialog(QFileDialog &dialog)
+{
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const QStringList chosen = accepted ? dialog.selectedFiles() : QStringList();
+    for (QCompleter *completer : dialog.findChildren<QCompleter *>())
+        if (completer->popup())
+            completer->popup()->hide();
+    if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        name->clear();
+    return chosen;
+}
+
 QString firstChoice(QFileDialog &dialog)
 {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return runDialog(dialog).value(0);
 }
 
 } // namespace
@@ -57,7 +74,7 @@ QStringList FileDialogs::ChooseMediaFiles(const QString &title)
     ensureDialogs();
     m_dlgFile->setWindowTitle(title);
     const VideoCover cover(m_sync);
-    return m_dlgFile->exec() == QDialog::Accepted ? m_dlgFile->selectedFiles() : QStringList();
+    return runDialog(*m_dlgFile);
 }
 
 QString FileDialogs::ChooseSubtitleFile(const QString &title)

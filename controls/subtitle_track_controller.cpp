@@ -135,8 +135,7 @@ void SubtitleTrackController::wire(QWidget *errorParent)
     connect(&list, &RListView::OnKeyUp, this,
             [this](int key) { RunGuarded(m_errorParent, [&] { LstSubtKeyUp(key); }); });
     connect(&list, &RListView::OnVScroll, this, command(&SubtitleTrackController::LstSubtVScroll));
-    connect(&list, &RListView::OnDblClick, this,
-            &SubtitleTrackController::ListDoubleClicked);
+    connect(&list, &RListView::OnDblClick, this, &SubtitleTrackController::ListDoubleClicked);
 }
 
 int SubtitleTrackController::Offset() const

@@ -12,10 +12,14 @@
 #include "support/file_size_limit.h"
 #include "window_test_support.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -73,6 +77,7 @@ private slots:
     void saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace();
     void listsOverTheFilm();
     void doubleClickAnywhereInAListTogglesFullScreen();
+    void typedNameLeavesNoPopupBehind();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -299,6 +304,42 @@ void TestTrackPanels::doubleClickAnywhereInAListTogglesFullScreen()
     const QPoint onRow = list->visualItemRect(list->topLevelItem(0)).center();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onRow);
     QVERIFY(!video->FullScreen());
+}
+
+void TestTrackPanels::typedNameLeavesNoPopupBehind()
+{
+    const QString path = writeFile(QStringLiteral("typed.srt"), srtTrack(3));
+    child<QTabWidget>(m_window, "PageCntrl")->setCurrentIndex(1);
+    QPointer<QWidget> popup;
+    onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QCompleter *completer = name ? name->completer() : nullptr;
+        if (!completer) {
+            dialog->reject();
+            return;
+        }
+        // The name typed in full, its completion still offered when the dialog accepts it.
+        chooseFile(dialog, path);
+        dialog->show();
+        name->setFocus();
+        completer->complete();
+        popup = completer->popup();
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    QTest::mouseClick(panel1().BtnOpen, Qt::LeftButton);
+    QCOMPARE(m_window->primaryTrack().Track().SubCount(), 3);
+    QVERIFY(popup);
+    QVERIFY(!popup->isVisible());
+
+    // The next open starts with an empty name field, not with the last name typed.
+    QString offered = QStringLiteral("?");
+    onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            offered = name->text();
+        dialog->reject();
+    });
+    QTest::mouseClick(panel1().BtnOpen, Qt::LeftButton);
+    QVERIFY2(offered.isEmpty(), qPrintable(offered));
 }
 
 QTEST_MAIN(TestTrackPanels)

@@ -6,9 +6,36 @@
 #include "shell/single_instance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include <clocale>
+#include <cstdio>
+
+namespace {
+
+void tellUser(const QString &message)
+{
+    std::fprintf(stderr, "duvara: %s\n", message.toLocal8Bit().constData());
+}
+
+// A later start: passes its file on to the running player and ends.
+int handOverAndEnd(duvara::SingleInstance &instance, const QString &argument)
+{
+    const QString typed = duvara::TrimmedFileName(argument);
+    // A blank name opens nothing, whichever folder it is read in.
+    if (typed.isEmpty())
+        return 0;
+    const QString name = duvara::HandOverName(typed, QDir::currentPath());
+    if (name.isEmpty()) {
+        tellUser(QStringLiteral("the current folder cannot be read; %1 was not opened").arg(typed));
+        return 1;
+    }
+    instance.handOver(QFile::encodeName(name));
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -25,9 +52,7 @@ int main(int argc, char *argv[])
     duvara::SingleInstance instance(duvara::InstanceEndpoint::forCurrentUser());
     switch (instance.claim()) {
     case duvara::SingleInstance::Role::Secondary:
-        if (hasFile)
-            instance.handOver(QFile::encodeName(arguments.at(1)));
-        return 0;
+        return handOverAndEnd(instance, hasFile ? arguments.at(1) : QString());
     case duvara::SingleInstance::Role::Failed:
         // Without the hand-over channel the player still works; only later starts cannot
         // reach it.

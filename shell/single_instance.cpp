@@ -16,7 +16,44 @@ namespace {
 constexpr int kConnectTimeoutMs = 2000;
 constexpr int kLockTimeoutMs = 10000;
 constexpr char kAcknowledge = '\x06';
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// "scheme://" with a scheme as URLs allow it; a colon alone does not make one, since "take:2.mp4"
+// is a valid file name.
+bool hasScheme(const QString &name)
+{
+    const qsizetype colon = name.indexOf(QLatin1String("://"));
+    if (colon < 1 || !isAsciiLetter(name.at(0)))
+        return false;
+    for (qsizetype i = 1; i < colon; ++i) {
+        const QChar c = name.at(i);
+        if (!isAsciiLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.')
+            return false;
+    }
+    return true;
+}
 } // namespace
+
+QString HandOverName(const QString &name, const QString &workingFolder)
+{
+    if (name.isEmpty() || QDir::isAbsolutePath(name) || hasScheme(name))
+        return name;
+    if (workingFolder.isEmpty() || !QDir::isAbsolutePath(workingFolder))
+        return {};
+    // A leading "./" only makes the name longer; ".." stays, since taking it away with the folder
+    // before it would be wrong where that folder is a symbolic link.
+    QString relative = name;
+    while (relative.startsWith(QLatin1String("./"))) {
+        relative.remove(0, 2);
+        while (relative.startsWith(u'/'))
+            relative.remove(0, 1);
+    }
+    return QDir(workingFolder).filePath(relative.isEmpty() ? QStringLiteral(".") : relative);
+}
 
 InstanceEndpoint InstanceEndpoint::forCurrentUser(const QString &appKey)
 {

@@ -19,6 +19,12 @@ struct InstanceEndpoint
     static InstanceEndpoint forCurrentUser(const QString &appKey = QStringLiteral("duvara"));
 };
 
+// The name a later start hands over, as the running instance has to read it: that instance works
+// in a folder of its own, so a file name relative to this process's working folder is made
+// absolute against it. Addresses with a scheme ("https://…", "file://…") name no local file and
+// are left alone. Empty when a relative name cannot be resolved (the working folder is unknown).
+QString HandOverName(const QString &name, const QString &workingFolder);
+
 // Makes this process the one running instance, or finds the instance that runs already.
 // The running instance receives file names handed over by later starts: each is sent as its
 // bytes and one zero byte, and acknowledged with one byte once it has been handled, so the

@@ -3,12 +3,66 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <csignal>
+
+#include <unistd.h>
+
+namespace {
+
+// Stands in for a running player on the endpoint later starts look for, so that what they send,
+// and what they do when the answer does not come, can be seen byte for byte.
+class FakeInstance : public QObject
+{
+public:
+    enum class Answer { Acknowledge, Never, HangUp };
+
+    FakeInstance(const QString &serverName, Answer answer)
+        : m_answer(answer)
+    {
+        m_server.setSocketOptions(QLocalServer::UserAccessOption);
+        m_server.listen(serverName);
+        connect(&m_server, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket *socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
+            }
+        });
+    }
+
+    bool isListening() const { return m_server.isListening(); }
+    QList<QByteArray> messages; // each without its closing zero byte
+
+private:
+    void read(QLocalSocket *socket)
+    {
+        QByteArray &buffer = m_buffers[socket];
+        buffer += socket->readAll();
+        const auto end = buffer.indexOf('\0');
+        if (end < 0)
+            return;
+        messages << buffer.left(end);
+        if (m_answer == Answer::Acknowledge) {
+            socket->write("\x06");
+            socket->flush();
+        } else if (m_answer == Answer::HangUp) {
+            socket->disconnectFromServer();
+        }
+    }
+
+    Answer m_answer;
+    QLocalServer m_server;
+    QHash<QLocalSocket *, QByteArray> m_buffers;
+};
+
+} // namespace
 
 class TestSingleInstance : public QObject
 {
@@ -24,8 +78,17 @@ private slots:
     void racingStartsMakeOneInstance();
     void filmNamedAtTheStartPlays();
 
+    void namesAreHandedOverAsTheSecondStartMeansThem_data();
+    void namesAreHandedOverAsTheSecondStartMeansThem();
+    void blankNameIsNoName();
+    void relativeNameReachesTheRunningInstance();
+
 private:
-    QProcess *startPlayer(const QStringList &arguments = {});
+    QProcess *startPlayer(const QStringList &arguments = {}, const QString &workingFolder = {});
+    // Where a running player listens for the environment the players of this test get.
+    QString serverName() const;
+    // Runs the event loop, which a fake running instance needs, until the process has ended.
+    static bool waitForEnd(QProcess *process);
     // A copy of the demo film at this path under the test's folder (directories made as needed).
     QString film(const QString &relativePath);
     static bool waitForOutput(QProcess *process, const QByteArray &text, int timeoutMs = 30000);
@@ -54,7 +117,8 @@ void TestSingleInstance::cleanup()
     m_runtimeDir = nullptr;
 }
 
-QProcess *TestSingleInstance::startPlayer(const QStringList &arguments)
+QProcess *TestSingleInstance::startPlayer(const QStringList &arguments,
+                                          const QString &workingFolder)
 {
     auto *process = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -63,9 +127,21 @@ QProcess *TestSingleInstance::startPlayer(const QStringList &arguments)
     env.insert("QT_LOGGING_RULES", "duvara.*.info=true");
     process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::MergedChannels);
+    if (!workingFolder.isEmpty())
+        process->setWorkingDirectory(workingFolder);
     process->start(QStringLiteral(DUVARA_PLAYER), arguments);
     m_processes << process;
     return process;
+}
+
+QString TestSingleInstance::serverName() const
+{
+    return m_runtimeDir->filePath(QStringLiteral("duvara-%1.socket").arg(getuid()));
+}
+
+bool TestSingleInstance::waitForEnd(QProcess *process)
+{
+    return QTest::qWaitFor([process] { return process->state() == QProcess::NotRunning; }, 30000);
 }
 
 QString TestSingleInstance::film(const QString &relativePath)
@@ -202,6 +278,95 @@ void TestSingleInstance::filmNamedAtTheStartPlays()
     QProcess *player = startPlayer({QStringLiteral(" %1 ").arg(name)});
     QVERIFY(waitForOutput(player, "first frame shown"));
     QVERIFY(player->readAll().contains("OpenFileByName: " + name.toUtf8() + "\n"));
+}
+
+void TestSingleInstance::namesAreHandedOverAsTheSecondStartMeansThem_data()
+{
+    QTest::addColumn<QString>("typed");
+    // The file the name means, under the second start's working folder; or, when empty, the
+    // name must arrive unchanged.
+    QTest::addColumn<QString>("means");
+
+    QTest::newRow("name in the working folder") << "clip.mp4"
+                                                << "clip.mp4";
+    QTest::newRow("name in a sub-folder") << "films/clip.mp4"
+                                          << "films/clip.mp4";
+    QTest::newRow("name starting with a dot") << "./clip.mp4"
+                                              << "clip.mp4";
+    QTest::newRow("name in the parent folder") << "../beside.mp4"
+                                               << "../beside.mp4";
+    QTest::newRow("blanks around the name") << " \tclip.mp4  "
+                                            << "clip.mp4";
+    QTest::newRow("colon in a file name") << "take:2.mp4"
+                                          << "take:2.mp4";
+    QTest::newRow("characters outside ASCII") << "été à Kraków.mp4"
+                                              << "été à Kraków.mp4";
+    QTest::newRow("web address") << "https://example.invalid/films/clip.mp4"
+                                 << "";
+    QTest::newRow("file address") << "file:///films/clip.mp4"
+                                  << "";
+    QTest::newRow("stream address") << "rtsp://camera.invalid:554/live"
+                                    << "";
+}
+
+void TestSingleInstance::namesAreHandedOverAsTheSecondStartMeansThem()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, means);
+
+    // The second start runs in a folder of its own; the receiver has yet another one (the
+    // test's), so a name resolved on the wrong side names no file.
+    const QString workingFolder = m_runtimeDir->filePath("elsewhere/here");
+    QVERIFY(QDir().mkpath(workingFolder));
+    if (!means.isEmpty()) {
+        QFile file(QDir(workingFolder).filePath(means));
+        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    FakeInstance running(serverName(), FakeInstance::Answer::Acknowledge);
+    QVERIFY(running.isListening());
+    QProcess *second = startPlayer({typed}, workingFolder);
+    QVERIFY(waitForEnd(second));
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(second->readAll(), QByteArray());
+
+    QCOMPARE(running.messages.size(), 1);
+    const QString received = QFile::decodeName(running.messages.first());
+    if (means.isEmpty()) {
+        QCOMPARE(received, typed);
+    } else {
+        QVERIFY2(QFileInfo(received).isAbsolute(), qPrintable(received));
+        QCOMPARE(QFileInfo(received).canonicalFilePath(),
+                 QFileInfo(QDir(workingFolder).filePath(means)).canonicalFilePath());
+    }
+}
+
+void TestSingleInstance::blankNameIsNoName()
+{
+    // Made absolute, a blank name would become the name of the working folder.
+    FakeInstance running(serverName(), FakeInstance::Answer::Acknowledge);
+    QVERIFY(running.isListening());
+    QProcess *second = startPlayer({" \t "}, m_runtimeDir->path());
+    QVERIFY(waitForEnd(second));
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(second->readAll(), QByteArray());
+    for (const QByteArray &message : std::as_const(running.messages))
+        QVERIFY2(message.trimmed().isEmpty(), message.constData());
+}
+
+void TestSingleInstance::relativeNameReachesTheRunningInstance()
+{
+    QProcess *first = startPlayer({}, m_runtimeDir->path());
+    QVERIFY(waitForOutput(first, "main window shown"));
+
+    const QString handedOver = film("typed elsewhere/handed over.mp4");
+    const QString workingFolder = QFileInfo(handedOver).absolutePath();
+    QProcess *second = startPlayer({"handed over.mp4"}, workingFolder);
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitCode(), 0);
+    const QString expected = QFileInfo(handedOver).canonicalFilePath();
+    QVERIFY(waitForOutput(first, "OpenFileByName: " + expected.toUtf8() + "\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -31,7 +31,10 @@ int handOverAndEnd(duvara::SingleInstance &instance, const QString &argument)
         tellUser(QStringLiteral("the current folder cannot be read; %1 was not opened").arg(typed));
         return 1;
     }
-    instance.handOver(QFile::encodeName(name));
+    if (!instance.handOver(QFile::encodeName(name))) {
+        tellUser(QStringLiteral("%1; %2 was not opened").arg(instance.errorString(), name));
+        return 1;
+    }
     return 0;
 }
 
@@ -49,7 +52,8 @@ int main(int argc, char *argv[])
     const QStringList arguments = QCoreApplication::arguments();
     const bool hasFile = arguments.size() > 1;
 
-    duvara::SingleInstance instance(duvara::InstanceEndpoint::forCurrentUser());
+    duvara::SingleInstance instance(duvara::InstanceEndpoint::forCurrentUser(),
+                                    duvara::HandOverWaits::fromEnvironment());
     switch (instance.claim()) {
     case duvara::SingleInstance::Role::Secondary:
         return handOverAndEnd(instance, hasFile ? arguments.at(1) : QString());

@@ -2,18 +2,21 @@
 
 #include "shell/shell_logging.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
 
+#include <algorithm>
+
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace duvara {
 
 namespace {
-constexpr int kConnectTimeoutMs = 2000;
 constexpr int kLockTimeoutMs = 10000;
 constexpr char kAcknowledge = '\x06';
 
@@ -36,7 +39,42 @@ bool hasScheme(const QString &name)
     }
     return true;
 }
+
+int remainingMs(const QDeadlineTimer &deadline)
+{
+    return static_cast<int>(deadline.remainingTime());
+}
+
+// True once the other end has closed its side; what it sent before is still readable.
+bool peerHasClosed(QLocalSocket *socket)
+{
+    if (socket->state() != QLocalSocket::ConnectedState)
+        return true;
+    char next = 0;
+    const auto descriptor = static_cast<int>(socket->socketDescriptor());
+    return descriptor >= 0 && ::recv(descriptor, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
 } // namespace
+
+HandOverWaits HandOverWaits::fromEnvironment()
+{
+    HandOverWaits waits;
+    const QString value = qEnvironmentVariable("DUVARA_HAND_OVER_WAIT_MS");
+    if (value.isEmpty())
+        return waits;
+    bool ok = false;
+    const int ms = value.toInt(&ok);
+    if (!ok || ms <= 0) {
+        qCWarning(lcShell).noquote()
+            << QStringLiteral("DUVARA_HAND_OVER_WAIT_MS=\"%1\" is not a positive number of "
+                              "milliseconds; the usual waits apply")
+                   .arg(value);
+        return waits;
+    }
+    waits.answerMs = ms;
+    waits.connectMs = std::min(ms, waits.connectMs);
+    return waits;
+}
 
 QString HandOverName(const QString &name, const QString &workingFolder)
 {
@@ -67,8 +105,13 @@ InstanceEndpoint InstanceEndpoint::forCurrentUser(const QString &appKey)
 }
 
 SingleInstance::SingleInstance(InstanceEndpoint endpoint, QObject *parent)
+    : SingleInstance(std::move(endpoint), HandOverWaits(), parent)
+{ }
+
+SingleInstance::SingleInstance(InstanceEndpoint endpoint, HandOverWaits waits, QObject *parent)
     : QObject(parent)
     , m_endpoint(std::move(endpoint))
+    , m_waits(waits)
 {
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
@@ -91,11 +134,26 @@ SingleInstance::Role SingleInstance::claim()
 
     auto *peer = new QLocalSocket(this);
     peer->connectToServer(m_endpoint.serverName);
-    if (peer->waitForConnected(kConnectTimeoutMs)) {
+    if (peer->waitForConnected(m_waits.connectMs)) {
         m_peer = peer;
         return Role::Secondary;
     }
+    const QLocalSocket::LocalSocketError error = peer->error();
+    const bool stillTrying = peer->state() == QLocalSocket::ConnectingState
+        || error == QLocalSocket::SocketTimeoutError;
+    const QString connectError = peer->errorString();
     delete peer;
+    if (stillTrying) {
+        // Something listens but takes no connection: a player that hangs. Removing its socket
+        // would make a second player, one that later starts could not tell from the first.
+        m_error = QStringLiteral("the running player did not answer");
+        return Role::Secondary;
+    }
+    if (error != QLocalSocket::ConnectionRefusedError
+        && error != QLocalSocket::ServerNotFoundError) {
+        m_error = connectError;
+        return Role::Failed;
+    }
 
     // Nobody answers: a socket file that is left over from a crash is removed before listening.
     QLocalServer::removeServer(m_endpoint.serverName);
@@ -109,23 +167,43 @@ SingleInstance::Role SingleInstance::claim()
 
 bool SingleInstance::handOver(const QByteArray &name)
 {
-    if (!m_peer)
+    if (!m_peer) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("no running player was found");
         return false;
+    }
+    const QDeadlineTimer deadline(m_waits.answerMs);
     QByteArray message = name;
     message.append('\0');
     m_peer->write(message);
     while (m_peer->bytesToWrite() > 0) {
-        if (!m_peer->waitForBytesWritten(-1))
-            return false;
+        if (!m_peer->waitForBytesWritten(remainingMs(deadline))) {
+            const bool connected = m_peer->state() == QLocalSocket::ConnectedState;
+            return giveUp(connected ? QStringLiteral("did not answer")
+                                    : QStringLiteral("went away"));
+        }
     }
-    // The running instance answers once it has handled the name, however long that takes
-    // (it may show an error box first).
-    while (m_peer->state() == QLocalSocket::ConnectedState) {
-        if (m_peer->bytesAvailable() > 0)
-            return m_peer->read(1) == QByteArray(1, kAcknowledge);
-        m_peer->waitForReadyRead(-1);
+    // The running instance answers once it has handled the name (it may show an error box
+    // first), so the wait is long; past it, the player is taken to hang.
+    while (m_peer->bytesAvailable() == 0) {
+        if (m_peer->state() != QLocalSocket::ConnectedState)
+            return giveUp(QStringLiteral("went away"));
+        if (deadline.hasExpired())
+            return giveUp(QStringLiteral("did not answer"));
+        m_peer->waitForReadyRead(remainingMs(deadline));
     }
-    return m_peer->bytesAvailable() > 0 && m_peer->read(1) == QByteArray(1, kAcknowledge);
+    if (m_peer->read(1) != QByteArray(1, kAcknowledge))
+        return giveUp(QStringLiteral("answered something this start does not understand"));
+    return true;
+}
+
+bool SingleInstance::giveUp(const QString &why)
+{
+    // Closing tells the running player, should it go on later, that this start gave up.
+    m_peer->abort();
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("the running player %1").arg(why);
+    return false;
 }
 
 void SingleInstance::acceptConnections()
@@ -159,6 +237,13 @@ void SingleInstance::readHandOver(QLocalSocket *socket)
     }
     const QString name = QFile::decodeName(pending->left(end));
     m_pending.erase(pending);
+    // A start that waited in vain has told its user the file was not opened, and this player
+    // only now reads it (it hung, or was stopped in a debugger): opening it would belie that.
+    if (peerHasClosed(socket)) {
+        qCInfo(lcShell) << "hand-over dropped: the start that sent it gave up waiting";
+        socket->abort();
+        return;
+    }
 
     QPointer<QLocalSocket> guard(socket);
     qCDebug(lcShell) << "hand-over received," << name.size() << "characters";

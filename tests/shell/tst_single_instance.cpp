@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <csignal>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -62,6 +65,54 @@ private:
     QHash<QLocalSocket *, QByteArray> m_buffers;
 };
 
+// A running instance that no longer takes connections: a listening socket whose queue of
+// connections not yet taken is full, as it is once a player has hung for long enough.
+class FullInstance
+{
+public:
+    explicit FullInstance(const QByteArray &path)
+    {
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        if (static_cast<size_t>(path.size()) >= sizeof(address.sun_path))
+            return;
+        std::copy(path.cbegin(), path.cend(), address.sun_path);
+        const auto *socketAddress = reinterpret_cast<const sockaddr *>(&address);
+        m_listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (m_listener < 0 || ::bind(m_listener, socketAddress, sizeof address) != 0
+            || ::listen(m_listener, 0) != 0)
+            return;
+        // The kernel queues a few connections beyond the backlog asked for; fill them all.
+        for (int i = 0; i < 16 && !m_full; ++i) {
+            const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            if (client < 0)
+                return;
+            if (::connect(client, socketAddress, sizeof address) == 0) {
+                m_clients << client;
+            } else {
+                m_full = errno == EAGAIN;
+                ::close(client);
+            }
+        }
+    }
+    ~FullInstance()
+    {
+        for (int client : std::as_const(m_clients))
+            ::close(client);
+        if (m_listener >= 0)
+            ::close(m_listener);
+    }
+    FullInstance(const FullInstance &) = delete;
+    FullInstance &operator=(const FullInstance &) = delete;
+
+    bool isFull() const { return m_full; }
+
+private:
+    int m_listener = -1;
+    QList<int> m_clients;
+    bool m_full = false;
+};
+
 } // namespace
 
 class TestSingleInstance : public QObject
@@ -83,6 +134,11 @@ private slots:
     void blankNameIsNoName();
     void relativeNameReachesTheRunningInstance();
 
+    void unansweredHandOverEndsWithAMessage_data();
+    void unansweredHandOverEndsWithAMessage();
+    void runningInstanceThatTakesNoConnectionsKeepsItsPlace();
+    void stoppedPlayerDoesNotOpenWhatItWasTooLateFor();
+
 private:
     QProcess *startPlayer(const QStringList &arguments = {}, const QString &workingFolder = {});
     // Where a running player listens for the environment the players of this test get.
@@ -95,12 +151,17 @@ private:
 
     QTemporaryDir *m_runtimeDir = nullptr;
     QList<QProcess *> m_processes;
+    QProcessEnvironment m_environment;
 };
 
 void TestSingleInstance::init()
 {
     m_runtimeDir = new QTemporaryDir;
     QVERIFY(m_runtimeDir->isValid());
+    m_environment = QProcessEnvironment::systemEnvironment();
+    m_environment.insert("QT_QPA_PLATFORM", "offscreen");
+    m_environment.insert("XDG_RUNTIME_DIR", m_runtimeDir->path());
+    m_environment.insert("QT_LOGGING_RULES", "duvara.*.info=true");
 }
 
 void TestSingleInstance::cleanup()
@@ -121,11 +182,7 @@ QProcess *TestSingleInstance::startPlayer(const QStringList &arguments,
                                           const QString &workingFolder)
 {
     auto *process = new QProcess;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", m_runtimeDir->path());
-    env.insert("QT_LOGGING_RULES", "duvara.*.info=true");
-    process->setProcessEnvironment(env);
+    process->setProcessEnvironment(m_environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     if (!workingFolder.isEmpty())
         process->setWorkingDirectory(workingFolder);
@@ -367,6 +424,93 @@ void TestSingleInstance::relativeNameReachesTheRunningInstance()
     QCOMPARE(second->exitCode(), 0);
     const QString expected = QFileInfo(handedOver).canonicalFilePath();
     QVERIFY(waitForOutput(first, "OpenFileByName: " + expected.toUtf8() + "\n"));
+}
+
+void TestSingleInstance::unansweredHandOverEndsWithAMessage_data()
+{
+    QTest::addColumn<FakeInstance::Answer>("answer");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("never answers")
+        << FakeInstance::Answer::Never << QByteArray("duvara: the running player did not answer; ");
+    QTest::newRow("hangs up") << FakeInstance::Answer::HangUp
+                              << QByteArray("duvara: the running player went away; ");
+}
+
+void TestSingleInstance::unansweredHandOverEndsWithAMessage()
+{
+    QFETCH(FakeInstance::Answer, answer);
+    QFETCH(QByteArray, message);
+
+    FakeInstance running(serverName(), answer);
+    QVERIFY(running.isListening());
+    m_environment.insert("DUVARA_HAND_OVER_WAIT_MS", "300");
+    const QString name = film("not taken.mp4");
+    QProcess *second = startPlayer({name});
+    QVERIFY(waitForEnd(second));
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QVERIFY(second->exitCode() != 0);
+    QCOMPARE(second->readAll(), message + name.toUtf8() + " was not opened\n");
+    QCOMPARE(running.messages, QList<QByteArray> {name.toUtf8()});
+}
+
+void TestSingleInstance::runningInstanceThatTakesNoConnectionsKeepsItsPlace()
+{
+    const QByteArray path = QFile::encodeName(serverName());
+    FullInstance running(path);
+    QVERIFY(running.isFull());
+    struct stat before
+    {
+    };
+    QCOMPARE(::lstat(path.constData(), &before), 0);
+    m_environment.insert("DUVARA_HAND_OVER_WAIT_MS", "300");
+
+    // Taking over the endpoint would leave two players, one that later starts cannot reach.
+    const QString name = film("not taken.mp4");
+    QProcess *second = startPlayer({name});
+    QVERIFY(second->waitForFinished(30000));
+    QVERIFY(second->exitCode() != 0);
+    QCOMPARE(second->readAll(),
+             "duvara: the running player did not answer; " + name.toUtf8() + " was not opened\n");
+    struct stat after
+    {
+    };
+    QCOMPARE(::lstat(path.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+
+    // Without a file nothing is lost, so nothing is said either.
+    QProcess *third = startPlayer();
+    QVERIFY(third->waitForFinished(30000));
+    QCOMPARE(third->exitCode(), 0);
+    QCOMPARE(third->readAll(), QByteArray());
+}
+
+void TestSingleInstance::stoppedPlayerDoesNotOpenWhatItWasTooLateFor()
+{
+    QProcess *first = startPlayer();
+    QVERIFY(waitForOutput(first, "main window shown"));
+    const auto pid = static_cast<pid_t>(first->processId());
+
+    // Stopped as in a debugger: the connection is queued and the name is written, but nobody
+    // reads it until the player goes on.
+    QCOMPARE(::kill(pid, SIGSTOP), 0);
+    m_environment.insert("DUVARA_HAND_OVER_WAIT_MS", "300");
+    const QString late = film("too late.mp4");
+    QProcess *second = startPlayer({late});
+    const bool ended = second->waitForFinished(30000);
+    ::kill(pid, SIGCONT);
+    QVERIFY(ended);
+    QVERIFY(second->exitCode() != 0);
+    QVERIFY(second->readAll().contains(late.toUtf8() + " was not opened"));
+
+    // The player was told the name after all; it must keep to what the user was told.
+    QVERIFY(waitForOutput(first, "hand-over dropped"));
+    m_environment.remove("DUVARA_HAND_OVER_WAIT_MS");
+    const QString inTime = film("in time.mp4");
+    QProcess *third = startPlayer({inTime});
+    QVERIFY(third->waitForFinished(30000));
+    QCOMPARE(third->exitCode(), 0);
+    QVERIFY(waitForOutput(first, "OpenFileByName: " + inTime.toUtf8()));
+    QVERIFY(!first->readAll().contains("OpenFileByName: " + late.toUtf8()));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

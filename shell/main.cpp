@@ -58,9 +58,11 @@ int main(int argc, char *argv[])
     case duvara::SingleInstance::Role::Secondary:
         return handOverAndEnd(instance, hasFile ? arguments.at(1) : QString());
     case duvara::SingleInstance::Role::Failed:
-        // Without the hand-over channel the player still works; only later starts cannot
-        // reach it.
-        qCWarning(lcShell).noquote() << "single instance unavailable:" << instance.errorString();
+        // Without the hand-over channel the player still works, file and all; only later starts
+        // cannot reach it, and open players of their own.
+        qCWarning(lcShell).noquote()
+            << QStringLiteral("single instance unavailable: %1; this player runs on its own")
+                   .arg(instance.errorString());
         break;
     case duvara::SingleInstance::Role::Primary:
         break;

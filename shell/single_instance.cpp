@@ -11,7 +11,11 @@
 
 #include <algorithm>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace duvara {
@@ -53,6 +57,30 @@ bool peerHasClosed(QLocalSocket *socket)
     char next = 0;
     const auto descriptor = static_cast<int>(socket->socketDescriptor());
     return descriptor >= 0 && ::recv(descriptor, &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
+// The folder must be this user's alone before a socket and a lock go in it: another user who
+// could enter, write, or had made it (or a link to a folder of theirs) could stand in for the
+// running player. A folder that fails is not repaired, since it may not be ours to change.
+bool preparePrivateFolder(const QString &folder, QString *error)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) == 0) {
+        // The umask can only have taken bits away; a folder just made is ours to set right.
+        ::chmod(path.constData(), 0700);
+    } else if (errno != EEXIST) {
+        *error = QStringLiteral("cannot make %1: %2")
+                     .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat info = {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
+        || (info.st_mode & 07777) != 0700) {
+        *error = QStringLiteral("%1 is not a private folder of this user; refusing to use it")
+                     .arg(folder);
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -101,7 +129,9 @@ InstanceEndpoint InstanceEndpoint::forCurrentUser(const QString &appKey)
         return {QDir(runtimeDir).filePath(name + QStringLiteral(".socket")),
                 QDir(runtimeDir).filePath(name + QStringLiteral(".lock"))};
     }
-    return {name, QDir::temp().filePath(name + QStringLiteral(".lock"))};
+    const QDir folder(QDir::temp().filePath(name));
+    return {folder.filePath(appKey + QStringLiteral(".socket")),
+            folder.filePath(appKey + QStringLiteral(".lock")), folder.path()};
 }
 
 SingleInstance::SingleInstance(InstanceEndpoint endpoint, QObject *parent)
@@ -124,6 +154,9 @@ SingleInstance::~SingleInstance()
 
 SingleInstance::Role SingleInstance::claim()
 {
+    if (!m_endpoint.privateFolder.isEmpty()
+        && !preparePrivateFolder(m_endpoint.privateFolder, &m_error))
+        return Role::Failed;
     QLockFile lock(m_endpoint.lockPath);
     // A lock left by a process that died is taken over at once; a live holder is waited for.
     lock.setStaleLockTime(0);

@@ -10,11 +10,16 @@ class QLocalSocket;
 
 namespace duvara {
 
-// Where the running instance listens: a per-user socket, in XDG_RUNTIME_DIR when it is set.
+// Where the running instance listens: a per-user socket, in XDG_RUNTIME_DIR when it is set, and
+// otherwise in a folder of this user's own under the temporary folder (TMPDIR or /tmp), since a
+// name there could be taken first by another local user.
 struct InstanceEndpoint
 {
-    QString serverName; // a full socket path, or a bare name that Qt places in the temp folder
+    QString serverName; // a full socket path
     QString lockPath; // guards the check-and-listen step against two starts racing
+    // Holds the two above; made if missing, and refused unless it is a folder (not a symbolic
+    // link) of this user with mode 0700. Empty where the folder needs neither (XDG_RUNTIME_DIR).
+    QString privateFolder = {};
 
     static InstanceEndpoint forCurrentUser(const QString &appKey = QStringLiteral("duvara"));
 };
@@ -53,7 +58,8 @@ public:
 
     // Takes the lock, looks for a running instance and, if there is none, starts listening.
     // An instance that is there but does not take the connection still makes this start
-    // secondary; its hand-over then fails.
+    // secondary; its hand-over then fails. Failed leaves the player to run on its own, for
+    // instance when the private folder is refused.
     Role claim();
 
     // For a secondary start: hands the name to the running instance and waits until it has

@@ -139,6 +139,10 @@ private slots:
     void runningInstanceThatTakesNoConnectionsKeepsItsPlace();
     void stoppedPlayerDoesNotOpenWhatItWasTooLateFor();
 
+    void withoutRuntimeFolderTheSocketIsInAPrivateFolder();
+    void folderThatIsNotPrivateLeavesAPlayerOfItsOwn_data();
+    void folderThatIsNotPrivateLeavesAPlayerOfItsOwn();
+
 private:
     QProcess *startPlayer(const QStringList &arguments = {}, const QString &workingFolder = {});
     // Where a running player listens for the environment the players of this test get.
@@ -152,6 +156,7 @@ private:
     QTemporaryDir *m_runtimeDir = nullptr;
     QList<QProcess *> m_processes;
     QProcessEnvironment m_environment;
+    bool m_permissiveUmask = false; // players start with umask 0
 };
 
 void TestSingleInstance::init()
@@ -186,6 +191,8 @@ QProcess *TestSingleInstance::startPlayer(const QStringList &arguments,
     process->setProcessChannelMode(QProcess::MergedChannels);
     if (!workingFolder.isEmpty())
         process->setWorkingDirectory(workingFolder);
+    if (m_permissiveUmask)
+        process->setChildProcessModifier([] { ::umask(0); });
     process->start(QStringLiteral(DUVARA_PLAYER), arguments);
     m_processes << process;
     return process;
@@ -458,9 +465,7 @@ void TestSingleInstance::runningInstanceThatTakesNoConnectionsKeepsItsPlace()
     const QByteArray path = QFile::encodeName(serverName());
     FullInstance running(path);
     QVERIFY(running.isFull());
-    struct stat before
-    {
-    };
+    struct stat before = {};
     QCOMPARE(::lstat(path.constData(), &before), 0);
     m_environment.insert("DUVARA_HAND_OVER_WAIT_MS", "300");
 
@@ -471,9 +476,7 @@ void TestSingleInstance::runningInstanceThatTakesNoConnectionsKeepsItsPlace()
     QVERIFY(second->exitCode() != 0);
     QCOMPARE(second->readAll(),
              "duvara: the running player did not answer; " + name.toUtf8() + " was not opened\n");
-    struct stat after
-    {
-    };
+    struct stat after = {};
     QCOMPARE(::lstat(path.constData(), &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
 
@@ -511,6 +514,147 @@ void TestSingleInstance::stoppedPlayerDoesNotOpenWhatItWasTooLateFor()
     QCOMPARE(third->exitCode(), 0);
     QVERIFY(waitForOutput(first, "OpenFileByName: " + inTime.toUtf8()));
     QVERIFY(!first->readAll().contains("OpenFileByName: " + late.toUtf8()));
+}
+
+namespace {
+
+enum class NotPrivate {
+    OpenToGroup,
+    OpenToAll,
+    WritableByAll,
+    SymbolicLink,
+    PlainFile,
+    OtherOwner
+};
+
+struct Entry
+{
+    bool exists = false;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    bool operator==(const Entry &other) const
+    {
+        return exists == other.exists && mode == other.mode && owner == other.owner;
+    }
+};
+
+Entry entryAt(const QString &path)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {true, info.st_mode, info.st_uid};
+}
+
+constexpr auto kEverything = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+
+QStringList socketsIn(const QString &folder)
+{
+    QStringList sockets;
+    for (const QString &name : QDir(folder).entryList(kEverything)) {
+        if (S_ISSOCK(entryAt(QDir(folder).filePath(name)).mode))
+            sockets << name;
+    }
+    return sockets;
+}
+
+} // namespace
+
+void TestSingleInstance::withoutRuntimeFolderTheSocketIsInAPrivateFolder()
+{
+    // A name in the shared temporary folder could be taken first by another user.
+    const QString temp = m_runtimeDir->filePath("tmp");
+    QVERIFY(QDir().mkpath(temp));
+    m_environment.remove("XDG_RUNTIME_DIR");
+    m_environment.insert("TMPDIR", temp);
+    m_permissiveUmask = true;
+
+    QProcess *first = startPlayer();
+    QVERIFY(waitForOutput(first, "main window shown"));
+    // Qt makes a folder of its own there too; no socket may lie in the shared folder itself.
+    QCOMPARE(socketsIn(temp), QStringList());
+    const QString folder = QDir(temp).filePath(QStringLiteral("duvara-%1").arg(getuid()));
+    const Entry entry = entryAt(folder);
+    QVERIFY(S_ISDIR(entry.mode));
+    QCOMPARE(entry.owner, getuid());
+    QCOMPARE(entry.mode & 07777, mode_t(0700));
+    QCOMPARE(socketsIn(folder).size(), 1);
+
+    const QString handedOver = film("handed over.mp4");
+    QProcess *second = startPlayer({handedOver});
+    QVERIFY(second->waitForFinished(30000));
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(waitForOutput(first, "OpenFileByName: " + handedOver.toUtf8()));
+    QVERIFY(!second->readAll().contains("main window shown"));
+}
+
+void TestSingleInstance::folderThatIsNotPrivateLeavesAPlayerOfItsOwn_data()
+{
+    QTest::addColumn<NotPrivate>("kind");
+    QTest::newRow("group may enter") << NotPrivate::OpenToGroup;
+    QTest::newRow("all may enter") << NotPrivate::OpenToAll;
+    QTest::newRow("all may write") << NotPrivate::WritableByAll;
+    QTest::newRow("symbolic link to a private folder") << NotPrivate::SymbolicLink;
+    QTest::newRow("plain file") << NotPrivate::PlainFile;
+    QTest::newRow("folder of another user") << NotPrivate::OtherOwner;
+}
+
+void TestSingleInstance::folderThatIsNotPrivateLeavesAPlayerOfItsOwn()
+{
+    QFETCH(NotPrivate, kind);
+    if (kind == NotPrivate::OtherOwner && getuid() != 0)
+        QSKIP("only root can make a folder that belongs to another user");
+
+    const QString temp = m_runtimeDir->filePath("tmp");
+    QVERIFY(QDir().mkpath(temp));
+    const QString folder = QDir(temp).filePath(QStringLiteral("duvara-%1").arg(getuid()));
+    const QByteArray path = QFile::encodeName(folder);
+    const QString target = m_runtimeDir->filePath("private");
+    switch (kind) {
+    case NotPrivate::OpenToGroup:
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+        QCOMPARE(::chmod(path.constData(), 0750), 0);
+        break;
+    case NotPrivate::OpenToAll:
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+        QCOMPARE(::chmod(path.constData(), 0755), 0);
+        break;
+    case NotPrivate::WritableByAll:
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+        QCOMPARE(::chmod(path.constData(), 01777), 0);
+        break;
+    case NotPrivate::SymbolicLink:
+        QCOMPARE(::mkdir(QFile::encodeName(target).constData(), 0700), 0);
+        QVERIFY(QFile::link(target, folder));
+        break;
+    case NotPrivate::PlainFile: {
+        QFile file(folder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        break;
+    }
+    case NotPrivate::OtherOwner:
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+        QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+        break;
+    }
+    const Entry before = entryAt(folder);
+
+    m_environment.remove("XDG_RUNTIME_DIR");
+    m_environment.insert("TMPDIR", temp);
+    const QString name = film("played anyway.mp4");
+    QProcess *player = startPlayer({name});
+    QVERIFY(waitForOutput(player, "OpenFileByName: " + name.toUtf8()));
+    QVERIFY(waitForOutput(player, "main window shown"));
+    const QByteArray output = player->readAll();
+    QVERIFY2(output.contains(path + " is not a private folder of this user; refusing to use it"),
+             output.constData());
+
+    // Refused means left as it was: not repaired, not written into.
+    QCOMPARE(entryAt(folder), before);
+    if (kind == NotPrivate::SymbolicLink)
+        QVERIFY(QDir(target).isEmpty(kEverything));
+    else if (kind != NotPrivate::PlainFile)
+        QVERIFY(QDir(folder).isEmpty(kEverything));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -6,9 +6,39 @@
 #include "shell/single_instance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include <clocale>
+#include <cstdio>
+
+namespace {
+
+void tellUser(const QString &message)
+{
+    std::fprintf(stderr, "duvara: %s\n", message.toLocal8Bit().constData());
+}
+
+// A later start: passes its file on to the running player and ends.
+int handOverAndEnd(duvara::SingleInstance &instance, const QString &argument)
+{
+    const QString typed = duvara::TrimmedFileName(argument);
+    // A blank name opens nothing, whichever folder it is read in.
+    if (typed.isEmpty())
+        return 0;
+    const QString name = duvara::HandOverName(typed, QDir::currentPath());
+    if (name.isEmpty()) {
+        tellUser(QStringLiteral("the current folder cannot be read; %1 was not opened").arg(typed));
+        return 1;
+    }
+    if (!instance.handOver(QFile::encodeName(name))) {
+        tellUser(QStringLiteral("%1; %2 was not opened").arg(instance.errorString(), name));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -22,16 +52,17 @@ int main(int argc, char *argv[])
     const QStringList arguments = QCoreApplication::arguments();
     const bool hasFile = arguments.size() > 1;
 
-    duvara::SingleInstance instance(duvara::InstanceEndpoint::forCurrentUser());
+    duvara::SingleInstance instance(duvara::InstanceEndpoint::forCurrentUser(),
+                                    duvara::HandOverWaits::fromEnvironment());
     switch (instance.claim()) {
     case duvara::SingleInstance::Role::Secondary:
-        if (hasFile)
-            instance.handOver(QFile::encodeName(arguments.at(1)));
-        return 0;
+        return handOverAndEnd(instance, hasFile ? arguments.at(1) : QString());
     case duvara::SingleInstance::Role::Failed:
-        // Without the hand-over channel the player still works; only later starts cannot
-        // reach it.
-        qCWarning(lcShell).noquote() << "single instance unavailable:" << instance.errorString();
+        // Without the hand-over channel the player still works, file and all; only later starts
+        // cannot reach it, and open players of their own.
+        qCWarning(lcShell).noquote()
+            << QStringLiteral("single instance unavailable: %1; this player runs on its own")
+                   .arg(instance.errorString());
         break;
     case duvara::SingleInstance::Role::Primary:
         break;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace duvara {
@@ -17,6 +18,10 @@ namespace duvara {
 namespace {
 
 constexpr uint32_t DefaultFrameRate = 25000; // thousandths of a frame per second
+
+// Frame numbers are multiplied by 1000 in 64 bits. At this magnitude FramesToMs saturates for
+// every rate a rate line can give, so clamping a longer number here changes no time.
+constexpr int64_t FrameLimit = std::numeric_limits<int64_t>::max() / 1000;
 
 std::string_view BaseName(std::string_view path)
 {
@@ -270,18 +275,19 @@ private:
     void ReadEntry(TSubT &entry, std::string_view line, uint32_t rate)
     {
         std::size_t close = line.find('}');
-        int32_t startFrame = 0;
+        int64_t startFrame = 0;
         if (close == std::string_view::npos || close == 0
-            || !ParseInt32(line.substr(1, close - 1), startFrame))
+            || !ParseClampedInt64(line.substr(1, close - 1), FrameLimit, startFrame))
             return;
-        m_builder.SetStart(FramesToMs(rate, int64_t {startFrame} * 1000));
+        m_builder.SetStart(FramesToMs(rate, startFrame * 1000));
 
         std::string_view rest = line.substr(std::min(close + 2, line.size()));
         close = rest.find('}');
-        int32_t endFrame = 0;
-        if (close == std::string_view::npos || !ParseInt32(rest.substr(0, close), endFrame))
+        int64_t endFrame = 0;
+        if (close == std::string_view::npos
+            || !ParseClampedInt64(rest.substr(0, close), FrameLimit, endFrame))
             return;
-        m_builder.SetEnd(FramesToMs(rate, int64_t {endFrame} * 1000));
+        m_builder.SetEnd(FramesToMs(rate, endFrame * 1000));
         rest.remove_prefix(close + 1);
 
         m_scratch.assign(rest);

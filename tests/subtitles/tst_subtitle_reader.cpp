@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cstring>
+#include <limits>
 #include <random>
 
 using namespace duvara;
@@ -190,6 +191,28 @@ void TestSubtitleReader::readBuffer_data()
     QTest::newRow("times beyond 24 days saturate")
         << "a.sub" << QByteArray("{2147483647}{2147483647}A") << true << 2147483647
         << QStringList {R"(0-0 - -1 "A" "A")"};
+    // Frame numbers of any length are numbers: past 32 and 64 bits they saturate the same way.
+    for (const QByteArray &frame :
+         {QByteArray("2147483648"), QByteArray("4294967295"), QByteArray("4294967296"),
+          QByteArray("1099511627776"), QByteArray("18446744073709551615"),
+          QByteArray("18446744073709551617"), QByteArray(40, '9'), "+" + QByteArray(40, '9')}) {
+        QTest::addRow("frame %s keeps the text", frame.constData())
+            << "a.sub"
+            << "{" + frame + "}{" + frame + "}A" << true << 2147483647
+            << QStringList {R"(0-0 - -1 "A" "A")"};
+    }
+    QTest::newRow("end frame 2^32 saturates the end only")
+        << "a.sub" << QByteArray("{25}{4294967296}A") << true << 1000
+        << QStringList {R"(0-2147482647 - -1 "A" "A")"};
+    QTest::newRow("start frame -2^32 saturates below zero")
+        << "a.sub" << QByteArray("{-4294967296}{25}A") << true << std::numeric_limits<int>::min()
+        << QStringList {R"(0-2147484648 - -1 "A" "A")"};
+    QTest::newRow("frames -2^64 saturate below zero")
+        << "a.sub" << QByteArray("{-18446744073709551616}{-18446744073709551616}A|B") << true
+        << std::numeric_limits<int>::min() << QStringList {R"(0-0 - -1 "A\n\rB" "A|B")"};
+    QTest::newRow("a long number with a letter is still no frame")
+        << "a.sub" << QByteArray("{42949672960x}{50}Text") << true << 0
+        << QStringList {R"(0-0 - -1 "" "")"};
 
     // Choosing the grammar and having no line
     QTest::newRow("MicroDVD named .srt has no entry")

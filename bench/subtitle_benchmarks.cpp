@@ -192,7 +192,7 @@ void BM_LookupPlaybackTick(benchmark::State &state)
         position = position >= end ? 0 : position + 100;
         const int32_t found = FindEntryAt(track, offset, position, track.DurFactor);
         if (found > 0)
-            track.LastIndex = static_cast<uint16_t>(found);
+            track.LastIndex = found;
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations());
@@ -204,7 +204,7 @@ void BM_LookupAfterBackwardSeek(benchmark::State &state)
 {
     SubtitleTrack track = PlaybackTrack();
     const int32_t offset = LookupOffset(0, track.BaseTime);
-    const uint16_t shown = 32768;
+    const int32_t shown = 32768;
     const int64_t position
         = offset + static_cast<int64_t>(track.DurFactor * track.Subs[shown - 3].StartTime) + 10;
     for (auto _ : state) {

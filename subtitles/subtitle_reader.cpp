@@ -34,6 +34,11 @@ bool Contains(std::string_view text, char byte)
     return !text.empty() && std::memchr(text.data(), byte, text.size()) != nullptr;
 }
 
+// A file with more entries than a track can number; the load fails rather than drop any.
+struct TrackTooLarge
+{
+};
+
 // Appends entries and sets their times relative to the first entry's start. Entries a track
 // already holds are overwritten in place, so loading into a loaded track reuses their storage
 // instead of freeing and allocating some hundred thousand strings; Finish drops the rest.
@@ -50,8 +55,6 @@ public:
         m_track.ListText.reserve(reserved);
     }
 
-    bool Full() const { return m_count >= MaxSubtitleEntries; }
-
     TSubT &Add()
     {
         if (m_count < m_track.Subs.size()) {
@@ -64,6 +67,8 @@ public:
             m_track.ListText[m_count++].clear();
             return entry;
         }
+        if (m_count == MaxSubtitleEntries)
+            throw TrackTooLarge();
         m_track.ListText.emplace_back();
         ++m_count;
         return m_track.Subs.emplace_back();
@@ -171,8 +176,6 @@ public:
                 more = m_lines.Next(line); // numbers, blanks and stray text between entries
                 continue;
             }
-            if (m_builder.Full())
-                return;
             TSubT &entry = m_builder.Add();
             m_builder.SetStart(ParseSrtTime(line.substr(0, arrow)));
             m_builder.SetEnd(ParseSrtTime(line.substr(arrow + 3, 50)));
@@ -260,8 +263,6 @@ public:
                 ReadRate(trimmed, rate);
                 continue;
             }
-            if (m_builder.Full())
-                return;
             if (rate == 0)
                 rate = DefaultFrameRate;
             // Every other line is an entry, even when its frames cannot be read.
@@ -360,6 +361,9 @@ bool LoadSubtitlesFromBuffer(SubtitleTrack &track, std::string_view bytes,
         track.SubFileName = BaseName(fileName);
         return true;
     } catch (const std::bad_alloc &) {
+        track.Clear();
+        return false;
+    } catch (const TrackTooLarge &) {
         track.Clear();
         return false;
     }

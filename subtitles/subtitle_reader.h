@@ -19,7 +19,7 @@ SubtitleGrammar GrammarForFileName(std::string_view fileName);
 
 // Empties the track, then fills it from the file. True when the file could be read and holds at
 // least one line, even if no entry was recognised; the track then holds exactly this file's
-// entries (at most 65535) and SubFileName its name. False leaves the track empty.
+// entries, every one of them, and SubFileName its name. False leaves the track empty.
 bool LoadSubtitles(SubtitleTrack &track, const std::string &path);
 
 // The same for bytes already in memory; `fileName` chooses the grammar and becomes SubFileName.

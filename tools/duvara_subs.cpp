@@ -75,7 +75,7 @@ int32_t EntryAt(SubtitleTrack &track, int32_t offset, int64_t position, int64_t 
 {
     if (track.Subs.empty())
         return 0;
-    track.LastIndex = last >= 1 && last <= 65535 ? static_cast<uint16_t>(last) : 0;
+    track.LastIndex = last >= 1 && last <= INT32_MAX ? static_cast<int32_t>(last) : 0;
     return FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
 }
 

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
         track.SubDuration);
     for (const int64_t position :
          {int64_t {-1}, int64_t {0}, int64_t {track.BaseTime}, int64_t {1} << 40}) {
-        track.LastIndex = static_cast<uint16_t>(position & 0xFFFF);
+        track.LastIndex = static_cast<int32_t>(position & 0xFFFF);
         const int32_t found
             = FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
         if (found > int32_t(track.Subs.size()) || found < -int32_t(track.Subs.size()))

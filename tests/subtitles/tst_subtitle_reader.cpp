@@ -1,6 +1,7 @@
 // The SubRip and MicroDVD reader: grammars, markup, encodings, limits and hostile input.
 #include "subtitle_test_support.h"
 
+#include "subtitles/corrections.h"
 #include "subtitles/subtitle_markup.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_writer.h"
@@ -56,20 +57,6 @@ void StripByRepeatedDeletion(std::string &line, uint8_t &style)
     removeGroups('{', '}');
 }
 
-QByteArray NumberedEntries(int count, bool microDvd)
-{
-    QByteArray text;
-    for (int i = 1; i <= count; ++i) {
-        const QByteArray number = QByteArray::number(i);
-        if (microDvd)
-            text += "{" + QByteArray::number(i * 10) + "}{" + QByteArray::number(i * 10 + 5)
-                + "}entry " + number + "\n";
-        else
-            text += number + "\r\n00:00:01,000 --> 00:00:02,000\r\nentry " + number + "\r\n\r\n";
-    }
-    return text;
-}
-
 } // namespace
 
 class TestSubtitleReader : public QObject
@@ -85,8 +72,10 @@ private slots:
     void reloadEqualsAFreshLoad_data();
     void reloadEqualsAFreshLoad();
     void unreadablePathsEmptyTheTrack();
-    void entryCountIsCapped_data();
-    void entryCountIsCapped();
+    void everyEntryIsKept_data();
+    void everyEntryIsKept();
+    void lastEntryOfALargeTrackIsFound_data();
+    void lastEntryOfALargeTrackIsFound();
     void hostileLines_data();
     void hostileLines();
     void binaryInput();
@@ -293,7 +282,7 @@ void TestSubtitleReader::baseTimeIsResetByEveryLoad()
     QVERIFY(LoadSubtitlesFromBuffer(track, "{x}{1}A\n{25}{50}B", "b.sub"));
     QCOMPARE(track.BaseTime, 0);
     QCOMPARE(track.Subs[1].StartTime, 1000u);
-    QCOMPARE(track.LastIndex, uint16_t {1});
+    QCOMPARE(track.LastIndex, 1);
 }
 
 void TestSubtitleReader::reloadEqualsAFreshLoad_data()
@@ -345,31 +334,37 @@ void TestSubtitleReader::unreadablePathsEmptyTheTrack()
         SubtitleTrack track;
         QVERIFY(LoadSubtitles(track, DataPath("basic.srt").toStdString()));
         QVERIFY(!LoadSubtitles(track, path.toStdString()));
-        QCOMPARE(track.SubCount(), uint16_t {0});
+        QCOMPARE(track.SubCount(), 0);
         QVERIFY(track.ListText.empty());
         QCOMPARE(track.BaseTime, 0);
         QCOMPARE(track.SubFileName, std::string("basic.srt")); // the last file that did load
     }
 }
 
-void TestSubtitleReader::entryCountIsCapped_data()
+void TestSubtitleReader::everyEntryIsKept_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("lastText");
 
-    QTest::newRow("SubRip 70000") << "a.srt" << NumberedEntries(70000, false) << 65535
+    QTest::newRow("SubRip 65535") << "a.srt" << NumberedEntries(65535, false) << 65535
                                   << "entry 65535";
+    QTest::newRow("SubRip 65536") << "a.srt" << NumberedEntries(65536, false) << 65536
+                                  << "entry 65536";
+    QTest::newRow("SubRip 70000") << "a.srt" << NumberedEntries(70000, false) << 70000
+                                  << "entry 70000";
     QTest::newRow("MicroDVD 70000")
-        << "a.sub" << NumberedEntries(70000, true) << 65535 << "entry 65535";
+        << "a.sub" << NumberedEntries(70000, true) << 70000 << "entry 70000";
+    QTest::newRow("MicroDVD 300000")
+        << "a.sub" << NumberedEntries(300000, true) << 300000 << "entry 300000";
     // A 16-bit line counter would wrap long before the entry at the end.
     QTest::newRow("entry after 70000 lines")
         << "a.srt" << QByteArray(70000, '\n') + "00:00:01,000 --> 00:00:02,000\nfound\n"
         << 1 << "found";
 }
 
-void TestSubtitleReader::entryCountIsCapped()
+void TestSubtitleReader::everyEntryIsKept()
 {
     QFETCH(QString, fileName);
     QFETCH(QByteArray, content);
@@ -381,7 +376,53 @@ void TestSubtitleReader::entryCountIsCapped()
                                     fileName.toStdString()));
     QCOMPARE(int(track.Subs.size()), count);
     QCOMPARE(int(track.ListText.size()), count);
+    QCOMPARE(track.SubCount(), count);
     QCOMPARE(QString::fromStdString(track.Subs.back().Text), lastText);
+    QCOMPARE(QString::fromStdString(track.ListText.back()), lastText);
+}
+
+void TestSubtitleReader::lastEntryOfALargeTrackIsFound_data()
+{
+    QTest::addColumn<bool>("microDvd");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("SubRip 70000") << false << 70000;
+    QTest::newRow("MicroDVD 70000") << true << 70000;
+    QTest::newRow("SubRip 131073") << false << 131073;
+}
+
+// Positions come from the generated file's own numbers, so they hold whatever the track did.
+void TestSubtitleReader::lastEntryOfALargeTrackIsFound()
+{
+    QFETCH(bool, microDvd);
+    QFETCH(int, count);
+
+    const QByteArray content = NumberedEntries(count, microDvd);
+    SubtitleTrack track;
+    QVERIFY(LoadSubtitlesFromBuffer(track, std::string_view(content.constData(), content.size()),
+                                    microDvd ? "a.sub" : "a.srt"));
+    ResetCorrections(track);
+    const int32_t offset = track.BaseTime;
+    const struct
+    {
+        int last;
+        int64_t position;
+        int32_t expected;
+    } lookups[] = {
+        {1, NumberedStart(count, microDvd), count},
+        {1, NumberedEnd(count, microDvd), count},
+        {count, NumberedStart(count, microDvd), count},
+        {count - 1, NumberedStart(count, microDvd), count},
+        {count, NumberedEnd(count - 1, microDvd) + 1, -(count - 1)},
+        {1, NumberedEnd(count, microDvd) + 1, -count},
+        {count, NumberedEnd(count, microDvd) + 100000, -count},
+        {count, NumberedStart(1, microDvd), 1},
+        {count, NumberedStart(65536, microDvd), 65536},
+    };
+    for (const auto &lookup : lookups) {
+        track.LastIndex = lookup.last;
+        QCOMPARE(FindEntryAt(track, offset, lookup.position, 1.0f), lookup.expected);
+    }
 }
 
 void TestSubtitleReader::hostileLines_data()
@@ -419,7 +460,7 @@ void TestSubtitleReader::hostileLines()
     SubtitleTrack track;
     QVERIFY(LoadSubtitlesFromBuffer(track, std::string_view(line.constData(), line.size()),
                                     fileName.toStdString()));
-    QCOMPARE(track.SubCount(), uint16_t {1});
+    QCOMPARE(track.SubCount(), 1);
     QCOMPARE(int(track.Subs[0].Text.size()), textSize);
     QCOMPARE(int(track.Subs[0].Style), style);
 }

@@ -76,6 +76,8 @@ private slots:
     void everyEntryIsKept();
     void lastEntryOfALargeTrackIsFound_data();
     void lastEntryOfALargeTrackIsFound();
+    void loadsBeyondTheMemoryLimitFail_data();
+    void loadsBeyondTheMemoryLimitFail();
     void hostileLines_data();
     void hostileLines();
     void binaryInput();
@@ -422,6 +424,71 @@ void TestSubtitleReader::lastEntryOfALargeTrackIsFound()
     for (const auto &lookup : lookups) {
         track.LastIndex = lookup.last;
         QCOMPARE(FindEntryAt(track, offset, lookup.position, 1.0f), lookup.expected);
+    }
+}
+
+void TestSubtitleReader::loadsBeyondTheMemoryLimitFail_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("fromFile");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<int>("count"); // -1: the load fails as too large
+
+    constexpr qint64 MB = 1 << 20;
+    const QByteArray blankLines = QByteArray(4 * MB, '\n') + "00:00:01,000 --> 00:00:02,000\nA\n";
+    QTest::newRow("SubRip entries beyond the limit")
+        << "a.srt" << NumberedEntries(70000, false) << false << 1 * MB << -1;
+    QTest::newRow("the same entries within it")
+        << "a.srt" << NumberedEntries(70000, false) << false << 64 * MB << 70000;
+    QTest::newRow("MicroDVD entries beyond the limit")
+        << "a.sub" << NumberedEntries(300000, true) << false << 8 * MB << -1;
+    // Every line of a MicroDVD file is an entry: two bytes of file make one.
+    QTest::newRow("one-letter lines beyond the limit")
+        << "a.sub" << QByteArray("x\n").repeated(1000000) << false << 32 * MB << -1;
+    QTest::newRow("one long entry beyond the limit")
+        << "a.sub"
+        << "{1}{2}" + QByteArray(2 * MB, 'x') << false << 3 * MB << -1;
+    // The size of the file suggests many entries; storage for them is only a guess.
+    QTest::newRow("a guess beyond the limit is not reserved")
+        << "a.srt" << blankLines << false << 1 * MB << 1;
+    QTest::newRow("file bytes beyond the limit") << "a.srt" << blankLines << true << 1 * MB << -1;
+    QTest::newRow("file bytes within it") << "a.srt" << blankLines << true << 8 * MB << 1;
+}
+
+// A load that would exhaust memory fails as a whole and gives its storage back; the track is
+// left as after any failed load.
+void TestSubtitleReader::loadsBeyondTheMemoryLimitFail()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, fromFile);
+    QFETCH(qint64, limit);
+    QFETCH(int, count);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string path = dir.filePath(fileName).toStdString();
+    QVERIFY(WriteBytes(QString::fromStdString(path), content));
+    SubtitleTrack track;
+    QVERIFY(LoadSubtitles(track, DataPath("basic.srt").toStdString()));
+
+    const auto memoryLimit = static_cast<std::size_t>(limit);
+    const LoadResult result = fromFile
+        ? ReadSubtitleFile(track, path, memoryLimit)
+        : ReadSubtitleBuffer(track, std::string_view(content.constData(), content.size()),
+                             fileName.toStdString(), memoryLimit);
+    if (count < 0) {
+        QCOMPARE(result, LoadResult::TooLarge);
+        QCOMPARE(track.SubCount(), 0);
+        QVERIFY(track.ListText.empty());
+        QCOMPARE(track.Subs.capacity(), std::size_t {0});
+        QCOMPARE(track.BaseTime, 0);
+        QCOMPARE(track.SubFileName, std::string("basic.srt"));
+    } else {
+        QCOMPARE(result, LoadResult::Loaded);
+        QCOMPARE(track.SubCount(), count);
+        QCOMPARE(track.SubFileName, fileName.toStdString());
     }
 }
 

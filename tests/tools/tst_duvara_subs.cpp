@@ -21,9 +21,16 @@ struct Outcome
     QByteArray err;
 };
 
-Outcome RunTool(const QStringList &args)
+// `addressSpace` above 0 limits the tool's address space to that many bytes.
+Outcome RunTool(const QStringList &args, rlim_t addressSpace = 0)
 {
     QProcess tool;
+    if (addressSpace > 0) {
+        tool.setChildProcessModifier([addressSpace] {
+            const rlimit limit = {addressSpace, addressSpace};
+            setrlimit(RLIMIT_AS, &limit);
+        });
+    }
     tool.start(QStringLiteral(DUVARA_SUBS_PATH), args);
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return {};
@@ -91,6 +98,7 @@ private slots:
     void fileWithoutEntries();
     void largeTrackIsHandledWhole_data();
     void largeTrackIsHandledWhole();
+    void fileTooLargeForMemory();
     void save();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
@@ -321,6 +329,29 @@ void TestDuvaraSubs::largeTrackIsHandledWhole()
         QCOMPARE(saved.size(), source.size());
         QVERIFY(saved == source);
     }
+}
+
+// Every line of a MicroDVD file is an entry, so a few megabytes of one-letter lines ask for
+// far more memory than the tool is given here.
+void TestDuvaraSubs::fileTooLargeForMemory()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than the limit allows");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("lines.sub");
+    QVERIFY(WriteBytes(file, QByteArray("x\n").repeated(2000000)));
+    const QString out = dir.filePath("out.srt");
+
+    for (const QStringList &args : {QStringList {"dump", file}, QStringList {"save", file, out}}) {
+        const Outcome outcome = RunTool(args, rlim_t {64} << 20);
+        QCOMPARE(outcome.exitCode, 1);
+        QCOMPARE(outcome.out, QByteArray());
+        QCOMPARE(outcome.err, QByteArray("File too large: its entries do not fit in memory\n"));
+    }
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(RunTool({"at", file, "0"}).exitCode, 0); // without the limit it loads
 }
 
 void TestDuvaraSubs::save()

@@ -39,11 +39,14 @@ struct TrackTooLarge
 {
 };
 
-// The heap bytes of a string beyond the short ones kept inside it, with the allocator's own.
+// Strings up to this capacity keep their bytes inside themselves.
+const std::size_t InsideCapacity = std::string().capacity();
+
+// The heap bytes of a string, with the terminating NUL and the allocator's own.
 std::size_t HeapBytes(const std::string &text)
 {
-    static const std::size_t inside = std::string().capacity();
-    return text.capacity() > inside ? text.capacity() + 1 + 16 : 0;
+    const std::size_t capacity = text.capacity();
+    return capacity > InsideCapacity ? capacity + 1 + 16 : 0;
 }
 
 // Storage of `count` entries, TSubT and list text; the largest size_t when beyond it.

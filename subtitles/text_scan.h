@@ -1,6 +1,7 @@
 // Byte-level scanning helpers shared by the time parser, the markup filters and the readers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -44,8 +45,8 @@ inline bool IsAsciiDigits(std::string_view text)
 }
 
 // Reads an optionally signed decimal integer that must fill the whole text; any number of digits
-// reads, a magnitude beyond `limit` as `limit`. For numbers that only ever feed a saturating
-// computation, where refusing a long number would lose what follows it.
+// reads, a magnitude beyond `limit` (not negative) as `limit`. For numbers that only ever feed a
+// saturating computation, where refusing a long number would lose what follows it.
 inline bool ParseClampedInt64(std::string_view text, int64_t limit, int64_t &value)
 {
     bool negative = false;
@@ -56,9 +57,16 @@ inline bool ParseClampedInt64(std::string_view text, int64_t limit, int64_t &val
     if (!IsAsciiDigits(text))
         return false;
     int64_t magnitude = 0;
-    for (char c : text) {
-        const int digit = c - '0';
-        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    if (text.size() <= 18) {
+        // Below 10^18, inside int64 whatever the digits: the usual short number is read plainly.
+        for (char c : text)
+            magnitude = magnitude * 10 + (c - '0');
+        magnitude = std::min(magnitude, limit);
+    } else {
+        for (char c : text) {
+            const int digit = c - '0';
+            magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+        }
     }
     value = negative ? -magnitude : magnitude;
     return true;

@@ -185,13 +185,17 @@ void TestSubtitleReader::readBuffer_data()
     // Frame numbers of any length are numbers: past 32 and 64 bits they saturate the same way.
     for (const QByteArray &frame :
          {QByteArray("2147483648"), QByteArray("4294967295"), QByteArray("4294967296"),
-          QByteArray("1099511627776"), QByteArray("18446744073709551615"),
-          QByteArray("18446744073709551617"), QByteArray(40, '9'), "+" + QByteArray(40, '9')}) {
+          QByteArray("1099511627776"), QByteArray(18, '9'), QByteArray("9223372036854775808"),
+          QByteArray("18446744073709551615"), QByteArray("18446744073709551617"),
+          QByteArray(40, '9'), "+" + QByteArray(40, '9')}) {
         QTest::addRow("frame %s keeps the text", frame.constData())
             << "a.sub"
             << "{" + frame + "}{" + frame + "}A" << true << 2147483647
             << QStringList {R"(0-0 - -1 "A" "A")"};
     }
+    QTest::newRow("at 429496.729 fps frame 2^32 is within range")
+        << "a.sub" << QByteArray("{1}{1}4294967.29\n{4294967296}{4724464025}A") << true << 10000000
+        << QStringList {R"(0-1000000 - -1 "A" "A")"};
     QTest::newRow("end frame 2^32 saturates the end only")
         << "a.sub" << QByteArray("{25}{4294967296}A") << true << 1000
         << QStringList {R"(0-2147482647 - -1 "A" "A")"};

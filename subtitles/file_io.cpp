@@ -100,8 +100,9 @@ void SyncDirectory(const std::string &directory)
         ::fsync(dir.Get()); // the rename is already visible; this only hurries it to the disk
 }
 
-// A number from the start of a file such as /proc/meminfo's line or a cgroup's memory.max;
-// nothing when the file is missing or holds no number there ("max" for no limit).
+// The number of the first line of a file that reads with `format`, such as /proc/meminfo's
+// MemAvailable line or a cgroup's memory.max; nothing when the file is missing or no line reads
+// (memory.max holds "max" when there is no limit).
 std::optional<std::size_t> NumberInFile(const std::string &path, const char *format)
 {
     const std::unique_ptr<FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "re"),

@@ -131,6 +131,61 @@ void BM_LoadSubRipFile(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(track.Subs.size()));
 }
 
+// Far beyond any film: 1.5 million entries of two long lines, some 200 MB, as a file grown by
+// concatenation or a machine-made transcript may be. 200 ms apart, so that the last one starts
+// before 100 hours: the reader takes two-digit hours only.
+std::string LargeSubRipFile()
+{
+    const char *const longLines[] = {"I don't think we should be here, not tonight.",
+                                     "Then why did you come all this way on your own?",
+                                     "Because somebody had to stop you from going in.",
+                                     "Keep your voice down, they can hear every word!",
+                                     "We have twenty minutes, no more than that, go."};
+    constexpr int entries = 1500000;
+    std::string text;
+    text.reserve(static_cast<std::size_t>(entries) * 136);
+    for (int i = 0; i < entries; ++i) {
+        const uint32_t start = 1000 + static_cast<uint32_t>(i) * 200;
+        text.append(std::to_string(i + 1)).append("\r\n");
+        AppendSrtTime(text, start);
+        text.append(" --> ");
+        AppendSrtTime(text, start + 150);
+        text.append("\r\n").append(longLines[i % 5]).append("\r\n");
+        text.append(longLines[(i + 2) % 5]).append("\r\n\r\n");
+    }
+    return text;
+}
+
+// Opening the large file in the player: read from the page cache into a new track.
+void BM_LoadLargeSubRipFile(benchmark::State &state)
+{
+    const std::string file = LargeSubRipFile();
+    char path[] = "/tmp/duvara-bench-large-XXXXXX.srt";
+    const int fd = mkstemps(path, 4);
+    if (fd < 0 || write(fd, file.data(), file.size()) != static_cast<ssize_t>(file.size())) {
+        if (fd >= 0) {
+            close(fd);
+            unlink(path);
+        }
+        state.SkipWithError("cannot write the input file");
+        return;
+    }
+    close(fd);
+    std::size_t entries = 0;
+    for (auto _ : state) {
+        SubtitleTrack track;
+        if (!LoadSubtitles(track, path))
+            state.SkipWithError("load failed");
+        entries = track.Subs.size();
+        benchmark::DoNotOptimize(track.Subs.data());
+    }
+    unlink(path);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(entries));
+    state.counters["file_MB"] = static_cast<double>(file.size()) / 1e6;
+    state.counters["entries"] = static_cast<double>(entries);
+}
+
 void Write(benchmark::State &state, bool microDvd)
 {
     SubtitleTrack track;
@@ -192,7 +247,7 @@ void BM_LookupPlaybackTick(benchmark::State &state)
         position = position >= end ? 0 : position + 100;
         const int32_t found = FindEntryAt(track, offset, position, track.DurFactor);
         if (found > 0)
-            track.LastIndex = static_cast<uint16_t>(found);
+            track.LastIndex = found;
         benchmark::DoNotOptimize(found);
     }
     state.SetItemsProcessed(state.iterations());
@@ -204,7 +259,7 @@ void BM_LookupAfterBackwardSeek(benchmark::State &state)
 {
     SubtitleTrack track = PlaybackTrack();
     const int32_t offset = LookupOffset(0, track.BaseTime);
-    const uint16_t shown = 32768;
+    const int32_t shown = 32768;
     const int64_t position
         = offset + static_cast<int64_t>(track.DurFactor * track.Subs[shown - 3].StartTime) + 10;
     for (auto _ : state) {
@@ -229,6 +284,7 @@ BENCHMARK(BM_ReadMicroDvdIntoNewTrack)
     ->Arg(65535)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadSubRipFile)->Arg(65535)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadLargeSubRipFile)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteSubRipFromSubRip)
     ->Arg(1500)
     ->Arg(20000)

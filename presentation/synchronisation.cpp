@@ -140,7 +140,7 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
             if (k < count && !m_videoCovered)
                 label.SetTextNextCaption(
                     DecodeSubtitleText(track.Subs[std::size_t(k)].Text, DefaultCharset));
-            track.LastIndex = static_cast<std::uint16_t>(k);
+            track.LastIndex = k;
         }
     }
 

@@ -1,11 +1,15 @@
 #include "subtitles/file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -96,9 +100,93 @@ void SyncDirectory(const std::string &directory)
         ::fsync(dir.Get()); // the rename is already visible; this only hurries it to the disk
 }
 
+// The number of the first line of a file that reads with `format`, such as /proc/meminfo's
+// MemAvailable line or a cgroup's memory.max; nothing when the file is missing or no line reads
+// (memory.max holds "max" when there is no limit).
+std::optional<std::size_t> NumberInFile(const std::string &path, const char *format)
+{
+    const std::unique_ptr<FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "re"),
+                                                             &std::fclose);
+    if (!file)
+        return std::nullopt;
+    char line[256];
+    unsigned long long value = 0;
+    while (std::fgets(line, sizeof line, file.get())) {
+        if (std::sscanf(line, format, &value) == 1)
+            return static_cast<std::size_t>(value);
+    }
+    return std::nullopt;
+}
+
+// Limit minus usage of the process's memory cgroup and each of its ancestors, the least of
+// them. Version 2 lists the group as "0::/path", version 1 as "N:memory:/path" (the controller
+// may share its line with others, "N:cpu,memory:/path").
+std::size_t CgroupRoom()
+{
+    std::size_t room = std::numeric_limits<std::size_t>::max();
+    const std::unique_ptr<FILE, decltype(&std::fclose)> groups(
+        std::fopen("/proc/self/cgroup", "re"), &std::fclose);
+    if (!groups)
+        return room;
+    char line[4096];
+    while (std::fgets(line, sizeof line, groups.get())) {
+        std::string entry(line);
+        if (!entry.empty() && entry.back() == '\n')
+            entry.pop_back();
+        const std::size_t first = entry.find(':');
+        const std::size_t second = entry.find(':', first + 1);
+        if (first == std::string::npos || second == std::string::npos)
+            continue;
+        const std::string controllers = "," + entry.substr(first + 1, second - first - 1) + ",";
+        const bool unified = controllers == ",,";
+        if (!unified && controllers.find(",memory,") == std::string::npos)
+            continue;
+        std::string group = entry.substr(second + 1);
+        const std::string root = unified ? "/sys/fs/cgroup" : "/sys/fs/cgroup/memory";
+        const char *limitFile = unified ? "/memory.max" : "/memory.limit_in_bytes";
+        const char *usageFile = unified ? "/memory.current" : "/memory.usage_in_bytes";
+        for (;;) {
+            const std::string dir = root + (group == "/" ? "" : group);
+            const auto limit = NumberInFile(dir + limitFile, "%llu");
+            const auto usage = NumberInFile(dir + usageFile, "%llu");
+            if (limit && usage)
+                room = std::min(room, *limit > *usage ? *limit - *usage : 0);
+            if (group.empty() || group == "/")
+                break;
+            const std::size_t slash = group.rfind('/');
+            group = slash == 0 || slash == std::string::npos ? "/" : group.substr(0, slash);
+        }
+    }
+    return room;
+}
+
 } // namespace
 
-bool FileBytes::Read(const std::string &path)
+std::size_t AvailableMemory()
+{
+    std::size_t available = std::numeric_limits<std::size_t>::max();
+    if (const auto kilobytes = NumberInFile("/proc/meminfo", "MemAvailable: %llu kB"))
+        available = *kilobytes > available / 1024 ? available : *kilobytes * 1024;
+    return std::min(available, CgroupRoom());
+}
+
+bool MemoryBudget::AskAgain(std::size_t bytes)
+{
+    if (m_fixed)
+        return false;
+    // What we hold is no longer available, so the new limit counts from it.
+    const std::size_t available = AvailableMemory();
+    const std::size_t granted = available - available / 8;
+    m_limit = granted > std::numeric_limits<std::size_t>::max() - m_used
+        ? std::numeric_limits<std::size_t>::max()
+        : m_used + granted;
+    if (bytes > m_limit - m_used)
+        return false;
+    m_used += bytes;
+    return true;
+}
+
+bool FileBytes::Read(const std::string &path, MemoryBudget &budget)
 {
     m_data.reset();
     m_size = 0;
@@ -113,13 +201,18 @@ bool FileBytes::Read(const std::string &path)
     std::size_t capacity = 64 * 1024;
     if (S_ISREG(info.st_mode) && info.st_size > 0)
         capacity = static_cast<std::size_t>(info.st_size) + 1;
+    budget.Take(capacity);
     std::unique_ptr<char[]> data(new char[capacity]);
     std::size_t used = 0;
     for (;;) {
         if (used == capacity) {
+            if (capacity > std::numeric_limits<std::size_t>::max() / 2)
+                throw std::bad_alloc();
+            budget.Take(capacity * 2);
             std::unique_ptr<char[]> larger(new char[capacity * 2]);
             std::memcpy(larger.get(), data.get(), used);
             data = std::move(larger);
+            budget.Give(capacity);
             capacity *= 2;
         }
         const ssize_t got = ::read(file.Get(), data.get() + used, capacity - used);

@@ -3,10 +3,54 @@
 
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
 namespace duvara {
+
+// What the system could still give this process: the kernel's estimate of available memory,
+// lowered to the room its memory cgroups leave; the largest size_t when neither is known.
+std::size_t AvailableMemory();
+
+// The memory a load may take, counted as it goes. Without a fixed limit the system is asked,
+// first once the load is past 64 MiB (smaller loads cannot matter) and again whenever the
+// answer is used up; 7/8 of what it reports is granted, to leave room for the estimates' error
+// and everybody else. Take throws std::bad_alloc when the bytes are not granted: with memory
+// overcommitted an allocation itself would not fail, the kernel would kill the process later.
+class MemoryBudget
+{
+public:
+    MemoryBudget() = default;
+    explicit MemoryBudget(std::size_t limit)
+        : m_limit(limit)
+        , m_fixed(true)
+    { }
+
+    bool TryTake(std::size_t bytes)
+    {
+        if (bytes <= m_limit - m_used) {
+            m_used += bytes;
+            return true;
+        }
+        return AskAgain(bytes);
+    }
+
+    void Take(std::size_t bytes)
+    {
+        if (!TryTake(bytes))
+            throw std::bad_alloc();
+    }
+
+    void Give(std::size_t bytes) { m_used -= bytes < m_used ? bytes : m_used; }
+
+private:
+    bool AskAgain(std::size_t bytes);
+
+    std::size_t m_used = 0; // never above m_limit
+    std::size_t m_limit = std::size_t {64} << 20;
+    bool m_fixed = false;
+};
 
 // Every byte of a file, in a buffer that is never zero-filled first: on large files clearing
 // memory only to overwrite it costs as much as the reading.
@@ -16,8 +60,8 @@ public:
     std::string_view View() const { return {m_data.get(), m_size}; }
 
     // Reads a file (or anything readable by path, such as a pipe). False for a missing or
-    // unreadable path and for a directory.
-    bool Read(const std::string &path);
+    // unreadable path and for a directory; std::bad_alloc when the bytes would not fit `budget`.
+    bool Read(const std::string &path, MemoryBudget &budget);
 
 private:
     std::unique_ptr<char[]> m_data;

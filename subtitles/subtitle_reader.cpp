@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace duvara {
@@ -17,6 +18,10 @@ namespace duvara {
 namespace {
 
 constexpr uint32_t DefaultFrameRate = 25000; // thousandths of a frame per second
+
+// Frame numbers are multiplied by 1000 in 64 bits. At this magnitude FramesToMs saturates for
+// every rate a rate line can give, so clamping a longer number here changes no time.
+constexpr int64_t FrameLimit = std::numeric_limits<int64_t>::max() / 1000;
 
 std::string_view BaseName(std::string_view path)
 {
@@ -29,26 +34,56 @@ bool Contains(std::string_view text, char byte)
     return !text.empty() && std::memchr(text.data(), byte, text.size()) != nullptr;
 }
 
+// A file with more entries than a track can number; the load fails rather than drop any.
+struct TrackTooLarge
+{
+};
+
+// Strings up to this capacity keep their bytes inside themselves.
+const std::size_t InsideCapacity = std::string().capacity();
+
+// The heap bytes of a string, with the terminating NUL and the allocator's own.
+std::size_t HeapBytes(const std::string &text)
+{
+    const std::size_t capacity = text.capacity();
+    return capacity > InsideCapacity ? capacity + 1 + 16 : 0;
+}
+
+// Storage of `count` entries, TSubT and list text; the largest size_t when beyond it.
+std::size_t EntryStorageBytes(std::size_t count)
+{
+    constexpr std::size_t entryBytes = sizeof(TSubT) + sizeof(std::string);
+    return count > std::numeric_limits<std::size_t>::max() / entryBytes
+        ? std::numeric_limits<std::size_t>::max()
+        : count * entryBytes;
+}
+
 // Appends entries and sets their times relative to the first entry's start. Entries a track
 // already holds are overwritten in place, so loading into a loaded track reuses their storage
 // instead of freeing and allocating some hundred thousand strings; Finish drops the rest.
+// What the new entries take is charged to the budget, so that a file whose entries would not fit
+// in memory fails with std::bad_alloc before the system runs out.
 class TrackBuilder
 {
 public:
-    TrackBuilder(SubtitleTrack &track, std::size_t expectedEntries)
+    TrackBuilder(SubtitleTrack &track, std::size_t expectedEntries, MemoryBudget &budget)
         : m_track(track)
+        , m_budget(budget)
     {
         m_track.BaseTime = 0;
         m_track.LastIndex = 1;
+        // A guess from the file's size: too small only costs a reallocation later, so a guess
+        // beyond the budget is simply not reserved.
         const std::size_t reserved = std::min(expectedEntries, MaxSubtitleEntries);
-        m_track.Subs.reserve(reserved);
-        m_track.ListText.reserve(reserved);
+        if (reserved > Capacity() && m_budget.TryTake(EntryStorageBytes(reserved))) {
+            Reserve(reserved);
+            m_storageBytes = EntryStorageBytes(reserved);
+        }
     }
-
-    bool Full() const { return m_count >= MaxSubtitleEntries; }
 
     TSubT &Add()
     {
+        ChargeLastText();
         if (m_count < m_track.Subs.size()) {
             TSubT &entry = m_track.Subs[m_count];
             entry.Text.clear();
@@ -59,6 +94,8 @@ public:
             m_track.ListText[m_count++].clear();
             return entry;
         }
+        if (m_count == Capacity())
+            Grow();
         m_track.ListText.emplace_back();
         ++m_count;
         return m_track.Subs.emplace_back();
@@ -77,6 +114,7 @@ public:
 
     void Finish()
     {
+        ChargeLastText();
         m_track.Subs.erase(m_track.Subs.begin() + static_cast<std::ptrdiff_t>(m_count),
                            m_track.Subs.end());
         m_track.ListText.erase(m_track.ListText.begin() + static_cast<std::ptrdiff_t>(m_count),
@@ -84,6 +122,38 @@ public:
     }
 
 private:
+    std::size_t Capacity() const
+    {
+        return std::min(m_track.Subs.capacity(), m_track.ListText.capacity());
+    }
+
+    void Reserve(std::size_t count)
+    {
+        m_track.Subs.reserve(count);
+        m_track.ListText.reserve(count);
+    }
+
+    // The text of an entry is known once the reader moves on from it.
+    void ChargeLastText()
+    {
+        if (m_count > 0)
+            m_budget.Take(HeapBytes(m_track.Subs[m_count - 1].Text)
+                          + HeapBytes(m_track.ListText[m_count - 1]));
+    }
+
+    // Doubles the storage. While the entries move, the old storage and the new are both held.
+    void Grow()
+    {
+        if (m_count == MaxSubtitleEntries)
+            throw TrackTooLarge();
+        const std::size_t wanted
+            = std::min(MaxSubtitleEntries, std::max<std::size_t>(m_count * 2, 1024));
+        m_budget.Take(EntryStorageBytes(wanted));
+        Reserve(wanted);
+        m_budget.Give(m_storageBytes);
+        m_storageBytes = EntryStorageBytes(wanted);
+    }
+
     // Entries that start before the first one wrap below zero; RelativeMs reads them back.
     uint32_t Relative(int32_t absolute) const
     {
@@ -91,7 +161,9 @@ private:
     }
 
     SubtitleTrack &m_track;
+    MemoryBudget &m_budget;
     std::size_t m_count = 0;
+    std::size_t m_storageBytes = 0; // the entry storage charged to the budget
 };
 
 // ---- SubRip ----
@@ -166,8 +238,6 @@ public:
                 more = m_lines.Next(line); // numbers, blanks and stray text between entries
                 continue;
             }
-            if (m_builder.Full())
-                return;
             TSubT &entry = m_builder.Add();
             m_builder.SetStart(ParseSrtTime(line.substr(0, arrow)));
             m_builder.SetEnd(ParseSrtTime(line.substr(arrow + 3, 50)));
@@ -255,8 +325,6 @@ public:
                 ReadRate(trimmed, rate);
                 continue;
             }
-            if (m_builder.Full())
-                return;
             if (rate == 0)
                 rate = DefaultFrameRate;
             // Every other line is an entry, even when its frames cannot be read.
@@ -270,18 +338,19 @@ private:
     void ReadEntry(TSubT &entry, std::string_view line, uint32_t rate)
     {
         std::size_t close = line.find('}');
-        int32_t startFrame = 0;
+        int64_t startFrame = 0;
         if (close == std::string_view::npos || close == 0
-            || !ParseInt32(line.substr(1, close - 1), startFrame))
+            || !ParseClampedInt64(line.substr(1, close - 1), FrameLimit, startFrame))
             return;
-        m_builder.SetStart(FramesToMs(rate, int64_t {startFrame} * 1000));
+        m_builder.SetStart(FramesToMs(rate, startFrame * 1000));
 
         std::string_view rest = line.substr(std::min(close + 2, line.size()));
         close = rest.find('}');
-        int32_t endFrame = 0;
-        if (close == std::string_view::npos || !ParseInt32(rest.substr(0, close), endFrame))
+        int64_t endFrame = 0;
+        if (close == std::string_view::npos
+            || !ParseClampedInt64(rest.substr(0, close), FrameLimit, endFrame))
             return;
-        m_builder.SetEnd(FramesToMs(rate, int64_t {endFrame} * 1000));
+        m_builder.SetEnd(FramesToMs(rate, endFrame * 1000));
         rest.remove_prefix(close + 1);
 
         m_scratch.assign(rest);
@@ -309,18 +378,56 @@ private:
     std::string m_scratch;
 };
 
-void ReadText(SubtitleTrack &track, std::string_view text, SubtitleGrammar grammar)
+void ReadText(SubtitleTrack &track, std::string_view text, SubtitleGrammar grammar,
+              MemoryBudget &budget)
 {
     // Some 80 bytes make a SubRip entry and 60 a MicroDVD one; a little too much is harmless.
     if (grammar == SubtitleGrammar::MicroDvd) {
-        TrackBuilder builder(track, text.size() / 40 + 1);
+        TrackBuilder builder(track, text.size() / 40 + 1, budget);
         MicroDvdReader(builder, text).Run();
         builder.Finish();
     } else {
-        TrackBuilder builder(track, text.size() / 48 + 1);
+        TrackBuilder builder(track, text.size() / 48 + 1, budget);
         SubRipReader(builder, text).Run();
         builder.Finish();
     }
+}
+
+// A failed load leaves the track empty and gives back its storage, which after a file too large
+// for memory is most of what the process holds.
+void Abandon(SubtitleTrack &track)
+{
+    track.Clear();
+    std::vector<TSubT>().swap(track.Subs);
+    std::vector<std::string>().swap(track.ListText);
+}
+
+LoadResult ReadBuffer(SubtitleTrack &track, std::string_view bytes, std::string_view fileName,
+                      MemoryBudget &budget)
+{
+    try {
+        std::string converted;
+        const std::string_view text = SubtitleText(bytes, converted);
+        budget.Take(HeapBytes(converted));
+        if (text.empty()) {
+            track.Clear();
+            return LoadResult::Unreadable; // not a single line
+        }
+        ReadText(track, text, GrammarForFileName(fileName), budget);
+        track.SubFileName = BaseName(fileName);
+        return LoadResult::Loaded;
+    } catch (const std::bad_alloc &) {
+        Abandon(track);
+        return LoadResult::TooLarge;
+    } catch (const TrackTooLarge &) {
+        Abandon(track);
+        return LoadResult::TooLarge;
+    }
+}
+
+MemoryBudget BudgetOf(std::optional<std::size_t> memoryLimit)
+{
+    return memoryLimit ? MemoryBudget(*memoryLimit) : MemoryBudget();
 }
 
 } // namespace
@@ -340,38 +447,39 @@ SubtitleGrammar GrammarForFileName(std::string_view fileName)
                                                       : SubtitleGrammar::SubRip;
 }
 
+LoadResult ReadSubtitleBuffer(SubtitleTrack &track, std::string_view bytes,
+                              std::string_view fileName, std::optional<std::size_t> memoryLimit)
+{
+    MemoryBudget budget = BudgetOf(memoryLimit);
+    return ReadBuffer(track, bytes, fileName, budget);
+}
+
+LoadResult ReadSubtitleFile(SubtitleTrack &track, const std::string &path,
+                            std::optional<std::size_t> memoryLimit)
+{
+    MemoryBudget budget = BudgetOf(memoryLimit);
+    FileBytes bytes;
+    try {
+        if (!bytes.Read(path, budget)) {
+            track.Clear();
+            return LoadResult::Unreadable;
+        }
+    } catch (const std::bad_alloc &) {
+        Abandon(track);
+        return LoadResult::TooLarge;
+    }
+    return ReadBuffer(track, bytes.View(), path, budget);
+}
+
 bool LoadSubtitlesFromBuffer(SubtitleTrack &track, std::string_view bytes,
                              std::string_view fileName)
 {
-    try {
-        std::string converted;
-        const std::string_view text = SubtitleText(bytes, converted);
-        if (text.empty()) {
-            track.Clear();
-            return false; // not a single line
-        }
-        ReadText(track, text, GrammarForFileName(fileName));
-        track.SubFileName = BaseName(fileName);
-        return true;
-    } catch (const std::bad_alloc &) {
-        track.Clear();
-        return false;
-    }
+    return ReadSubtitleBuffer(track, bytes, fileName) == LoadResult::Loaded;
 }
 
 bool LoadSubtitles(SubtitleTrack &track, const std::string &path)
 {
-    FileBytes bytes;
-    try {
-        if (!bytes.Read(path)) {
-            track.Clear();
-            return false;
-        }
-    } catch (const std::bad_alloc &) {
-        track.Clear();
-        return false;
-    }
-    return LoadSubtitlesFromBuffer(track, bytes.View(), path);
+    return ReadSubtitleFile(track, path) == LoadResult::Loaded;
 }
 
 } // namespace duvara

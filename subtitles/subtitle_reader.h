@@ -1,6 +1,8 @@
 // Reading SubRip and MicroDVD files into a subtitle track.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,12 +19,27 @@ enum class SubtitleGrammar {
 // everything else is read as SubRip.
 SubtitleGrammar GrammarForFileName(std::string_view fileName);
 
-// Empties the track, then fills it from the file. True when the file could be read and holds at
-// least one line, even if no entry was recognised; the track then holds exactly this file's
-// entries (at most 65535) and SubFileName its name. False leaves the track empty.
-bool LoadSubtitles(SubtitleTrack &track, const std::string &path);
+enum class LoadResult {
+    Loaded,
+    Unreadable, // missing, unreadable, a directory, or not a single line
+    TooLarge, // its entries would not fit in memory, or are more than a track can number
+};
+
+// Empties the track, then fills it from the file. Loaded when the file could be read and holds
+// at least one line, even if no entry was recognised; the track then holds every entry of the
+// file and SubFileName its name. Anything else leaves the track empty. `memoryLimit` bounds
+// what the load may allocate; without it, the load takes no more than the system has available.
+LoadResult ReadSubtitleFile(SubtitleTrack &track, const std::string &path,
+                            std::optional<std::size_t> memoryLimit = std::nullopt);
 
 // The same for bytes already in memory; `fileName` chooses the grammar and becomes SubFileName.
+LoadResult ReadSubtitleBuffer(SubtitleTrack &track, std::string_view bytes,
+                              std::string_view fileName,
+                              std::optional<std::size_t> memoryLimit = std::nullopt);
+
+// ReadSubtitleFile and ReadSubtitleBuffer for callers that tell no failure from another: true
+// when Loaded.
+bool LoadSubtitles(SubtitleTrack &track, const std::string &path);
 bool LoadSubtitlesFromBuffer(SubtitleTrack &track, std::string_view bytes,
                              std::string_view fileName);
 

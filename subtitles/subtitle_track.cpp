@@ -80,9 +80,9 @@ int32_t FindEntryAt(const SubtitleTrack &track, int32_t offset, int64_t position
         return 0;
     const EntryScan scan(track, offset, position, factor);
 
-    std::size_t last = track.LastIndex;
-    if (last == 0 || last > count)
-        last = 1;
+    std::size_t last = 1;
+    if (track.LastIndex >= 1 && static_cast<std::size_t>(track.LastIndex) <= count)
+        last = static_cast<std::size_t>(track.LastIndex);
     if (const int32_t found = scan.Run(last - 1, count))
         return found;
     if (last >= 2) {

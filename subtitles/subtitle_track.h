@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,11 @@ enum SubtitleStyle : uint8_t {
     StyleUnderline = 4,
 };
 
-// The entry count is a 16-bit number throughout the player (lists, labels, last shown entry).
-inline constexpr std::size_t MaxSubtitleEntries = 65535;
+// Entries are numbered with a signed 32-bit number (FindEntryAt's answer, the last shown entry,
+// list rows), which bounds a track far beyond any real file. A file with more is refused as too
+// large, never cut short.
+inline constexpr std::size_t MaxSubtitleEntries
+    = static_cast<std::size_t>(std::numeric_limits<int32_t>::max());
 
 // Lines of an entry's Text are joined by LF CR, in that order; the list form uses "|".
 inline constexpr char EntryLineBreak[] = "\n\r";
@@ -34,13 +38,14 @@ struct SubtitleTrack
 {
     std::vector<TSubT> Subs; // file order, never sorted
     std::vector<std::string> ListText; // parallel to Subs
-    uint16_t LastIndex = 1; // 1-based entry the label showed last; where the lookup starts
+    int32_t LastIndex = 1; // 1-based entry the label showed last; where the lookup starts
     float DurFactor = 1.0f;
     std::string SubFileName; // last successfully loaded file, without directory
     int32_t BaseTime = 0; // absolute start of the first entry
     int32_t SubDuration = 0; // span: EndTime of the last entry in file order
 
-    uint16_t SubCount() const { return static_cast<uint16_t>(Subs.size()); }
+    // Never above MaxSubtitleEntries, so it fits the int the widgets count rows in.
+    int SubCount() const { return static_cast<int>(Subs.size()); }
 
     // Empties the entries and forgets the base time. The span, factor and file name belong to
     // the track panel, which sets them after a load or a clear.

@@ -1,6 +1,7 @@
 // Byte-level scanning helpers shared by the time parser, the markup filters and the readers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -43,8 +44,10 @@ inline bool IsAsciiDigits(std::string_view text)
     return true;
 }
 
-// Reads an optionally signed decimal integer that must fill the whole text and fit in int32.
-inline bool ParseInt32(std::string_view text, int32_t &value)
+// Reads an optionally signed decimal integer that must fill the whole text; any number of digits
+// reads, a magnitude beyond `limit` (not negative) as `limit`. For numbers that only ever feed a
+// saturating computation, where refusing a long number would lose what follows it.
+inline bool ParseClampedInt64(std::string_view text, int64_t limit, int64_t &value)
 {
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -53,15 +56,19 @@ inline bool ParseInt32(std::string_view text, int32_t &value)
     }
     if (!IsAsciiDigits(text))
         return false;
-    const int64_t limit = negative ? int64_t {std::numeric_limits<int32_t>::max()} + 1
-                                   : int64_t {std::numeric_limits<int32_t>::max()};
     int64_t magnitude = 0;
-    for (char c : text) {
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > limit)
-            return false;
+    if (text.size() <= 18) {
+        // Below 10^18, inside int64 whatever the digits: the usual short number is read plainly.
+        for (char c : text)
+            magnitude = magnitude * 10 + (c - '0');
+        magnitude = std::min(magnitude, limit);
+    } else {
+        for (char c : text) {
+            const int digit = c - '0';
+            magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+        }
     }
-    value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    value = negative ? -magnitude : magnitude;
     return true;
 }
 

@@ -75,15 +75,21 @@ int32_t EntryAt(SubtitleTrack &track, int32_t offset, int64_t position, int64_t 
 {
     if (track.Subs.empty())
         return 0;
-    track.LastIndex = last >= 1 && last <= 65535 ? static_cast<uint16_t>(last) : 0;
+    track.LastIndex = last >= 1 && last <= INT32_MAX ? static_cast<int32_t>(last) : 0;
     return FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
 }
 
 int Run(const SubsArguments &args)
 {
     SubtitleTrack track;
-    if (!LoadSubtitles(track, args.file)) {
+    switch (ReadSubtitleFile(track, args.file)) {
+    case LoadResult::Loaded:
+        break;
+    case LoadResult::Unreadable:
         std::fputs("File load error or unsupported file format\n", stderr);
+        return ExitFailure;
+    case LoadResult::TooLarge:
+        std::fputs("File too large: its entries do not fit in memory\n", stderr);
         return ExitFailure;
     }
     // The panel's set-up after an open, then the editors' values.

@@ -27,6 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
     if (track.Subs.size() != track.ListText.size() || track.Subs.size() > MaxSubtitleEntries
         || (!loaded && !track.Subs.empty()))
         std::abort();
+
+    // Under a memory limit of some bytes per input byte a dense input fails part-way, once its
+    // entries outgrow their first storage; a failed load must leave nothing behind, one that
+    // succeeds the same entries.
+    SubtitleTrack limited;
+    const LoadResult result
+        = ReadSubtitleBuffer(limited, bytes, (selector & 1) ? "fuzz.sub" : "fuzz.srt",
+                             bytes.size() * 24 + (std::size_t {128} << 10));
+    if (result == LoadResult::TooLarge ? !limited.Subs.empty() || !limited.ListText.empty()
+                                       : limited.Subs.size() != track.Subs.size())
+        std::abort();
+
     if (track.Subs.empty())
         return 0;
 
@@ -37,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
         track.SubDuration);
     for (const int64_t position :
          {int64_t {-1}, int64_t {0}, int64_t {track.BaseTime}, int64_t {1} << 40}) {
-        track.LastIndex = static_cast<uint16_t>(position & 0xFFFF);
+        track.LastIndex = static_cast<int32_t>(position & 0xFFFF);
         const int32_t found
             = FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
         if (found > int32_t(track.Subs.size()) || found < -int32_t(track.Subs.size()))

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +93,43 @@ inline SubtitleTrack TrackWithTimes(const std::vector<std::pair<uint32_t, uint32
         track.Subs.push_back(entry);
     }
     return track;
+}
+
+// Milliseconds at which numbered entry `n` (1-based) of NumberedEntries starts and ends: SubRip
+// entries last from n s to n s + 500 ms, MicroDVD ones from frame 10 n to 10 n + 5 (25 fps).
+inline int64_t NumberedStart(int n, bool microDvd)
+{
+    return microDvd ? int64_t {n} * 400 : int64_t {n} * 1000;
+}
+
+inline int64_t NumberedEnd(int n, bool microDvd)
+{
+    return NumberedStart(n, microDvd) + (microDvd ? 200 : 500);
+}
+
+// A file of `count` entries "entry 1", "entry 2", ..., apart in time. The SubRip form is laid out
+// as the writer lays out its files, so a track saved unchanged gives these bytes back.
+inline QByteArray NumberedEntries(int count, bool microDvd)
+{
+    const auto srtTime = [](int64_t ms) {
+        const auto field = [](int64_t value, int width) {
+            return QByteArray::number(value).rightJustified(width, '0');
+        };
+        return field(ms / 3600000, 2) + ":" + field(ms / 60000 % 60, 2) + ":"
+            + field(ms / 1000 % 60, 2) + "," + field(ms % 1000, 3);
+    };
+    QByteArray text;
+    text.reserve(count * (microDvd ? 30 : 50));
+    for (int n = 1; n <= count; ++n) {
+        const QByteArray number = QByteArray::number(n);
+        if (microDvd)
+            text += "{" + QByteArray::number(n * 10) + "}{" + QByteArray::number(n * 10 + 5)
+                + "}entry " + number + "\r\n";
+        else
+            text += number + "\r\n" + srtTime(NumberedStart(n, false)) + " --> "
+                + srtTime(NumberedEnd(n, false)) + "\r\nentry " + number + "\r\n\r\n";
+    }
+    return text;
 }
 
 } // namespace duvara::test

@@ -16,6 +16,8 @@ private slots:
     void findEntryAt_data();
     void findEntryAt();
     void emptyTrackFindsNothing();
+    void shownEntryOfALargeTrackKeepsItsPlace_data();
+    void shownEntryOfALargeTrackKeepsItsPlace();
     void startingPointNeverChangesTheAnswer();
 };
 
@@ -74,7 +76,7 @@ void TestSubtitleLookup::findEntryAt()
     for (int i = 0; i + 1 < times.size(); i += 2)
         pairs.emplace_back(static_cast<uint32_t>(times[i]), static_cast<uint32_t>(times[i + 1]));
     SubtitleTrack track = TrackWithTimes(pairs);
-    track.LastIndex = static_cast<uint16_t>(last);
+    track.LastIndex = last;
     QCOMPARE(FindEntryAt(track, offset, position, factor), expected);
 }
 
@@ -82,6 +84,42 @@ void TestSubtitleLookup::emptyTrackFindsNothing()
 {
     const SubtitleTrack track;
     QCOMPARE(FindEntryAt(track, 0, 1000, 1.0f), 0);
+}
+
+void TestSubtitleLookup::shownEntryOfALargeTrackKeepsItsPlace_data()
+{
+    QTest::addColumn<int>("last");
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<int>("expected");
+
+    // Entry n of 70000 holds 10 n .. 10 n + 5; entry 70001 covers them all.
+    QTest::newRow("the covering entry shown stays") << 70001 << qint64(44650) << 70001;
+    QTest::newRow("from the first, the first reached wins") << 1 << qint64(44650) << 4465;
+    QTest::newRow("shown entry 65536 stays") << 65536 << qint64(655360) << 65536;
+    QTest::newRow("from entry 65537 the covering entry comes first")
+        << 65537 << qint64(655360) << 70001;
+    QTest::newRow("past every short entry") << 65537 << qint64(700020) << 70001;
+    QTest::newRow("after the covering entry") << 70001 << qint64(800000) << -70001;
+}
+
+// The lookup starts at the shown entry; a start number cut to 16 bits would start elsewhere and,
+// where entries overlap, answer with another entry.
+void TestSubtitleLookup::shownEntryOfALargeTrackKeepsItsPlace()
+{
+    QFETCH(int, last);
+    QFETCH(qint64, position);
+    QFETCH(int, expected);
+
+    static const SubtitleTrack track = [] {
+        std::vector<std::pair<uint32_t, uint32_t>> times;
+        for (uint32_t n = 1; n <= 70000; ++n)
+            times.emplace_back(n * 10, n * 10 + 5);
+        times.emplace_back(0, 700100);
+        return TrackWithTimes(times);
+    }();
+    SubtitleTrack shown = track;
+    shown.LastIndex = last;
+    QCOMPARE(FindEntryAt(shown, 0, position, 1.0f), expected);
 }
 
 // With entries in order and apart, exactly one answer fits each position, so wherever the scan
@@ -102,7 +140,7 @@ void TestSubtitleLookup::startingPointNeverChangesTheAnswer()
         track.LastIndex = 1;
         const int32_t expected = FindEntryAt(track, 0, position, 1.0f);
         for (int last = 0; last <= 301; last += 1 + static_cast<int>(random() % 7)) {
-            track.LastIndex = static_cast<uint16_t>(last);
+            track.LastIndex = last;
             if (FindEntryAt(track, 0, position, 1.0f) != expected)
                 QFAIL(qPrintable(
                     QStringLiteral("position %1 from entry %2").arg(position).arg(last)));

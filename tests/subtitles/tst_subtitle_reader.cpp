@@ -1,6 +1,7 @@
 // The SubRip and MicroDVD reader: grammars, markup, encodings, limits and hostile input.
 #include "subtitle_test_support.h"
 
+#include "subtitles/corrections.h"
 #include "subtitles/subtitle_markup.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_writer.h"
@@ -11,6 +12,7 @@
 #include <QTest>
 
 #include <cstring>
+#include <limits>
 #include <random>
 
 using namespace duvara;
@@ -55,20 +57,6 @@ void StripByRepeatedDeletion(std::string &line, uint8_t &style)
     removeGroups('{', '}');
 }
 
-QByteArray NumberedEntries(int count, bool microDvd)
-{
-    QByteArray text;
-    for (int i = 1; i <= count; ++i) {
-        const QByteArray number = QByteArray::number(i);
-        if (microDvd)
-            text += "{" + QByteArray::number(i * 10) + "}{" + QByteArray::number(i * 10 + 5)
-                + "}entry " + number + "\n";
-        else
-            text += number + "\r\n00:00:01,000 --> 00:00:02,000\r\nentry " + number + "\r\n\r\n";
-    }
-    return text;
-}
-
 } // namespace
 
 class TestSubtitleReader : public QObject
@@ -84,8 +72,12 @@ private slots:
     void reloadEqualsAFreshLoad_data();
     void reloadEqualsAFreshLoad();
     void unreadablePathsEmptyTheTrack();
-    void entryCountIsCapped_data();
-    void entryCountIsCapped();
+    void everyEntryIsKept_data();
+    void everyEntryIsKept();
+    void lastEntryOfALargeTrackIsFound_data();
+    void lastEntryOfALargeTrackIsFound();
+    void loadsBeyondTheMemoryLimitFail_data();
+    void loadsBeyondTheMemoryLimitFail();
     void hostileLines_data();
     void hostileLines();
     void binaryInput();
@@ -190,6 +182,32 @@ void TestSubtitleReader::readBuffer_data()
     QTest::newRow("times beyond 24 days saturate")
         << "a.sub" << QByteArray("{2147483647}{2147483647}A") << true << 2147483647
         << QStringList {R"(0-0 - -1 "A" "A")"};
+    // Frame numbers of any length are numbers: past 32 and 64 bits they saturate the same way.
+    for (const QByteArray &frame :
+         {QByteArray("2147483648"), QByteArray("4294967295"), QByteArray("4294967296"),
+          QByteArray("1099511627776"), QByteArray(18, '9'), QByteArray("9223372036854775808"),
+          QByteArray("18446744073709551615"), QByteArray("18446744073709551617"),
+          QByteArray(40, '9'), "+" + QByteArray(40, '9')}) {
+        QTest::addRow("frame %s keeps the text", frame.constData())
+            << "a.sub"
+            << "{" + frame + "}{" + frame + "}A" << true << 2147483647
+            << QStringList {R"(0-0 - -1 "A" "A")"};
+    }
+    QTest::newRow("at 429496.729 fps frame 2^32 is within range")
+        << "a.sub" << QByteArray("{1}{1}4294967.29\n{4294967296}{4724464025}A") << true << 10000000
+        << QStringList {R"(0-1000000 - -1 "A" "A")"};
+    QTest::newRow("end frame 2^32 saturates the end only")
+        << "a.sub" << QByteArray("{25}{4294967296}A") << true << 1000
+        << QStringList {R"(0-2147482647 - -1 "A" "A")"};
+    QTest::newRow("start frame -2^32 saturates below zero")
+        << "a.sub" << QByteArray("{-4294967296}{25}A") << true << std::numeric_limits<int>::min()
+        << QStringList {R"(0-2147484648 - -1 "A" "A")"};
+    QTest::newRow("frames -2^64 saturate below zero")
+        << "a.sub" << QByteArray("{-18446744073709551616}{-18446744073709551616}A|B") << true
+        << std::numeric_limits<int>::min() << QStringList {R"(0-0 - -1 "A\n\rB" "A|B")"};
+    QTest::newRow("a long number with a letter is still no frame")
+        << "a.sub" << QByteArray("{42949672960x}{50}Text") << true << 0
+        << QStringList {R"(0-0 - -1 "" "")"};
 
     // Choosing the grammar and having no line
     QTest::newRow("MicroDVD named .srt has no entry")
@@ -270,7 +288,7 @@ void TestSubtitleReader::baseTimeIsResetByEveryLoad()
     QVERIFY(LoadSubtitlesFromBuffer(track, "{x}{1}A\n{25}{50}B", "b.sub"));
     QCOMPARE(track.BaseTime, 0);
     QCOMPARE(track.Subs[1].StartTime, 1000u);
-    QCOMPARE(track.LastIndex, uint16_t {1});
+    QCOMPARE(track.LastIndex, 1);
 }
 
 void TestSubtitleReader::reloadEqualsAFreshLoad_data()
@@ -322,31 +340,37 @@ void TestSubtitleReader::unreadablePathsEmptyTheTrack()
         SubtitleTrack track;
         QVERIFY(LoadSubtitles(track, DataPath("basic.srt").toStdString()));
         QVERIFY(!LoadSubtitles(track, path.toStdString()));
-        QCOMPARE(track.SubCount(), uint16_t {0});
+        QCOMPARE(track.SubCount(), 0);
         QVERIFY(track.ListText.empty());
         QCOMPARE(track.BaseTime, 0);
         QCOMPARE(track.SubFileName, std::string("basic.srt")); // the last file that did load
     }
 }
 
-void TestSubtitleReader::entryCountIsCapped_data()
+void TestSubtitleReader::everyEntryIsKept_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("lastText");
 
-    QTest::newRow("SubRip 70000") << "a.srt" << NumberedEntries(70000, false) << 65535
+    QTest::newRow("SubRip 65535") << "a.srt" << NumberedEntries(65535, false) << 65535
                                   << "entry 65535";
+    QTest::newRow("SubRip 65536") << "a.srt" << NumberedEntries(65536, false) << 65536
+                                  << "entry 65536";
+    QTest::newRow("SubRip 70000") << "a.srt" << NumberedEntries(70000, false) << 70000
+                                  << "entry 70000";
     QTest::newRow("MicroDVD 70000")
-        << "a.sub" << NumberedEntries(70000, true) << 65535 << "entry 65535";
+        << "a.sub" << NumberedEntries(70000, true) << 70000 << "entry 70000";
+    QTest::newRow("MicroDVD 300000")
+        << "a.sub" << NumberedEntries(300000, true) << 300000 << "entry 300000";
     // A 16-bit line counter would wrap long before the entry at the end.
     QTest::newRow("entry after 70000 lines")
         << "a.srt" << QByteArray(70000, '\n') + "00:00:01,000 --> 00:00:02,000\nfound\n"
         << 1 << "found";
 }
 
-void TestSubtitleReader::entryCountIsCapped()
+void TestSubtitleReader::everyEntryIsKept()
 {
     QFETCH(QString, fileName);
     QFETCH(QByteArray, content);
@@ -358,7 +382,118 @@ void TestSubtitleReader::entryCountIsCapped()
                                     fileName.toStdString()));
     QCOMPARE(int(track.Subs.size()), count);
     QCOMPARE(int(track.ListText.size()), count);
+    QCOMPARE(track.SubCount(), count);
     QCOMPARE(QString::fromStdString(track.Subs.back().Text), lastText);
+    QCOMPARE(QString::fromStdString(track.ListText.back()), lastText);
+}
+
+void TestSubtitleReader::lastEntryOfALargeTrackIsFound_data()
+{
+    QTest::addColumn<bool>("microDvd");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("SubRip 70000") << false << 70000;
+    QTest::newRow("MicroDVD 70000") << true << 70000;
+    QTest::newRow("SubRip 131073") << false << 131073;
+}
+
+// Positions come from the generated file's own numbers, so they hold whatever the track did.
+void TestSubtitleReader::lastEntryOfALargeTrackIsFound()
+{
+    QFETCH(bool, microDvd);
+    QFETCH(int, count);
+
+    const QByteArray content = NumberedEntries(count, microDvd);
+    SubtitleTrack track;
+    QVERIFY(LoadSubtitlesFromBuffer(track, std::string_view(content.constData(), content.size()),
+                                    microDvd ? "a.sub" : "a.srt"));
+    ResetCorrections(track);
+    const int32_t offset = track.BaseTime;
+    const struct
+    {
+        int last;
+        int64_t position;
+        int32_t expected;
+    } lookups[] = {
+        {1, NumberedStart(count, microDvd), count},
+        {1, NumberedEnd(count, microDvd), count},
+        {count, NumberedStart(count, microDvd), count},
+        {count - 1, NumberedStart(count, microDvd), count},
+        {count, NumberedEnd(count - 1, microDvd) + 1, -(count - 1)},
+        {1, NumberedEnd(count, microDvd) + 1, -count},
+        {count, NumberedEnd(count, microDvd) + 100000, -count},
+        {count, NumberedStart(1, microDvd), 1},
+        {count, NumberedStart(65536, microDvd), 65536},
+    };
+    for (const auto &lookup : lookups) {
+        track.LastIndex = lookup.last;
+        QCOMPARE(FindEntryAt(track, offset, lookup.position, 1.0f), lookup.expected);
+    }
+}
+
+void TestSubtitleReader::loadsBeyondTheMemoryLimitFail_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("fromFile");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<int>("count"); // -1: the load fails as too large
+
+    constexpr qint64 MB = 1 << 20;
+    const QByteArray blankLines = QByteArray(4 * MB, '\n') + "00:00:01,000 --> 00:00:02,000\nA\n";
+    QTest::newRow("SubRip entries beyond the limit")
+        << "a.srt" << NumberedEntries(70000, false) << false << 1 * MB << -1;
+    QTest::newRow("the same entries within it")
+        << "a.srt" << NumberedEntries(70000, false) << false << 64 * MB << 70000;
+    QTest::newRow("MicroDVD entries beyond the limit")
+        << "a.sub" << NumberedEntries(300000, true) << false << 8 * MB << -1;
+    // Every line of a MicroDVD file is an entry: two bytes of file make one.
+    QTest::newRow("one-letter lines beyond the limit")
+        << "a.sub" << QByteArray("x\n").repeated(1000000) << false << 32 * MB << -1;
+    QTest::newRow("one long entry beyond the limit")
+        << "a.sub"
+        << "{1}{2}" + QByteArray(2 * MB, 'x') << false << 3 * MB << -1;
+    // The size of the file suggests many entries; storage for them is only a guess.
+    QTest::newRow("a guess beyond the limit is not reserved")
+        << "a.srt" << blankLines << false << 1 * MB << 1;
+    QTest::newRow("file bytes beyond the limit") << "a.srt" << blankLines << true << 1 * MB << -1;
+    QTest::newRow("file bytes within it") << "a.srt" << blankLines << true << 8 * MB << 1;
+}
+
+// A load that would exhaust memory fails as a whole and gives its storage back; the track is
+// left as after any failed load.
+void TestSubtitleReader::loadsBeyondTheMemoryLimitFail()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, fromFile);
+    QFETCH(qint64, limit);
+    QFETCH(int, count);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string path = dir.filePath(fileName).toStdString();
+    QVERIFY(WriteBytes(QString::fromStdString(path), content));
+    SubtitleTrack track;
+    QVERIFY(LoadSubtitles(track, DataPath("basic.srt").toStdString()));
+
+    const auto memoryLimit = static_cast<std::size_t>(limit);
+    const LoadResult result = fromFile
+        ? ReadSubtitleFile(track, path, memoryLimit)
+        : ReadSubtitleBuffer(track, std::string_view(content.constData(), content.size()),
+                             fileName.toStdString(), memoryLimit);
+    if (count < 0) {
+        QCOMPARE(result, LoadResult::TooLarge);
+        QCOMPARE(track.SubCount(), 0);
+        QVERIFY(track.ListText.empty());
+        QCOMPARE(track.Subs.capacity(), std::size_t {0});
+        QCOMPARE(track.BaseTime, 0);
+        QCOMPARE(track.SubFileName, std::string("basic.srt"));
+    } else {
+        QCOMPARE(result, LoadResult::Loaded);
+        QCOMPARE(track.SubCount(), count);
+        QCOMPARE(track.SubFileName, fileName.toStdString());
+    }
 }
 
 void TestSubtitleReader::hostileLines_data()
@@ -396,7 +531,7 @@ void TestSubtitleReader::hostileLines()
     SubtitleTrack track;
     QVERIFY(LoadSubtitlesFromBuffer(track, std::string_view(line.constData(), line.size()),
                                     fileName.toStdString()));
-    QCOMPARE(track.SubCount(), uint16_t {1});
+    QCOMPARE(track.SubCount(), 1);
     QCOMPARE(int(track.Subs[0].Text.size()), textSize);
     QCOMPARE(int(track.Subs[0].Style), style);
 }

@@ -46,6 +46,8 @@ private slots:
     void buildSubRipText_data();
     void buildSubRipText();
     void roundTrip();
+    void saveOverTheSourceKeepsEveryEntry_data();
+    void saveOverTheSourceKeepsEveryEntry();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
     void saveKeepsPermissionsAndLinks();
@@ -130,6 +132,57 @@ void TestSubtitleWriter::roundTrip()
     QVERIFY(SaveSubtitles(reloaded, reloaded.BaseTime, second));
     QCOMPARE(FileBytes(QString::fromStdString(second)), FileBytes(QString::fromStdString(first)));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList {"first.srt", "second.srt"}));
+}
+
+void TestSubtitleWriter::saveOverTheSourceKeepsEveryEntry_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QByteArray>("lastEntry");
+
+    QTest::newRow("SubRip 65536 over itself")
+        << "a.srt"
+        << "a.srt" << 65536
+        << QByteArray("\r\n65536\r\n18:12:16,000 --> 18:12:16,500\r\nentry 65536\r\n\r\n");
+    QTest::newRow("SubRip 70000 over itself")
+        << "a.srt"
+        << "a.srt" << 70000
+        << QByteArray("\r\n70000\r\n19:26:40,000 --> 19:26:40,500\r\nentry 70000\r\n\r\n");
+    QTest::newRow("MicroDVD 70000 as SubRip")
+        << "a.sub"
+        << "a.srt" << 70000
+        << QByteArray("\r\n70000\r\n07:46:40,000 --> 07:46:40,200\r\nentry 70000\r\n\r\n");
+}
+
+// Save As onto the file just opened: whatever the file held must come back from the new one.
+void TestSubtitleWriter::saveOverTheSourceKeepsEveryEntry()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(int, count);
+    QFETCH(QByteArray, lastEntry);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray content = NumberedEntries(count, source.endsWith(".sub"));
+    QVERIFY(WriteBytes(dir.filePath(source), content));
+
+    SubtitleTrack track;
+    QVERIFY(LoadSubtitles(track, dir.filePath(source).toStdString()));
+    QCOMPARE(track.SubCount(), count);
+    QVERIFY(
+        SaveSubtitles(track, TrackShift(0, track.BaseTime), dir.filePath(target).toStdString()));
+
+    const QByteArray saved = FileBytes(dir.filePath(target));
+    QVERIFY(saved.endsWith(lastEntry));
+    QCOMPARE(saved.count("\r\n\r\n"), count);
+    if (source == target)
+        QVERIFY(saved == content); // compared whole, not through QCOMPARE's print of 4 MB
+    SubtitleTrack reloaded;
+    QVERIFY(LoadSubtitles(reloaded, dir.filePath(target).toStdString()));
+    QCOMPARE(reloaded.SubCount(), count);
+    QCOMPARE(Describe(reloaded), Describe(track));
 }
 
 void TestSubtitleWriter::failedSaveKeepsTheFile_data()

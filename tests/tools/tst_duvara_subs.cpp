@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,9 +21,16 @@ struct Outcome
     QByteArray err;
 };
 
-Outcome RunTool(const QStringList &args)
+// `addressSpace` above 0 limits the tool's address space to that many bytes.
+Outcome RunTool(const QStringList &args, rlim_t addressSpace = 0)
 {
     QProcess tool;
+    if (addressSpace > 0) {
+        tool.setChildProcessModifier([addressSpace] {
+            const rlimit limit = {addressSpace, addressSpace};
+            setrlimit(RLIMIT_AS, &limit);
+        });
+    }
     tool.start(QStringLiteral(DUVARA_SUBS_PATH), args);
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return {};
@@ -44,6 +52,25 @@ bool WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// `count` entries in the layout the tool saves in; entry n runs from n s to n s + 500 ms.
+QByteArray NumberedSubRip(int count)
+{
+    const auto time = [](qint64 ms) {
+        const auto field = [](qint64 value, int width) {
+            return QByteArray::number(value).rightJustified(width, '0');
+        };
+        return field(ms / 3600000, 2) + ":" + field(ms / 60000 % 60, 2) + ":"
+            + field(ms / 1000 % 60, 2) + "," + field(ms % 1000, 3);
+    };
+    QByteArray text;
+    for (int n = 1; n <= count; ++n) {
+        const QByteArray number = QByteArray::number(n);
+        text += number + "\r\n" + time(n * qint64(1000)) + " --> " + time(n * qint64(1000) + 500)
+            + "\r\nentry " + number + "\r\n\r\n";
+    }
+    return text;
 }
 
 const QByteArray LoadError = "File load error or unsupported file format\n";
@@ -69,6 +96,9 @@ private slots:
     void usageErrors();
     void dumpIsValidJsonOfAnyBytes();
     void fileWithoutEntries();
+    void largeTrackIsHandledWhole_data();
+    void largeTrackIsHandledWhole();
+    void fileTooLargeForMemory();
     void save();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
@@ -247,6 +277,81 @@ void TestDuvaraSubs::fileWithoutEntries()
     const Outcome empty = RunTool({"dump", file});
     QCOMPARE(empty.exitCode, 1);
     QCOMPARE(empty.err, LoadError);
+}
+
+void TestDuvaraSubs::largeTrackIsHandledWhole_data()
+{
+    QTest::addColumn<QStringList>("args"); // FILE and OUT stand for the input and output paths
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QByteArray>("outputEnd");
+
+    // 70000 entries, based at 1000 ms; the lookup offset is 1000 - 150.
+    QTest::newRow("dump") << QStringList {"dump", "FILE"} << 1
+                          << QByteArray(R"("text": "entry 70000", "list": "entry 70000"}]})"
+                                        "\n");
+    QTest::newRow("list") << QStringList {"list", "FILE"} << 70000
+                          << QByteArray("\n70000\t19:26:40,000 - 19:26:40,500\tentry 70000\n");
+    QTest::newRow("at the last entry, from the first")
+        << QStringList {"at", "FILE", "70000000"} << 1 << QByteArray("70000\n");
+    QTest::newRow("at the last entry, shown last")
+        << QStringList {"at", "FILE", "70000000", "--last", "70000"} << 1 << QByteArray("70000\n");
+    QTest::newRow("at between the last two")
+        << QStringList {"at", "FILE", "69999500", "--last", "69999"} << 1 << QByteArray("-69999\n");
+    QTest::newRow("at after the last")
+        << QStringList {"at", "FILE", "80000000", "--last", "65536"} << 1 << QByteArray("-70000\n");
+    QTest::newRow("save over the source")
+        << QStringList {"save", "FILE", "FILE"} << 0 << QByteArray();
+    QTest::newRow("save elsewhere") << QStringList {"save", "FILE", "OUT"} << 0 << QByteArray();
+}
+
+void TestDuvaraSubs::largeTrackIsHandledWhole()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, lines);
+    QFETCH(QByteArray, outputEnd);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray source = NumberedSubRip(70000);
+    const QString file = dir.filePath("large.srt");
+    const QString out = dir.filePath("out.srt");
+    QVERIFY(WriteBytes(file, source));
+    args.replaceInStrings(QRegularExpression("^FILE$"), file);
+    args.replaceInStrings(QRegularExpression("^OUT$"), out);
+
+    const Outcome outcome = RunTool(args);
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(outcome.err, QByteArray());
+    QCOMPARE(outcome.out.count('\n'), lines);
+    QVERIFY2(outcome.out.endsWith(outputEnd), outcome.out.right(200).constData());
+    if (args.first() == "save") {
+        const QByteArray saved = FileBytes(args.last());
+        QCOMPARE(saved.size(), source.size());
+        QVERIFY(saved == source);
+    }
+}
+
+// Every line of a MicroDVD file is an entry, so a few megabytes of one-letter lines ask for
+// far more memory than the tool is given here.
+void TestDuvaraSubs::fileTooLargeForMemory()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than the limit allows");
+#endif
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("lines.sub");
+    QVERIFY(WriteBytes(file, QByteArray("x\n").repeated(2000000)));
+    const QString out = dir.filePath("out.srt");
+
+    for (const QStringList &args : {QStringList {"dump", file}, QStringList {"save", file, out}}) {
+        const Outcome outcome = RunTool(args, rlim_t {64} << 20);
+        QCOMPARE(outcome.exitCode, 1);
+        QCOMPARE(outcome.out, QByteArray());
+        QCOMPARE(outcome.err, QByteArray("File too large: its entries do not fit in memory\n"));
+    }
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(RunTool({"at", file, "0"}).exitCode, 0); // without the limit it loads
 }
 
 void TestDuvaraSubs::save()

@@ -15,6 +15,9 @@
 #include <QScrollBar>
 #include <QTreeWidgetItem>
 
+#include <exception>
+#include <vector>
+
 namespace duvara {
 
 namespace {
@@ -113,13 +116,16 @@ int Playlist::MakeSelectedCurrent()
     return m_playIndex;
 }
 
-// Measures the file and appends its row; a file that cannot be opened raises the media error
-// and is not added.
-void Playlist::appendRow(const QString &file)
+// A file that cannot be opened raises the media error.
+Playlist::MeasuredRow Playlist::measure(const QString &file)
 {
-    const TPlayListItem item = MakePlayListItem(file);
-    const qint64 duration = m_prober.ProbeDuration(file);
-    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, MediaDurationText(duration)});
+    return {file, MediaDurationText(m_prober.ProbeDuration(file))};
+}
+
+void Playlist::appendRow(const MeasuredRow &measured)
+{
+    const TPlayListItem item = MakePlayListItem(measured.file);
+    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, measured.durationText});
     row->setData(0, Qt::UserRole, QVariant::fromValue(item));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     row->setFlags(row->flags() & ~Qt::ItemIsDropEnabled);
@@ -145,16 +151,33 @@ void Playlist::RepaintPlaylist()
 
 void Playlist::OpenFiles(const QStringList &files)
 {
-    m_list.clear();
-    // A file that cannot be measured ends the filling; the rows before it stay.
-    for (const QString &file : files)
-        appendRow(file);
-    if (Count() == 0)
+    // The files are measured before anything is replaced. A file that cannot be measured ends
+    // the filling and is reported once the files before it play; when not even the first can
+    // be measured, the playlist and whatever plays stay as they were.
+    std::vector<MeasuredRow> rows;
+    std::exception_ptr failure;
+    for (const QString &file : files) {
+        try {
+            rows.push_back(measure(file));
+        } catch (...) {
+            failure = std::current_exception();
+            break;
+        }
+    }
+    if (rows.empty()) {
+        if (failure)
+            std::rethrow_exception(failure);
         return;
+    }
+    m_list.clear();
+    for (const MeasuredRow &row : rows)
+        appendRow(row);
     MakeCurrent(0);
     m_player->ShowVideo(true);
     RepaintPlaylist();
-    m_player->PlayOpenedFile(files.first());
+    m_player->PlayOpenedFile(rows.front().file);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void Playlist::MnuAddClick()
@@ -164,7 +187,7 @@ void Playlist::MnuAddClick()
         m_transient = false;
         // A file that cannot be measured ends the filling; the rows before it stay.
         for (const QString &file : files)
-            appendRow(file);
+            appendRow(measure(file));
         RepaintPlaylist();
         m_player->ShowVideo(true);
     }

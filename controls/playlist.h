@@ -83,7 +83,14 @@ public:
     void PopupMenu2Popup();
 
 private:
-    void appendRow(const QString &file);
+    // A row's record and its duration text, measured before the row is shown.
+    struct MeasuredRow
+    {
+        QString file;
+        QString durationText;
+    };
+    MeasuredRow measure(const QString &file);
+    void appendRow(const MeasuredRow &row);
     int selectedRow() const;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -152,6 +152,9 @@ void Transport::MnuOpenClick()
     const QStringList files = m_dialogs.ChooseMediaFiles(QStringLiteral("Open"));
     if (!files.isEmpty())
         m_playlist.OpenFiles(files);
+    // Also after a cancelled dialog: a stopped list with rows after the current one offers Next.
+    if (m_playlist.PlayIndex() < m_playlist.Count() - 1)
+        setCommandEnabled(Command::Next, true);
 }
 
 void Transport::PlayFile(const QString &name)

@@ -170,11 +170,18 @@ void TestPlaylist::openFillsRowsAndPlaysTheFirst()
 
 void TestPlaylist::anUnplayableFileEndsTheFilling()
 {
+    openFourRows();
+    // Not even the first file can be measured: the rows and what plays stay.
+    QVERIFY_THROWS_EXCEPTION(std::exception, m_playlist->OpenFiles({m_dir.filePath("gone.mp4")}));
+    QCOMPARE(rowNames(), QStringList({"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
+    QVERIFY(m_player.calls.isEmpty());
+
+    // The files before the bad one replace the rows and play; the bad one is reported after.
     QStringList files = films({"good.mp4"});
     files << m_dir.filePath("missing.mp4") << films({"never.mp4"});
     QVERIFY_THROWS_EXCEPTION(std::exception, m_playlist->OpenFiles(files));
     QCOMPARE(rowNames(), QStringList({"good.mp4"}));
-    QVERIFY(m_player.calls.isEmpty());
+    QCOMPARE(m_player.calls, QStringList({"show", "play good.mp4"}));
 }
 
 void TestPlaylist::removingAnotherRowKeepsTheCurrentOne_data()

@@ -65,6 +65,8 @@ private slots:
     void sliderPressesJumpAndReleaseSeeks();
     void unplayableFileLeavesTheControls();
     void pausedWindowRunsNoTimer();
+    void openThatFailsKeepsWhatPlays();
+    void cancelledOpenOffersNext();
 
 private:
     void open(const QStringList &files);
@@ -595,6 +597,33 @@ void TestTransport::unplayableFileLeavesTheControls()
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 1);
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(0)->text(0),
              QStringLiteral("clip.avi"));
+}
+
+void TestTransport::openThatFailsKeepsWhatPlays()
+{
+    open(kClips.mid(0, 2));
+    const QString before = state();
+    auto *list = child<RListView>(m_window, "LstPL");
+    QVERIFY_THROWS_EXCEPTION(std::exception,
+                             m_window->playlist().OpenFiles({generatedMedia("missing.mp4")}));
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("clip.mp4"));
+    QCOMPARE(m_window->playlist().PlayIndex(), 0);
+    QCOMPARE(m_window->playlist().PlaylistPath(0), kClips[0]);
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
+    QCOMPARE(state(), before);
+}
+
+void TestTransport::cancelledOpenOffersNext()
+{
+    open(kClips);
+    m_window->transport().BtnStopClick();
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
+    answerNextFileDialog({});
+    m_window->transport().MnuOpenClick();
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 3);
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
+    QVERIFY(item("MnuNext")->isEnabled());
 }
 
 void TestTransport::pausedWindowRunsNoTimer()

@@ -235,6 +235,11 @@ void Transport::BtnStopClick()
     endFastMotion();
     m_graph.SeekToMs(0);
     m_graph.Stop();
+    showStopped();
+}
+
+void Transport::showStopped()
+{
     SetTransportEnabled(false);
     setCommandEnabled(Command::Step, false);
     m_sync.ShowStopped();
@@ -296,10 +301,17 @@ void Transport::startRow(int row)
     m_sync.ResetDuration();
 }
 
-void Transport::FilterGraphDSEvent(int event, std::intptr_t, std::intptr_t)
+void Transport::FilterGraphDSEvent(int event, std::intptr_t param1, std::intptr_t)
 {
-    if (event == GraphEvent::EC_COMPLETE)
+    if (event == GraphEvent::EC_COMPLETE) {
         MoveOn();
+    } else if (event == GraphEvent::EC_ERRORABORT) {
+        // The film broke while it played: the transport shows that nothing plays, the
+        // playlist stays for another try, and the error box says why.
+        endFastMotion();
+        showStopped();
+        throw TFilterGraph::ErrorFor(param1);
+    }
 }
 
 void Transport::BtnFFClick()

@@ -104,6 +104,7 @@ signals:
 private:
     void setCommandEnabled(Command command, bool on);
     void endFastMotion();
+    void showStopped();
     void changeSpeed(double speed);
     void startSpeed();
     void startRow(int row);

@@ -870,6 +870,12 @@ void TFilterGraph::issueStep()
         finishStep(true);
 }
 
+EDirectShowException TFilterGraph::ErrorFor(std::intptr_t code)
+{
+    const int error = static_cast<int>(code);
+    return MediaError(mpv_error_string(error), error);
+}
+
 qint64 TFilterGraph::ProbeDuration(const QString &fileName)
 {
     return ProbeMediaDuration(fileName);

@@ -2,6 +2,7 @@
 
 #include "media/color_mapping.h"
 #include "media/graph_interfaces.h"
+#include "media/media_error.h"
 #include "media/prepared_core.h"
 #include "media/render_context.h"
 
@@ -118,6 +119,9 @@ public:
     // without touching this graph's session. Raises the media error for a file that cannot be
     // opened.
     qint64 ProbeDuration(const QString &fileName);
+
+    // The media error for the code an EC_ERRORABORT event carries.
+    static EDirectShowException ErrorFor(std::intptr_t code);
 
     // False renders the sound to no device (tests, machines without audio). Applies to files
     // loaded from then on.

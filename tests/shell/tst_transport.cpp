@@ -13,6 +13,7 @@
 #include "window_test_support.h"
 
 #include <QAction>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -67,6 +68,7 @@ private slots:
     void pausedWindowRunsNoTimer();
     void openThatFailsKeepsWhatPlays();
     void cancelledOpenOffersNext();
+    void filmThatBreaksWhilePlayingIsReported();
 
 private:
     void open(const QStringList &files);
@@ -624,6 +626,30 @@ void TestTransport::cancelledOpenOffersNext()
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 3);
     QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnNxt->isEnabled());
     QVERIFY(item("MnuNext")->isEnabled());
+}
+
+void TestTransport::filmThatBreaksWhilePlayingIsReported()
+{
+    open(kClips.mid(0, 2));
+    m_window->transport().BtnFFClick();
+    m_window->transport().BtnFFClick();
+    QString shown;
+    onNextModal<QMessageBox>([&](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    // What the graph raises when the file it plays fails to be read (a read error, a medium
+    // that went away): the same path as the graph's own events.
+    emit m_window->filterGraph().OnDSEvent(GraphEvent::EC_ERRORABORT, -13, 0);
+    QVERIFY2(shown.endsWith(QStringLiteral("($FFFFFFF3).")), qPrintable(shown));
+    QCOMPARE(m_window->transport().Speed(), 1.0);
+    QVERIFY(!child<QTimer>(m_window, "TimerMove")->isActive());
+    QVERIFY(child<VideoPage>(m_window, "TabVideo")->BtnPlay->isEnabled());
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnPause->isEnabled());
+    QVERIFY(!child<VideoPage>(m_window, "TabVideo")->BtnStop->isEnabled());
+    QVERIFY(!child<QSlider>(m_window, "SldPos")->isEnabled());
+    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 2);
+    QCOMPARE(m_window->playlist().PlayIndex(), 0);
 }
 
 void TestTransport::pausedWindowRunsNoTimer()

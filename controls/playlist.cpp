@@ -6,7 +6,7 @@
 #include "controls/rlistview.h"
 #include "media/filter_graph.h"
 #include "presentation/color_ref.h"
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 #include "presentation/position_text.h"
 
 #include <QAction>

@@ -8,7 +8,7 @@
 #include "controls/track_panel.h"
 #include "media/ds_track_bar.h"
 #include "media/filter_graph.h"
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 #include "presentation/form_font.h"
 #include "presentation/subtitle_label.h"
 #include "presentation/subtitle_text.h"

@@ -5,7 +5,7 @@
 #include "controls/video_page.h"
 #include "media/ds_track_bar.h"
 #include "media/filter_graph.h"
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/synchronisation.h"

@@ -3,7 +3,7 @@
 #include "media/filter_graph.h"
 #include "media/form_color.h"
 #include "media/video_window.h"
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 #include "presentation/synchronisation.h"
 
 #include <QAction>

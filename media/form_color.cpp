@@ -1,5 +1,7 @@
 #include "media/form_color.h"
 
+#include "media/error_box.h"
+
 #include "media/media_logging.h"
 
 #include <QGridLayout>
@@ -117,17 +119,7 @@ TFormColor::TFormColor(TColorControl &control, const TDSVideoWindowEx2Caps &caps
 
 template<typename Action> void TFormColor::runGuarded(Action &&action)
 {
-    QString message;
-    try {
-        std::forward<Action>(action)();
-        return;
-    } catch (const std::exception &error) {
-        message = QString::fromUtf8(error.what());
-    } catch (...) {
-        message = QStringLiteral("Unexpected error");
-    }
-    qCWarning(lcMedia).noquote() << "video settings:" << message;
-    emit errorRaised(message);
+    RunGuarded(this, std::forward<Action>(action));
 }
 
 void TFormColor::showEvent(QShowEvent *event)

@@ -16,8 +16,8 @@ namespace duvara {
 // "&OK" and the close box keep the present ones.
 //
 // The control's operations may raise errors, and this dialog must not let one leave a slot. Each
-// user action catches what it raises and reports it through errorRaised(); the shell connects
-// that signal to its error box. What the action did before the error stays done.
+// user action runs under the player's one guard, which shows the error box over this dialog.
+// What the action did before the error stays done.
 class TFormColor : public QDialog
 {
     Q_OBJECT
@@ -51,7 +51,6 @@ public:
     void BtnCancelClick();
 
 signals:
-    void errorRaised(const QString &message);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,5 +1,7 @@
 #include "presentation/osd_display.h"
 
+#include "media/error_box.h"
+
 #include "presentation/color_ref.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_label.h"
@@ -57,16 +59,6 @@ OsdLabel *makeLabel(GradientPanel *panel, const QString &name, const QRect &geom
     return label;
 }
 
-// A tick must not let an exception out into the event loop.
-template<typename Handler> void guarded(const char *what, Handler &&handler)
-{
-    try {
-        handler();
-    } catch (const std::exception &error) {
-        qCWarning(lcPresentation) << what << "failed:" << error.what();
-    }
-}
-
 } // namespace
 
 OnScreenDisplay::OnScreenDisplay(QWidget *host, QTimer &timerOsd, QTimer &timerVol, Hooks hooks,
@@ -100,9 +92,9 @@ OnScreenDisplay::OnScreenDisplay(QWidget *host, QTimer &timerOsd, QTimer &timerV
     m_timerVol.stop();
     m_timerVol.setInterval(kVolInterval);
     connect(&m_timerOsd, &QTimer::timeout, this,
-            [this] { guarded("TimerOSDTimer", [this] { TimerOSDTimer(); }); });
+            [this, host] { RunGuarded(host, [this] { TimerOSDTimer(); }); });
     connect(&m_timerVol, &QTimer::timeout, this,
-            [this] { guarded("TimerVolTimer", [this] { TimerVolTimer(); }); });
+            [this, host] { RunGuarded(host, [this] { TimerVolTimer(); }); });
 }
 
 OsdPlaybackState OnScreenDisplay::playbackState() const

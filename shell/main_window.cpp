@@ -11,9 +11,9 @@
 #include "controls/video_commands.h"
 #include "controls/video_page.h"
 #include "media/ds_track_bar.h"
+#include "media/error_box.h"
 #include "media/form_color.h"
 #include "media/video_window.h"
-#include "presentation/error_box.h"
 #include "presentation/form_font.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
@@ -238,8 +238,6 @@ void TFormVDMain::CreateOtherWindows()
     FormRemote = new TFormRemote(this);
     FormAbout = new TFormAbout(this);
     FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
-    connect(FormColor, &TFormColor::errorRaised, FormColor,
-            [this](const QString &message) { ShowErrorBox(FormColor, message); });
     m_videoCommands->SetColorDialog(FormColor);
     FormFont = new TFormFont(this);
     m_primaryTrack->SetFontDialog(FormFont);

@@ -10,7 +10,7 @@
 #include "controls/video_page.h"
 #include "media/video_window.h"
 #include "presentation/color_ref.h"
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/subtitle_label.h"

@@ -1,3 +1,5 @@
+// The one guard every slot and event handler of the player runs under, and the application's
+// error box it shows. It lives in the lowest library with widgets so that every layer uses it.
 #pragma once
 
 #include <QString>

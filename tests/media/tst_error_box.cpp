@@ -1,4 +1,4 @@
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 
 #include <QApplication>
 #include <QMessageBox>

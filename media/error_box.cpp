@@ -1,6 +1,6 @@
-#include "presentation/error_box.h"
+#include "media/error_box.h"
 
-#include "presentation/presentation_logging.h"
+#include "media/media_logging.h"
 
 #include <QMessageBox>
 
@@ -16,7 +16,7 @@ QString ErrorBoxText(const QString &message)
 void ShowErrorBox(QWidget *parent, const QString &message)
 {
     const QString text = ErrorBoxText(message);
-    qCWarning(lcPresentation).noquote() << "error:" << text;
+    qCWarning(lcMedia).noquote() << "error:" << text;
     QMessageBox::critical(parent, QStringLiteral("Duvara"), text);
 }
 

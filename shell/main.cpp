@@ -4,6 +4,7 @@
 #include "shell/main_window.h"
 #include "shell/shell_logging.h"
 #include "shell/single_instance.h"
+#include "shell/version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +45,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Duvara"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Duvara"));
+    QApplication::setApplicationVersion(duvara::ProgramVersion());
+    // No display name: the window system would append it to every caption ("Duvara 1.0 —
+    // Duvara"); the captions name the program themselves.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.duvara.Duvara"));
     // The media library reads and writes numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -17,6 +17,7 @@
 #include "shell/idle_picture.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
+#include "shell/version.h"
 
 #include <QEvent>
 #include <QFile>
@@ -96,7 +97,7 @@ RListView *makeSubtitleList(const QString &name, QWidget *parent)
 
 void TFormVDMain::buildLayout()
 {
-    setWindowTitle(QStringLiteral("Duvara 1.0"));
+    setWindowTitle(ProgramCaption());
     // Without Tahoma, fontconfig falls back to a much wider face that the design widths of the
     // lists and labels cannot hold; Liberation Sans is close to Tahoma's measure.
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));

@@ -1,5 +1,7 @@
 #include "shell/other_windows.h"
 
+#include "shell/version.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -18,7 +20,7 @@ TFormAbout::TFormAbout(QWidget *parent)
     QFont big = name->font();
     big.setPointSize(big.pointSize() * 2);
     name->setFont(big);
-    auto *version = new QLabel(QStringLiteral("version 1.0.3"), this);
+    auto *version = new QLabel(QStringLiteral("version %1").arg(ProgramVersion()), this);
     version->setObjectName(QStringLiteral("LblVersion"));
     auto *maker = new QLabel(QStringLiteral("The Duvara developers"), this);
     maker->setObjectName(QStringLiteral("LblMaker"));

@@ -9,6 +9,7 @@
 #include "presentation/subtitle_label.h"
 #include "shell/idle_picture.h"
 #include "shell/main_window.h"
+#include "shell/version.h"
 #include "shell/popup_menus.h"
 #include "window_test_support.h"
 
@@ -106,6 +107,10 @@ void TestMainWindow::startStateOfTheWindow()
     TFormVDMain &w = *m_window;
     QCOMPARE(w.objectName(), QStringLiteral("FormVDMain"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Duvara 1.0"));
+    // The caption, About and the update check take the one version the build sets.
+    QCOMPARE(ProgramVersion(), QStringLiteral(DUVARA_PROJECT_VERSION));
+    QCOMPARE(ProgramVersion(), QStringLiteral("1.0.3"));
+    QCOMPARE(ProgramVersionNumber(), 10003);
     QCOMPARE(w.minimumSize(), QSize(800, 600));
     QCOMPARE(w.playlist().PlayIndex(), 0);
     QCOMPARE(w.transport().Speed(), 1.0);
@@ -261,6 +266,8 @@ void TestMainWindow::otherWindowsInOrder()
              QStringList({"FormRemote:Remote", "FormAbout:About", "FormColor:Video settings",
                           "FormFont:Subtitles font", "FormGoTo:Go to position",
                           "FormFile:File types", "FormNewV:New version"}));
+    auto *about = child<QDialog>(m_window, "FormAbout");
+    QCOMPARE(child<QLabel>(about, "LblVersion")->text(), QStringLiteral("version 1.0.3"));
 }
 
 void TestMainWindow::idlePictureDecodedWithLibjpeg()

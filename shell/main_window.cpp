@@ -29,6 +29,8 @@
 #include <QGroupBox>
 #include <QTabWidget>
 
+#include <exception>
+
 namespace duvara {
 
 namespace {
@@ -295,16 +297,30 @@ void TFormVDMain::closeEvent(QCloseEvent *event)
 
 void TFormVDMain::FormCloseQuery()
 {
-    MnuExitClick();
+    // The settings are written however the exit went; its error is shown afterwards.
+    std::exception_ptr failure;
+    try {
+        MnuExitClick();
+    } catch (...) {
+        failure = std::current_exception();
+    }
     SaveSettings();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TFormVDMain::MnuExitClick()
 {
     m_exiting = true;
-    for (TFilterGraph *graph : {&m_filterGraph, &m_probeGraph}) {
-        graph->EmptyGraph();
-        graph->SetActive(false);
+    try {
+        for (TFilterGraph *graph : {&m_filterGraph, &m_probeGraph}) {
+            graph->EmptyGraph();
+            graph->SetActive(false);
+        }
+    } catch (...) {
+        // The program goes on: a later close must ask again and write the settings.
+        m_exiting = false;
+        throw;
     }
     // Ends the event loop without asking the windows to close again.
     QCoreApplication::exit(0);

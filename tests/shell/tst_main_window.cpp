@@ -9,8 +9,8 @@
 #include "presentation/subtitle_label.h"
 #include "shell/idle_picture.h"
 #include "shell/main_window.h"
-#include "shell/version.h"
 #include "shell/popup_menus.h"
+#include "shell/version.h"
 #include "window_test_support.h"
 
 #include <QAction>
@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLoggingCategory>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -61,6 +63,7 @@ private slots:
     void commandLineFileOpensOnFirstShow();
     void blankCommandLineArgumentChangesNothing();
     void exitReleasesTheGraph();
+    void exitThatFailsLeavesClosingWhole();
     void aspectAndZoomItems();
     void doubleClickTogglesFullScreen();
     void fullScreenMarkFollowsThePicture();
@@ -423,6 +426,51 @@ void TestMainWindow::exitReleasesTheGraph()
     w.filterGraph().SetActive(true);
     w.MnuExitClick();
     QVERIFY(!w.filterGraph().Active());
+}
+
+namespace {
+// A part of the player that fails while the graph is being released.
+class FailingListener : public GraphListener
+{
+public:
+    bool failing = true;
+    void HandleGraphEvent(int, std::intptr_t, std::intptr_t) override { }
+    void HandleGraphAction(GraphAction action, std::intptr_t) override
+    {
+        if (failing && action == GraphAction::gaDeactivating)
+            throw std::runtime_error("Release failed");
+    }
+};
+} // namespace
+
+void TestMainWindow::exitThatFailsLeavesClosingWhole()
+{
+    TFormVDMain &w = *m_window;
+    w.show();
+    FailingListener listener;
+    w.filterGraph().AttachListener(&listener);
+    w.filterGraph().SetActive(true);
+    QString shown;
+    onNextModal<QMessageBox>([&](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuExit")->trigger();
+    QCOMPARE(shown, QStringLiteral("Release failed."));
+
+    // Closing still asks: the settings are written although the exit fails again.
+    QLoggingCategory::setFilterRules(QStringLiteral("duvara.shell.debug=true"));
+    QTest::ignoreMessage(QtDebugMsg, "SaveSettings");
+    onNextModal<QMessageBox>([](QMessageBox *box) { box->accept(); });
+    w.close();
+    QLoggingCategory::setFilterRules(QString());
+
+    // And once the exit can release the graph, closing does.
+    listener.failing = false;
+    w.show();
+    w.close();
+    QVERIFY(!w.filterGraph().Active());
+    w.filterGraph().DetachListener(&listener);
 }
 
 void TestMainWindow::aspectAndZoomItems()

@@ -9,7 +9,8 @@ namespace duvara {
 struct SubtitleTrack;
 
 // The SubRip text of the track: entries numbered from 1, times Round(DurFactor * t) + shift
-// (below 0 written as 0), the style as tags around the whole text, every line ending in CR LF.
+// (below 0 written as 0, hours with as many digits as they need), the style as tags around the
+// whole text, every line ending in CR LF.
 std::string BuildSubRipText(const SubtitleTrack &track, int32_t shift);
 
 // Writes BuildSubRipText to `path`, replacing an existing file atomically. False when the file

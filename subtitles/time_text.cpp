@@ -2,12 +2,19 @@
 
 #include "subtitles/text_scan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace duvara {
 
 namespace {
+
+constexpr int64_t LargestTime = std::numeric_limits<int32_t>::max();
+
+// A field value this large puts the time past LargestTime whatever the field's unit, so larger
+// values are held at it: hours of any length then cost no overflow.
+constexpr int64_t FieldLimit = LargestTime + 1;
 
 // A field at fixed 0-based columns; missing columns shorten it, as a substring copy would.
 bool ReadTimeField(std::string_view text, std::size_t column, std::size_t width, int64_t &value)
@@ -19,8 +26,18 @@ bool ReadTimeField(std::string_view text, std::size_t column, std::size_t width,
         return false;
     value = 0;
     for (char c : field)
-        value = value * 10 + (c - '0');
+        value = std::min(value * 10 + (c - '0'), FieldLimit);
     return true;
+}
+
+// The writer gives hours as many digits as they need, so they run to the first non-digit. Two
+// columns stay the least: a one-digit hour still fails as a field, as it always has.
+std::size_t HoursWidth(std::string_view text)
+{
+    std::size_t width = 0;
+    while (width < text.size() && IsAsciiDigit(text[width]))
+        ++width;
+    return std::max<std::size_t>(width, 2);
 }
 
 void AppendPadded(std::string &out, uint32_t value, std::size_t width)
@@ -46,18 +63,27 @@ int32_t ParseSrtTime(std::string_view text)
 
 std::optional<int32_t> ReadTimeFields(std::string_view time, bool millisOptional)
 {
+    // The other fields keep their distances from the end of the hours: with two-digit hours
+    // these are the usual columns 3, 6 and 9.
+    const std::size_t hoursWidth = HoursWidth(time);
+    const std::size_t minutesColumn = hoursWidth + 1;
+    const std::size_t secondsColumn = hoursWidth + 4;
+    const std::size_t millisColumn = hoursWidth + 7;
     int64_t hours = 0;
     int64_t minutes = 0;
     int64_t seconds = 0;
     int64_t millis = 0;
-    if (!ReadTimeField(time, 0, 2, hours) || !ReadTimeField(time, 3, 2, minutes)
-        || !ReadTimeField(time, 6, 2, seconds))
+    if (!ReadTimeField(time, 0, hoursWidth, hours)
+        || !ReadTimeField(time, minutesColumn, 2, minutes)
+        || !ReadTimeField(time, secondsColumn, 2, seconds))
         return std::nullopt;
-    const bool millisMissing = millisOptional && time.size() < 10;
-    if (!millisMissing && !ReadTimeField(time, 9, 3, millis))
+    const bool millisMissing = millisOptional && time.size() <= millisColumn;
+    if (!millisMissing && !ReadTimeField(time, millisColumn, 3, millis))
         return std::nullopt;
-    // At most 99:99:99,999 with these widths, well inside int32.
-    return static_cast<int32_t>(hours * 3600000 + minutes * 60000 + seconds * 1000 + millis);
+    // Past what a track's 32-bit times hold the time saturates, as MicroDVD frame times do:
+    // the entry and its text stay, at the latest time a track can place them.
+    const int64_t total = hours * 3600000 + minutes * 60000 + seconds * 1000 + millis;
+    return static_cast<int32_t>(std::min(total, LargestTime));
 }
 
 int32_t FramesToMs(uint32_t rate, int64_t x)

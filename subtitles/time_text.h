@@ -9,21 +9,26 @@
 
 namespace duvara {
 
-// Milliseconds of a SubRip time "hh:mm:ss,mmm" read at fixed columns after trimming; the
-// separators are not checked, so "00:00:01.250" reads too. Any field that is not plain digits
-// (empty, signed, a ':' inside it) makes the whole time 0.
+// Milliseconds of a SubRip time "hh:mm:ss,mmm" read after trimming. Hours are every leading
+// digit, two at the least (100:00:00,000 reads); the other fields follow at fixed distances from
+// them. The separators are not checked, so "00:00:01.250" reads too, but the one after the hours
+// cannot be a digit. Any field that is not plain digits (empty, signed, a ':' inside it) makes
+// the whole time 0; a time past int32 (596:31:23,647) saturates there.
 int32_t ParseSrtTime(std::string_view text);
 
-// The fields of "hh:mm:ss,mmm" at fixed columns, untrimmed; nothing when a field is not plain
-// digits, so that an unreadable text can be told from a time of 0. With `millisOptional` a text
-// that ends before the milliseconds reads them as 0 (the whole-seconds form "hh:mm:ss").
+// The fields of "hh:mm:ss,mmm" laid out as ParseSrtTime reads them, untrimmed; nothing when a
+// field is not plain digits, so that an unreadable text can be told from a time of 0. With
+// `millisOptional` a text that ends before the milliseconds reads them as 0 (the whole-seconds
+// form "hh:mm:ss").
 std::optional<int32_t> ReadTimeFields(std::string_view text, bool millisOptional);
 
 // MicroDVD frame to milliseconds. `rate` is the frame rate in thousandths of a frame per second,
 // `x` the frame number times 1000. A rate of 0 gives 0; results beyond int32 saturate.
 int32_t FramesToMs(uint32_t rate, int64_t x);
 
-// hh:mm:ss,mmm; hours take as many digits as they need (100:00:00,000).
+// hh:mm:ss,mmm; hours take as many digits as they need (100:00:00,000). Every time up to
+// 596:31:23,647 reads back to itself; larger ones, which only corrections reach, read back
+// saturated to that.
 std::string FormatSrtTime(uint32_t t);
 void AppendSrtTime(std::string &out, uint32_t t);
 

@@ -143,6 +143,40 @@ void TestSubtitleReader::readBuffer_data()
         << "a.srt" << QByteArray("00:00:01,000 --> 00:00:02,000\n<<i>b>x</b>\n") << true << 1000
         << QStringList {R"(0-1000 bi -1 "x" "x")"};
 
+    // SubRip hours past two digits, up to what a track's 32-bit times hold
+    const int int32Max = std::numeric_limits<int>::max();
+    QTest::newRow("100 hours and more")
+        << "a.srt" << QByteArray("1\n100:00:00,000 --> 123:45:06,789\nX\n") << true << 360000000
+        << QStringList {R"(0-85506789 - -1 "X" "X")"};
+    QTest::newRow("an entry from 99 hours into 100")
+        << "a.srt" << QByteArray("99:59:59,999 --> 100:00:00,000\nX\n") << true << 359999999
+        << QStringList {R"(0-1 - -1 "X" "X")"};
+    QTest::newRow("an entry after 100 hours, then one before")
+        << "a.srt"
+        << QByteArray("100:00:01,000 --> 100:00:02,000\nA\n\n"
+                      "00:00:01,000 --> 00:00:02,000\nB\n")
+        << true << 360001000
+        << QStringList {R"(0-1000 - -1 "A" "A")", R"(3934967296-3934968296 - -1 "B" "B")"};
+    QTest::newRow("wide hours keep the tolerance of two-digit ones")
+        << "a.srt" << QByteArray(" 0100:01:02,5 --> 100:01:03.250 trailing\nX\n") << true
+        << 360062005 << QStringList {R"(0-1245 - -1 "X" "X")"};
+    QTest::newRow("the largest time a track holds")
+        << "a.srt" << QByteArray("596:31:23,646 --> 596:31:23,647\nX\n") << true << int32Max - 1
+        << QStringList {R"(0-1 - -1 "X" "X")"};
+    QTest::newRow("times beyond 24 days saturate, as MicroDVD frames do")
+        << "a.srt" << QByteArray("596:31:23,648 --> 1193:02:47,295\nX\n") << true << int32Max
+        << QStringList {R"(0-0 - -1 "X" "X")"};
+    QTest::newRow("hours of any length saturate")
+        << "a.srt"
+        << QByteArray(100, '9') + ":00:00,000 --> " + QByteArray(30, '9') + ":00:00,000\nX\n"
+        << true << int32Max << QStringList {R"(0-0 - -1 "X" "X")"};
+    QTest::newRow("an end past 24 days saturates the end only")
+        << "a.srt" << QByteArray("00:00:01,000 --> 1000:00:00,000\nX\n") << true << 1000
+        << QStringList {R"(0-2147482647 - -1 "X" "X")"};
+    QTest::newRow("unreadable wide hours read as 0, the entry stays")
+        << "a.srt" << QByteArray("100:0:00,000 --> 100:00:01,000\nX\n") << true << 0
+        << QStringList {R"(0-360001000 - -1 "X" "X")"};
+
     // MicroDVD
     QTest::newRow("rate line, style and colour")
         << "a.sub" << QByteArray("{1}{1}23.976\n{24}{48}{y:i}{C:$0000FF}Hi|there") << true << 1001

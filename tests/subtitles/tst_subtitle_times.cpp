@@ -23,6 +23,8 @@ class TestSubtitleTimes : public QObject
 private slots:
     void parseSrtTime_data();
     void parseSrtTime();
+    void readTimeFields_data();
+    void readTimeFields();
     void formatSrtTime_data();
     void formatSrtTime();
     void framesToMs_data();
@@ -41,13 +43,37 @@ void TestSubtitleTimes::parseSrtTime_data()
     QTest::newRow("short millisecond field") << QByteArray("00:01:02,5") << 62005;
     QTest::newRow("point separator") << QByteArray("00:00:01.250") << 1250;
     QTest::newRow("blanks around") << QByteArray(" \t01:30:00,000  ") << 5400000;
-    QTest::newRow("largest") << QByteArray("99:59:59,999") << 359999999;
+    QTest::newRow("largest with two-digit hours") << QByteArray("99:59:59,999") << 359999999;
     QTest::newRow("text after the time") << QByteArray("00:00:01,000 X1:100") << 1000;
     QTest::newRow("one-digit hours") << QByteArray("1:02:03,000") << 0;
     QTest::newRow("letter in a field") << QByteArray("00:0a:01,000") << 0;
     QTest::newRow("signed field") << QByteArray("-1:00:00,000") << 0;
     QTest::newRow("no millisecond field") << QByteArray("00:00:01") << 0;
     QTest::newRow("empty") << QByteArray() << 0;
+
+    // Hours take every leading digit; the other fields follow them at the usual distances.
+    QTest::newRow("100 hours") << QByteArray("100:00:00,000") << 360000000;
+    QTest::newRow("three-digit hours, every field")
+        << QByteArray("123:45:06,789") << 123 * 3600000 + 45 * 60000 + 6789;
+    QTest::newRow("leading zeros in the hours") << QByteArray("0100:00:00,001") << 360000001;
+    QTest::newRow("three-digit hours, short millisecond field")
+        << QByteArray("100:01:02,5") << 360062005;
+    QTest::newRow("three-digit hours, point and blanks")
+        << QByteArray(" \t100:00:01.250  ") << 360001250;
+    QTest::newRow("three-digit hours, text after the time")
+        << QByteArray("100:00:01,000 X1:100") << 360001000;
+    QTest::newRow("three-digit hours, one-digit minutes") << QByteArray("100:0:01,000") << 0;
+    QTest::newRow("three-digit hours, no millisecond field") << QByteArray("100:00:01") << 0;
+    QTest::newRow("three-digit hours, letter in a field") << QByteArray("100:00:0x,000") << 0;
+    QTest::newRow("a digit cannot separate the hours") << QByteArray("01234567890123") << 0;
+    QTest::newRow("largest a track holds") << QByteArray("596:31:23,647") << Int32Max;
+    QTest::newRow("one past it saturates") << QByteArray("596:31:23,648") << Int32Max;
+    QTest::newRow("minutes past 59 beyond it saturate") << QByteArray("596:99:99,999") << Int32Max;
+    QTest::newRow("largest the writer writes saturates")
+        << QByteArray("1193:02:47,295") << Int32Max;
+    QTest::newRow("hours beyond 64 bits saturate")
+        << QByteArray(40, '9') + ":00:00,000" << Int32Max;
+    QTest::newRow("hours beyond 64 bits, then no minutes") << QByteArray(40, '9') + ":0" << 0;
 }
 
 void TestSubtitleTimes::parseSrtTime()
@@ -57,6 +83,37 @@ void TestSubtitleTimes::parseSrtTime()
     QCOMPARE(ParseSrtTime(std::string_view(text.constData(), text.size())), ms);
 }
 
+void TestSubtitleTimes::readTimeFields_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("millisOptional");
+    QTest::addColumn<int>("ms"); // -1: unreadable
+
+    QTest::newRow("whole seconds") << QByteArray("01:02:03") << true << 3723000;
+    QTest::newRow("whole seconds need the option") << QByteArray("01:02:03") << false << -1;
+    QTest::newRow("a time of 0 is a time") << QByteArray("00:00:00,000") << false << 0;
+    QTest::newRow("untrimmed") << QByteArray(" 00:00:01,000") << false << -1;
+    QTest::newRow("three-digit hours") << QByteArray("100:00:00,000") << false << 360000000;
+    QTest::newRow("three-digit hours, whole seconds")
+        << QByteArray("100:00:03") << true << 360003000;
+    QTest::newRow("separator without milliseconds") << QByteArray("01:02:03,") << true << 3723000;
+    QTest::newRow("three-digit hours, separator without milliseconds")
+        << QByteArray("100:00:03,") << true << 360003000;
+    QTest::newRow("three-digit hours, short millisecond field")
+        << QByteArray("100:00:03,5") << true << 360003005;
+    QTest::newRow("three-digit hours saturate") << QByteArray("999:00:00") << true << Int32Max;
+}
+
+void TestSubtitleTimes::readTimeFields()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, millisOptional);
+    QFETCH(int, ms);
+    const std::optional<int32_t> read
+        = ReadTimeFields(std::string_view(text.constData(), text.size()), millisOptional);
+    QCOMPARE(read.value_or(-1), ms);
+}
+
 void TestSubtitleTimes::formatSrtTime_data()
 {
     QTest::addColumn<uint>("ms");
@@ -64,7 +121,9 @@ void TestSubtitleTimes::formatSrtTime_data()
 
     QTest::newRow("zero") << 0u << QByteArray("00:00:00,000");
     QTest::newRow("padded fields") << 62005u << QByteArray("00:01:02,005");
+    QTest::newRow("last two-digit hour") << 359999999u << QByteArray("99:59:59,999");
     QTest::newRow("100 hours") << 360000000u << QByteArray("100:00:00,000");
+    QTest::newRow("largest a track holds") << 2147483647u << QByteArray("596:31:23,647");
     QTest::newRow("largest") << 4294967295u << QByteArray("1193:02:47,295");
 }
 

@@ -11,12 +11,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+#include <utility>
+#include <vector>
+
 #include <unistd.h>
 
 using namespace duvara;
 using namespace duvara::test;
 
 namespace {
+
+constexpr int Int32Max = std::numeric_limits<int32_t>::max();
 
 SubtitleTrack OneEntry(const char *text, uint8_t style, uint32_t start, uint32_t end,
                        float factor = 1.0f)
@@ -26,6 +32,17 @@ SubtitleTrack OneEntry(const char *text, uint8_t style, uint32_t start, uint32_t
     track.Subs[0].Style = style;
     track.DurFactor = factor;
     return track;
+}
+
+// Entry times in file order: start, end, start, end, ...
+using TimeList = QList<qint64>;
+
+std::vector<std::pair<uint32_t, uint32_t>> EntryTimes(const TimeList &times)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    for (qsizetype i = 0; i + 1 < times.size(); i += 2)
+        pairs.emplace_back(static_cast<uint32_t>(times[i]), static_cast<uint32_t>(times[i + 1]));
+    return pairs;
 }
 
 bool CanCreateFileIn(const QString &directory)
@@ -46,6 +63,8 @@ private slots:
     void buildSubRipText_data();
     void buildSubRipText();
     void roundTrip();
+    void timesRoundTrip_data();
+    void timesRoundTrip();
     void saveOverTheSourceKeepsEveryEntry_data();
     void saveOverTheSourceKeepsEveryEntry();
     void failedSaveKeepsTheFile_data();
@@ -82,6 +101,19 @@ void TestSubtitleWriter::buildSubRipText_data()
     QTest::newRow("LF alone is no line break")
         << QByteArray("a\n\n\rb") << 0 << 0u << 1000u << 1.0f << 0
         << QByteArray("1\r\n00:00:00,000 --> 00:00:01,000\r\na\n\r\nb\r\n\r\n");
+    QTest::newRow("hours past 99 take three digits")
+        << QByteArray("x") << 0 << 359999999u << 360000000u << 1.0f << 0
+        << QByteArray("1\r\n99:59:59,999 --> 100:00:00,000\r\nx\r\n\r\n");
+    QTest::newRow("stretched past 100 hours")
+        << QByteArray("x") << 0 << 1000u << 200000000u << 2.0f << 0
+        << QByteArray("1\r\n00:00:02,000 --> 111:06:40,000\r\nx\r\n\r\n");
+    QTest::newRow("shifted to the largest time a track holds")
+        << QByteArray("x") << 0 << 0u << 1u << 1.0f << Int32Max - 1
+        << QByteArray("1\r\n596:31:23,646 --> 596:31:23,647\r\nx\r\n\r\n");
+    // The file keeps the corrected time; reading it back saturates it.
+    QTest::newRow("shifted past what a track holds")
+        << QByteArray("x") << 0 << 0u << 1000u << 1.0f << Int32Max
+        << QByteArray("1\r\n596:31:23,647 --> 596:31:24,647\r\nx\r\n\r\n");
 }
 
 void TestSubtitleWriter::buildSubRipText()
@@ -97,6 +129,60 @@ void TestSubtitleWriter::buildSubRipText()
     const SubtitleTrack track
         = OneEntry(text.constData(), static_cast<uint8_t>(style), start, end, factor);
     QCOMPARE(Bytes(BuildSubRipText(track, shift)), written);
+}
+
+void TestSubtitleWriter::timesRoundTrip_data()
+{
+    QTest::addColumn<TimeList>("stored"); // relative to a base time of 0
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<TimeList>("readBack"); // absolute times of the file read back
+
+    QTest::newRow("zero and one") << TimeList {0, 1} << 0 << TimeList {0, 1};
+    QTest::newRow("either side of 100 hours")
+        << TimeList {359999999, 360000000, 360000000, 360000001} << 0
+        << TimeList {359999999, 360000000, 360000000, 360000001};
+    QTest::newRow("shifted across 100 hours")
+        << TimeList {0, 1, 2, 3} << 359999998
+        << TimeList {359999998, 359999999, 360000000, 360000001};
+    QTest::newRow("the largest time a track holds")
+        << TimeList {Int32Max - 1, Int32Max} << 0 << TimeList {Int32Max - 1, Int32Max};
+    QTest::newRow("an entry before a first one past 100 hours")
+        << TimeList {360000000, 360001000, 0, 1000} << 0
+        << TimeList {360000000, 360001000, 0, 1000};
+
+    // An odd step walks every field through many values and every hour up to 596; the last
+    // time is the largest a track holds.
+    TimeList spread;
+    for (qint64 t = 0; t < Int32Max; t += 524287)
+        spread << t << t + 1;
+    spread << Int32Max - 1 << Int32Max;
+    QTest::newRow("spread over the whole range") << spread << 0 << spread;
+
+    QTest::newRow("shifted past what a track holds saturates")
+        << TimeList {0, 647, 648, 1000} << Int32Max - 647
+        << TimeList {Int32Max - 647, Int32Max, Int32Max, Int32Max};
+}
+
+// Any time a track holds, written and read back, is the same time; saving what was read gives
+// the bytes the read-back times give.
+void TestSubtitleWriter::timesRoundTrip()
+{
+    QFETCH(TimeList, stored);
+    QFETCH(int, shift);
+    QFETCH(TimeList, readBack);
+
+    const SubtitleTrack track = TrackWithTimes(EntryTimes(stored));
+    const std::string written = BuildSubRipText(track, shift);
+    SubtitleTrack reloaded;
+    QVERIFY(LoadSubtitlesFromBuffer(reloaded, written, "again.srt"));
+    QCOMPARE(reloaded.SubCount(), track.SubCount());
+    TimeList read;
+    for (const TSubT &entry : reloaded.Subs)
+        read << qint64 {reloaded.BaseTime} + RelativeMs(entry.StartTime)
+             << qint64 {reloaded.BaseTime} + RelativeMs(entry.EndTime);
+    QCOMPARE(read, readBack);
+    QCOMPARE(Bytes(BuildSubRipText(reloaded, reloaded.BaseTime)),
+             Bytes(BuildSubRipText(TrackWithTimes(EntryTimes(readBack)), 0)));
 }
 
 // What was saved with corrections loads back with the corrections built in, and saving that

@@ -99,6 +99,8 @@ private slots:
     void largeTrackIsHandledWhole_data();
     void largeTrackIsHandledWhole();
     void fileTooLargeForMemory();
+    void hoursPastNinetyNine_data();
+    void hoursPastNinetyNine();
     void save();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
@@ -352,6 +354,70 @@ void TestDuvaraSubs::fileTooLargeForMemory()
     }
     QVERIFY(!QFile::exists(out));
     QCOMPARE(RunTool({"at", file, "0"}).exitCode, 0); // without the limit it loads
+}
+
+void TestDuvaraSubs::hoursPastNinetyNine_data()
+{
+    QTest::addColumn<QStringList>("args"); // FILE and OUT stand for the input and output paths
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("saved"); // OUT afterwards; empty when nothing is saved
+
+    // The first entry crosses into 100 hours, the last ends on the largest time a track holds.
+    QTest::newRow("dump")
+        << QStringList {"dump", "FILE"}
+        << QByteArray(
+               R"({"base": 359999999, "span": 1787483648, "entries": [)"
+               R"({"start": 0, "end": 1, "style": "", "color": -1, "text": "first", "list": "first"}, )"
+               R"({"start": 1787482648, "end": 1787483648, "style": "", "color": -1, "text": "last", "list": "last"}]})"
+               "\n")
+        << QByteArray();
+    QTest::newRow("list") << QStringList {"list", "FILE"}
+                          << QByteArray("0001\t99:59:59,999 - 100:00:00,000\tfirst\n"
+                                        "0002\t596:31:22,647 - 596:31:23,647\tlast\n")
+                          << QByteArray();
+    QTest::newRow("list shifted past what a track holds")
+        << QStringList {"list", "FILE", "--offset", "60000"}
+        << QByteArray("0001\t100:00:59,999 - 100:01:00,000\tfirst\n"
+                      "0002\t596:32:22,647 - 596:32:23,647\tlast\n")
+        << QByteArray();
+    QTest::newRow("at the last entry")
+        << QStringList {"at", "FILE", "2147483000"} << QByteArray("2\n") << QByteArray();
+    QTest::newRow("save gives the file back")
+        << QStringList {"save", "FILE", "OUT"} << QByteArray()
+        << QByteArray("1\r\n99:59:59,999 --> 100:00:00,000\r\nfirst\r\n\r\n"
+                      "2\r\n596:31:22,647 --> 596:31:23,647\r\nlast\r\n\r\n");
+    QTest::newRow("save shifted back a minute")
+        << QStringList {"save", "FILE", "OUT", "--offset", "-60000"} << QByteArray()
+        << QByteArray("1\r\n99:58:59,999 --> 99:59:00,000\r\nfirst\r\n\r\n"
+                      "2\r\n596:30:22,647 --> 596:30:23,647\r\nlast\r\n\r\n");
+}
+
+void TestDuvaraSubs::hoursPastNinetyNine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, saved);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("long.srt");
+    const QString outFile = dir.filePath("out.srt");
+    QVERIFY(WriteBytes(file,
+                       "1\r\n99:59:59,999 --> 100:00:00,000\r\nfirst\r\n\r\n"
+                       "2\r\n596:31:22,647 --> 596:31:23,647\r\nlast\r\n\r\n"));
+    args.replaceInStrings(QRegularExpression("^FILE$"), file);
+    args.replaceInStrings(QRegularExpression("^OUT$"), outFile);
+
+    const Outcome outcome = RunTool(args);
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(outcome.err, QByteArray());
+    QCOMPARE(outcome.out, out);
+    QCOMPARE(FileBytes(outFile), saved);
+    if (!saved.isEmpty()) {
+        // What was saved reads back to the times it shows.
+        QCOMPARE(RunTool({"save", outFile, outFile}).exitCode, 0);
+        QCOMPARE(FileBytes(outFile), saved);
+    }
 }
 
 void TestDuvaraSubs::save()

@@ -132,8 +132,7 @@ void BM_LoadSubRipFile(benchmark::State &state)
 }
 
 // Far beyond any film: 1.5 million entries of two long lines, some 200 MB, as a file grown by
-// concatenation or a machine-made transcript may be. 200 ms apart, so that the last one starts
-// before 100 hours: the reader takes two-digit hours only.
+// concatenation or a machine-made transcript may be, 200 ms apart.
 std::string LargeSubRipFile()
 {
     const char *const longLines[] = {"I don't think we should be here, not tonight.",

@@ -1,6 +1,6 @@
 // The program entry: one running instance per user; a second start hands its file over.
-#include "media/prepared_core.h"
 #include "media/error_box.h"
+#include "media/prepared_core.h"
 #include "shell/main_window.h"
 #include "shell/shell_logging.h"
 #include "shell/single_instance.h"

@@ -62,8 +62,9 @@ private slots:
     void openFileByNameStopsAtAnUnplayableFile();
     void commandLineFileOpensOnFirstShow();
     void blankCommandLineArgumentChangesNothing();
-    void exitReleasesTheGraph();
+    // Before any test whose exit ends the application's event loop.
     void exitThatFailsLeavesClosingWhole();
+    void exitReleasesTheGraph();
     void aspectAndZoomItems();
     void doubleClickTogglesFullScreen();
     void fullScreenMarkFollowsThePicture();

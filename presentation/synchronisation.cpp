@@ -1,9 +1,9 @@
 #include "presentation/synchronisation.h"
 
 #include "media/ds_track_bar.h"
+#include "media/error_box.h"
 #include "media/filter_graph.h"
 #include "presentation/color_ref.h"
-#include "media/error_box.h"
 #include "presentation/position_text.h"
 #include "presentation/subtitle_label.h"
 #include "presentation/subtitle_layout.h"

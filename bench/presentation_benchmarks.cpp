@@ -166,8 +166,8 @@ void BM_OpenFullTrackAndShowList(benchmark::State &state)
         page.window.primaryTrack().OpenSubtitleFile(page.path());
         QCoreApplication::processEvents();
         state.PauseTiming();
-        if (!child<RListView>(&page.window, "LstSubt1")->isVisible()
-            || child<RListView>(&page.window, "LstSubt1")->topLevelItemCount() != 65535)
+        if (!child<SubtitleListView>(&page.window, "LstSubt1")->isVisible()
+            || rowCount(child<SubtitleListView>(&page.window, "LstSubt1")) != 65535)
             state.SkipWithError("the list was not shown full");
         page.window.primaryTrack().BtnClrClick();
         QCoreApplication::processEvents();

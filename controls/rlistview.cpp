@@ -2,7 +2,6 @@
 
 #include <QDropEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -40,12 +39,6 @@ RListView::RListView(QWidget *parent)
     // Scroll bar actions come from the user only; setValue and scrollTo raise none.
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnHScroll);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnVScroll);
-}
-
-void RListView::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    QTreeWidget::mouseDoubleClickEvent(event);
-    emit OnDblClick();
 }
 
 void RListView::SetHideSelection(bool hide)

@@ -35,15 +35,12 @@ signals:
     void OnHScroll();
     void OnVScroll();
     void OnKeyUp(int key);
-    // Any double click in the list, on a row or on the empty area below the rows.
-    void OnDblClick();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     bool m_allowHScroll = true;

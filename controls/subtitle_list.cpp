@@ -5,15 +5,14 @@
 #include "subtitles/subtitle_track.h"
 #include "subtitles/time_text.h"
 
-#include <QSignalBlocker>
-#include <QTreeWidget>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
 
 namespace duvara {
 
 namespace {
-
-constexpr int kTimeColumn = 1;
-
+enum Column { NumberColumn, TimeColumn, TextColumn, ColumnCount };
 } // namespace
 
 QString SubtitleRowNumber(std::size_t index)
@@ -26,32 +25,100 @@ QString SubtitleRowTimes(const TSubT &entry, float factor, int32_t shift)
     return QString::fromStdString(ListRowTimes(entry, factor, shift));
 }
 
-void FillSubtitleRows(QTreeWidget &list, const SubtitleTrack &track, int32_t shift, float factor,
-                      int charset)
+SubtitleRowsModel::SubtitleRowsModel(const SubtitleTrack &track, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_track(track)
+    , m_rows(track.SubCount())
+{ }
+
+void SubtitleRowsModel::TrackChanged()
 {
-    const std::size_t count = track.Subs.size();
-    if (count == 0)
-        return;
-    const auto existing = std::size_t(list.topLevelItemCount());
-    if (existing < count) {
-        // Built apart and handed over at once: inserting rows one by one into a shown list
-        // costs a view update each.
-        QList<QTreeWidgetItem *> rows;
-        rows.reserve(qsizetype(count - existing));
-        for (std::size_t i = existing; i < count; ++i)
-            rows.append(new QTreeWidgetItem(
-                QStringList {SubtitleRowNumber(i), SubtitleRowTimes(track.Subs[i], factor, shift),
-                             DecodeSubtitleText(track.ListText[i], charset)}));
-        list.addTopLevelItems(rows);
+    beginResetModel();
+    m_rows = m_track.SubCount();
+    endResetModel();
+}
+
+void SubtitleRowsModel::SetCorrections(int32_t shift, float factor)
+{
+    m_shift = shift;
+    m_factor = factor;
+    if (m_rows > 0)
+        emit dataChanged(index(0, TimeColumn), index(m_rows - 1, TimeColumn), {Qt::DisplayRole});
+}
+
+void SubtitleRowsModel::SetCharset(int charset)
+{
+    m_charset = charset;
+    if (m_rows > 0)
+        emit dataChanged(index(0, TextColumn), index(m_rows - 1, TextColumn), {Qt::DisplayRole});
+}
+
+int SubtitleRowsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int SubtitleRowsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant SubtitleRowsModel::data(const QModelIndex &index, int role) const
+{
+    // The model may be asked between the track's change and its notice: rows it no longer has
+    // are empty.
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_track.SubCount())
+        return {};
+    const auto row = std::size_t(index.row());
+    switch (index.column()) {
+    case NumberColumn:
+        return SubtitleRowNumber(row);
+    case TimeColumn:
+        return SubtitleRowTimes(m_track.Subs[row], m_factor, m_shift);
+    case TextColumn:
+        return DecodeSubtitlePrefix(m_track.ListText[row], m_charset, kListTextLimit);
+    default:
+        return {};
     }
-    // One repaint for the whole column instead of a change notice per row.
-    {
-        const QSignalBlocker quiet(list.model());
-        for (std::size_t i = 0; i < std::min(existing, count); ++i)
-            list.topLevelItem(int(i))->setText(kTimeColumn,
-                                               SubtitleRowTimes(track.Subs[i], factor, shift));
-    }
-    list.viewport()->update();
+}
+
+SubtitleListView::SubtitleListView(QWidget *parent)
+    : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Scroll bar actions come from the user only; setValue and scrollTo raise none.
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &SubtitleListView::OnVScroll);
+}
+
+void SubtitleListView::SetColumnWidths(const QList<int> &widths)
+{
+    m_widths = widths;
+    for (int column = 0; column < m_widths.size(); ++column)
+        header()->resizeSection(column, m_widths.at(column));
+}
+
+void SubtitleListView::setModel(QAbstractItemModel *model)
+{
+    QTreeView::setModel(model);
+    SetColumnWidths(m_widths);
+}
+
+void SubtitleListView::keyReleaseEvent(QKeyEvent *event)
+{
+    QTreeView::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit OnKeyUp(event->key());
+}
+
+void SubtitleListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    emit OnDblClick();
 }
 
 void SubtitleRowDelegate::initStyleOption(QStyleOptionViewItem *option,

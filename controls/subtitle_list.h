@@ -1,12 +1,14 @@
-// The rows of a subtitle track's list: number, corrected time range and text of each entry.
+// The rows of a subtitle track's list: number, corrected time range and text of each entry, as
+// a model over the track (no item per entry: a track of millions of entries lists at once), and
+// the view that shows them over the picture.
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QStyledItemDelegate>
+#include <QTreeView>
 
 #include <cstddef>
 #include <cstdint>
-
-class QTreeWidget;
 
 namespace duvara {
 
@@ -19,11 +21,57 @@ QString SubtitleRowNumber(std::size_t index);
 // The time column: the entry's corrected start and end; a time below 0 shows as 0.
 QString SubtitleRowTimes(const TSubT &entry, float factor, int32_t shift);
 
-// Fills an empty list with one row per entry, or rewrites only the time column of a list that
-// already has its rows. An empty track leaves the list as it is. `charset` decodes texts that
-// are not UTF-8.
-void FillSubtitleRows(QTreeWidget &list, const SubtitleTrack &track, int32_t shift, float factor,
-                      int charset);
+// The list's rows, read from the track when the view asks for them. The track belongs to its
+// owner, who tells the model when its entries or corrections change.
+class SubtitleRowsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    SubtitleRowsModel(const SubtitleTrack &track, QObject *parent = nullptr);
+
+    // The track's entries were replaced or removed.
+    void TrackChanged();
+    // The time column follows new corrections.
+    void SetCorrections(int32_t shift, float factor);
+    // `charset` decodes texts that are not UTF-8.
+    void SetCharset(int charset);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    const SubtitleTrack &m_track;
+    int m_rows = 0; // what the view was last told
+    int32_t m_shift = 0;
+    float m_factor = 1.0f;
+    int m_charset = 0;
+};
+
+// A track's list over the picture. It tells when the user scrolled it (not when the program
+// did), when a key was released in it, and of any double click in it, on a row or below them.
+class SubtitleListView : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit SubtitleListView(QWidget *parent = nullptr);
+
+    // The columns' widths, kept for whichever model the view gets.
+    void SetColumnWidths(const QList<int> &widths);
+    void setModel(QAbstractItemModel *model) override;
+
+signals:
+    void OnVScroll();
+    void OnKeyUp(int key);
+    void OnDblClick();
+
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QList<int> m_widths;
+};
 
 // Draws the selected row white and bold and every other row yellow, over the list's black.
 class SubtitleRowDelegate : public QStyledItemDelegate

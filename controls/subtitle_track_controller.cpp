@@ -1,7 +1,6 @@
 #include "controls/subtitle_track_controller.h"
 
 #include "controls/file_dialogs.h"
-#include "controls/rlistview.h"
 #include "controls/spin_arrows.h"
 #include "controls/subtitle_list.h"
 #include "controls/time_edit.h"
@@ -84,6 +83,8 @@ SubtitleTrackController::SubtitleTrackController(const Faces &faces, const Parts
     m_faces.panel->EditOffset->setValue(0);
     m_faces.panel->EditOffset->setEnabled(false);
     m_faces.panel->ArwDur->setEnabled(false);
+    m_rows = new SubtitleRowsModel(m_track, this);
+    m_faces.list->setModel(m_rows);
     m_sync.AddTrack(
         {&m_track, m_faces.panel->ScrOffset, m_faces.label, m_faces.list, m_faces.page});
     wire(errorParent);
@@ -128,14 +129,14 @@ void SubtitleTrackController::wire(QWidget *errorParent)
     connect(panel.ArwDur, &SpinArrows::OnStep, this,
             [this](bool up) { RunGuarded(m_errorParent, [&] { ArwDurClick(up); }); });
 
-    RListView &list = *m_faces.list;
+    SubtitleListView &list = *m_faces.list;
     list.setItemDelegate(new SubtitleRowDelegate(&list));
     connect(&list, &QAbstractItemView::clicked, this,
             command(&SubtitleTrackController::LstSubtClick));
-    connect(&list, &RListView::OnKeyUp, this,
+    connect(&list, &SubtitleListView::OnKeyUp, this,
             [this](int key) { RunGuarded(m_errorParent, [&] { LstSubtKeyUp(key); }); });
-    connect(&list, &RListView::OnVScroll, this, command(&SubtitleTrackController::LstSubtVScroll));
-    connect(&list, &RListView::OnDblClick, this, &SubtitleTrackController::ListDoubleClicked);
+    connect(&list, &SubtitleListView::OnVScroll, this, command(&SubtitleTrackController::LstSubtVScroll));
+    connect(&list, &SubtitleListView::OnDblClick, this, &SubtitleTrackController::ListDoubleClicked);
 }
 
 int SubtitleTrackController::Offset() const
@@ -180,8 +181,8 @@ void SubtitleTrackController::OpenSubtitleFile(const QString &path)
 // track's span; the offset stays.
 void SubtitleTrackController::showOpenedTrack()
 {
-    m_faces.list->clear();
     ResetCorrections(m_track);
+    m_rows->TrackChanged();
     const bool hasEntries = m_track.SubCount() > 0;
     EnableTrackControls(hasEntries);
     // The duration handler fills the emptied list.
@@ -207,9 +208,9 @@ void SubtitleTrackController::BtnClrClick()
 {
     EnableTrackControls(false);
     // Emptied first, so that the refreshes below have no rows left to rewrite.
-    m_faces.list->clear();
-    m_faces.list->hide();
     m_track.Clear();
+    m_rows->TrackChanged();
+    m_faces.list->hide();
     m_faces.panel->ScrOffset->setValue(0);
     m_faces.panel->ScrDur->setValue(m_track.SubDuration);
 }
@@ -318,17 +319,18 @@ void SubtitleTrackController::EnableTrackControls(bool enabled)
 
 void SubtitleTrackController::FillSubtitleList()
 {
-    FillSubtitleRows(*m_faces.list, m_track, shift(), m_track.DurFactor, DefaultCharset);
+    m_rows->SetCorrections(shift(), m_track.DurFactor);
 }
 
 // Positions the engine's track bar at the selected row's corrected start; false when no row of
 // the track is selected.
 bool SubtitleTrackController::moveToSelectedRow()
 {
-    const RListView &list = *m_faces.list;
-    const QTreeWidgetItem *item = list.currentItem();
-    const int row = list.currentIndex().row();
-    if (!item || !item->isSelected() || row < 0 || row >= m_track.SubCount())
+    const SubtitleListView &list = *m_faces.list;
+    const QModelIndex current = list.currentIndex();
+    const int row = current.row();
+    if (!current.isValid() || !list.selectionModel()->isSelected(current) || row < 0
+        || row >= m_track.SubCount())
         return false;
     m_engineBar.setValue(
         SeekTenths(m_track.Subs[std::size_t(row)].StartTime, m_track.DurFactor, shift()));

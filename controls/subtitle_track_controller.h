@@ -15,8 +15,9 @@ class QWidget;
 namespace duvara {
 
 class FileDialogs;
-class RListView;
 class RSubtitleLabel;
+class SubtitleListView;
+class SubtitleRowsModel;
 class RTimeEdit;
 class Synchronisation;
 class TDSTrackBar;
@@ -36,7 +37,7 @@ public:
         TrackPanel *panel = nullptr;
         int page = 0;
         RSubtitleLabel *label = nullptr;
-        RListView *list = nullptr;
+        SubtitleListView *list = nullptr;
         QAction *openItem = nullptr;
         QAction *clearItem = nullptr;
         QAction *saveAsItem = nullptr;
@@ -105,6 +106,7 @@ private:
     QWidget *m_errorParent;
     TFormFont *m_fontDialog = nullptr;
     SubtitleTrack m_track;
+    SubtitleRowsModel *m_rows = nullptr; // the list's rows, read from m_track
 };
 
 } // namespace duvara

@@ -6,10 +6,10 @@ namespace duvara {
 
 namespace {
 
-bool isValidUtf8(const std::string &bytes)
+bool isValidUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const QString text = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
@@ -20,6 +20,20 @@ QString normaliseLineBreaks(QString text)
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+QString decode(QByteArrayView view, int charset)
+{
+    if (isValidUtf8(view))
+        return normaliseLineBreaks(QString::fromUtf8(view));
+
+    if (const char *codePage = CodePageForCharset(charset)) {
+        // Code pages other than Latin-1 and UTF come from ICU; a Qt built without it has none.
+        QStringDecoder decoder(codePage, QStringConverter::Flag::Stateless);
+        if (decoder.isValid())
+            return normaliseLineBreaks(decoder.decode(view));
+    }
+    return normaliseLineBreaks(QString::fromLatin1(view));
 }
 
 } // namespace
@@ -63,17 +77,21 @@ const char *CodePageForCharset(int charset)
 
 QString DecodeSubtitleText(const std::string &bytes, int charset)
 {
-    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
-    if (isValidUtf8(bytes))
-        return normaliseLineBreaks(QString::fromUtf8(view));
+    return decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())), charset);
+}
 
-    if (const char *codePage = CodePageForCharset(charset)) {
-        // Code pages other than Latin-1 and UTF come from ICU; a Qt built without it has none.
-        QStringDecoder decoder(codePage, QStringConverter::Flag::Stateless);
-        if (decoder.isValid())
-            return normaliseLineBreaks(decoder.decode(view));
-    }
-    return normaliseLineBreaks(QString::fromLatin1(view));
+QString DecodeSubtitlePrefix(const std::string &bytes, int charset, std::size_t maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return DecodeSubtitleText(bytes, charset);
+    std::size_t cut = maxBytes;
+    // A UTF-8 sequence is not split: its continuation bytes go with it. (For a code-page text
+    // this only moves the cut by a few bytes.)
+    for (int back = 0; back < 3 && cut > 0
+         && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80;
+         ++back)
+        --cut;
+    return decode(QByteArrayView(bytes.data(), qsizetype(cut)), charset) + QChar(0x2026);
 }
 
 } // namespace duvara

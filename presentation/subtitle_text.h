@@ -14,6 +14,15 @@ inline constexpr int DefaultCharset = 0;
 // character set (0 = ANSI, 204 = Russian, ...). LF CR line joins become "\n".
 QString DecodeSubtitleText(const std::string &bytes, int charset);
 
+// The same for at most the first `maxBytes` bytes (cut before a UTF-8 sequence, never inside
+// one), with "…" added where the text was cut. Nothing on screen needs more of an entry than a
+// few lines, and laying out a line of megabytes would stall the window.
+QString DecodeSubtitlePrefix(const std::string &bytes, int charset, std::size_t maxBytes);
+
+// How much of an entry a caption and a list row show at most.
+inline constexpr std::size_t kCaptionTextLimit = 4096;
+inline constexpr std::size_t kListTextLimit = 512;
+
 // The code page name of a font character set as the converter knows it, or nullptr when none is
 // known (Johab) or the charset is unknown; such text is shown as Latin-1.
 const char *CodePageForCharset(int charset);

@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QSlider>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cmath>
 #include <cstdlib>
@@ -127,7 +127,7 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
             label.SetTextCaption(QString());
     } else {
         const TSubT &entry = track.Subs[std::size_t(k - 1)];
-        const QString text = DecodeSubtitleText(entry.Text, DefaultCharset);
+        const QString text = DecodeSubtitlePrefix(entry.Text, DefaultCharset, kCaptionTextLimit);
         if (label.TextCaption() != text) {
             label.SetFontColor(entry.Color < 0 ? QColor(Qt::white)
                                                : colorFromRef(std::uint32_t(entry.Color)));
@@ -138,22 +138,22 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
             label.setFont(font);
             label.SetTextCaption(text);
             if (k < count && !m_videoCovered)
-                label.SetTextNextCaption(
-                    DecodeSubtitleText(track.Subs[std::size_t(k)].Text, DefaultCharset));
+                label.SetTextNextCaption(DecodeSubtitlePrefix(track.Subs[std::size_t(k)].Text,
+                                                              DefaultCharset, kCaptionTextLimit));
             track.LastIndex = k;
         }
     }
 
     // The list follows too, unless the user is working in it.
-    QTreeWidget &list = *followed.list;
+    QTreeView &list = *followed.list;
     const int row = std::abs(k);
-    if (list.isVisible() && !list.hasFocus() && row > 0 && row <= count
-        && row <= list.topLevelItemCount()) {
-        QTreeWidgetItem *item = list.topLevelItem(row - 1);
-        list.setCurrentItem(item);
+    if (list.isVisible() && !list.hasFocus() && list.model() && row > 0 && row <= count
+        && row <= list.model()->rowCount()) {
+        const QModelIndex item = list.model()->index(row - 1, 0);
+        list.setCurrentIndex(item);
         // Row tops are relative to the first visible row; the list scrolls by pixels.
         QScrollBar *scroll = list.verticalScrollBar();
-        scroll->setValue(scroll->value() + list.visualItemRect(item).top() - kFollowedRowTop);
+        scroll->setValue(scroll->value() + list.visualRect(item).top() - kFollowedRowTop);
     }
 }
 

@@ -12,7 +12,7 @@
 class QAbstractSlider;
 class QLabel;
 class QSlider;
-class QTreeWidget;
+class QTreeView;
 
 namespace duvara {
 
@@ -28,7 +28,7 @@ struct FollowedTrack
     SubtitleTrack *subtitles = nullptr;
     const QAbstractSlider *offset = nullptr; // the track's offset in milliseconds
     RSubtitleLabel *label = nullptr;
-    QTreeWidget *list = nullptr;
+    QTreeView *list = nullptr;
     int page = 0; // the control panel page that shows the list over the picture
 };
 

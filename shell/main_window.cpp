@@ -5,6 +5,7 @@
 #include "controls/form_remote.h"
 #include "controls/playlist.h"
 #include "controls/rlistview.h"
+#include "controls/subtitle_list.h"
 #include "controls/subtitle_track_controller.h"
 #include "controls/track_panel.h"
 #include "controls/transport.h"

@@ -26,6 +26,7 @@ class OnScreenDisplay;
 class Playlist;
 class RListView;
 class RSubtitleLabel;
+class SubtitleListView;
 class SubtitleTrackController;
 class Synchronisation;
 class TDSVideoWindowEx2;
@@ -132,8 +133,8 @@ private:
     RSubtitleLabel *LblSub2 = nullptr;
     QLabel *LblNill1 = nullptr;
     QLabel *LblNill2 = nullptr;
-    RListView *LstSubt1 = nullptr;
-    RListView *LstSubt2 = nullptr;
+    SubtitleListView *LstSubt1 = nullptr;
+    SubtitleListView *LstSubt2 = nullptr;
     TRPopupMenu *PopupMenu1 = nullptr;
     TRPopupMenu *PopupMenu2 = nullptr;
     QTimer TimerOSD;

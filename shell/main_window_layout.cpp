@@ -6,6 +6,7 @@
 #include "presentation/synchronisation.h"
 
 #include "controls/rlistview.h"
+#include "controls/subtitle_list.h"
 #include "controls/track_panel.h"
 #include "controls/video_page.h"
 #include "media/error_box.h"
@@ -57,11 +58,10 @@ constexpr std::uint32_t kPanelGradientTo = 0x002D7DB9;
 constexpr std::uint32_t kSplitterColor = 0x007395AE;
 constexpr std::uint32_t kMaroon = 0x00000080;
 
-RListView *makeSubtitleList(const QString &name, QWidget *parent)
+SubtitleListView *makeSubtitleList(const QString &name, QWidget *parent)
 {
-    auto *list = new RListView(parent);
+    auto *list = new SubtitleListView(parent);
     list->setObjectName(name);
-    list->setColumnCount(3);
     list->setHeaderHidden(true);
     list->setFrameShape(QFrame::NoFrame);
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -74,14 +74,12 @@ RListView *makeSubtitleList(const QString &name, QWidget *parent)
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    list->header()->resizeSection(
-        0, std::max(35, metrics.horizontalAdvance(QStringLiteral("0000")) + margins));
-    list->header()->resizeSection(
-        1,
-        std::max(156,
-                 metrics.horizontalAdvance(QStringLiteral("00:00:00,000 - 00:00:00,000"))
-                     + margins));
-    list->header()->resizeSection(2, 342);
+    list->SetColumnWidths(
+        {std::max(35, metrics.horizontalAdvance(QStringLiteral("0000")) + margins),
+         std::max(156,
+                  metrics.horizontalAdvance(QStringLiteral("00:00:00,000 - 00:00:00,000"))
+                      + margins),
+         342});
     QPalette colours = list->palette();
     colours.setColor(QPalette::Base, Qt::black);
     colours.setColor(QPalette::Window, Qt::black);
@@ -320,7 +318,7 @@ void TFormVDMain::layoutVideoChildren()
     constexpr int border = 10;
 
     const int listLeft = std::max(0, RoundHalfEven((w - 550) / 2.0));
-    for (RListView *list : {LstSubt1, LstSubt2})
+    for (SubtitleListView *list : {LstSubt1, LstSubt2})
         list->setGeometry(listLeft, RoundHalfEven(h * 0.27), std::min(550, w),
                           RoundHalfEven(h * 0.46));
 

@@ -183,11 +183,11 @@ void TestFilmSynchronisation::pictureShowsThroughTheSubtitleAreas()
 
 void TestFilmSynchronisation::secondTrackAndItsList()
 {
-    const char secondTrack[] = "{1}{1}25.000\n{250}{300}{c:$00FFFF}Zehn|Sekunden\n";
+    const char secondTrack[] = "{1}{1}25.000\n{250}{300}{c:$00FFFF}Zehn|Sekunden\n"
+                               "{320}{330}Zwei\n{340}{350}Drei\n";
     QVERIFY(loadTrack(m_window->secondaryTrack(), secondTrack, "b.sub"));
-    RListView *list = child<RListView>(m_window, "LstSubt2");
-    for (int row = 0; row < 3; ++row)
-        new QTreeWidgetItem(list, {QString::number(row + 1)});
+    auto *list = child<SubtitleListView>(m_window, "LstSubt2");
+    QCOMPARE(rowCount(list), 3);
     list->show();
 
     seek(10000);
@@ -197,14 +197,14 @@ void TestFilmSynchronisation::secondTrackAndItsList()
              QStringLiteral("Zehn\nSekunden"));
     // MicroDVD colours are 0x00BBGGRR: $00FFFF is yellow.
     QCOMPARE(child<RSubtitleLabel>(m_window, "LblSub2")->FontColor(), QColor(Qt::yellow));
-    QCOMPARE(list->currentItem(), list->topLevelItem(0));
+    QCOMPARE(list->currentIndex().row(), 0);
 
     // A list the user is working in is left where it is.
-    list->setCurrentItem(list->topLevelItem(2));
+    list->setCurrentIndex(list->model()->index(2, 0));
     list->setFocus();
     QTRY_VERIFY(list->hasFocus());
     seek(10500);
-    QCOMPARE(list->currentItem(), list->topLevelItem(2));
+    QCOMPARE(list->currentIndex().row(), 2);
 }
 
 void TestFilmSynchronisation::durationTextIsMadeOncePerFile()

@@ -153,14 +153,14 @@ void TestMainWindow::startStateOfTheWindow()
                           static_cast<QWidget *>(child<RSubtitleLabel>(&w, "LblSub2")),
                           static_cast<QWidget *>(child<GradientPanel>(&w, "PnlOSD")),
                           static_cast<QWidget *>(child<GradientPanel>(&w, "PnlVol")),
-                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")),
-                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))})
+                          static_cast<QWidget *>(child<SubtitleListView>(&w, "LstSubt1")),
+                          static_cast<QWidget *>(child<SubtitleListView>(&w, "LstSubt2"))})
         QVERIFY2(child<TDSVideoWindowEx2>(&w, "VideoWnd")->isAncestorOf(part),
                  qPrintable(part->objectName()));
     QVERIFY(child<QWidget>(&w, "PnlSub2")->isAncestorOf(child<GradientPanel>(&w, "PnlOSD")));
     QVERIFY(child<GradientPanel>(&w, "PnlOSD")->isHidden());
     QVERIFY(child<GradientPanel>(&w, "PnlVol")->isHidden());
-    QVERIFY(child<RListView>(&w, "LstSubt1")->isHidden());
+    QVERIFY(child<SubtitleListView>(&w, "LstSubt1")->isHidden());
     QCOMPARE(child<GradientPanel>(&w, "PnlOSD")->size(), QSize(211, 98));
     QCOMPARE(child<GradientPanel>(&w, "PnlVol")->size(), QSize(174, 53));
 }
@@ -609,8 +609,8 @@ void TestMainWindow::subtitleAreasFollowThePicture()
     // Playing: the areas are in the key colour and let the picture through.
     for (QWidget *area : {static_cast<QWidget *>(child<QWidget>(&w, "PnlSub1")),
                           static_cast<QWidget *>(child<QWidget>(&w, "PnlSub2")),
-                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt1")),
-                          static_cast<QWidget *>(child<RListView>(&w, "LstSubt2"))}) {
+                          static_cast<QWidget *>(child<SubtitleListView>(&w, "LstSubt1")),
+                          static_cast<QWidget *>(child<SubtitleListView>(&w, "LstSubt2"))}) {
         QVERIFY(!area->autoFillBackground());
         QCOMPARE(area->palette().color(QPalette::Window),
                  child<TDSVideoWindowEx2>(&w, "VideoWnd")->ColorKey());

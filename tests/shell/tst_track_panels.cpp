@@ -78,6 +78,8 @@ private slots:
     void listsOverTheFilm();
     void doubleClickAnywhereInAListTogglesFullScreen();
     void typedNameLeavesNoPopupBehind();
+    void hugeLineShowsItsBeginning();
+    void trackBeyond65535EntriesIsListedWhole();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -137,7 +139,7 @@ void TestTrackPanels::cancelRebuildsTheListAndKeepsTheOffset()
     QCOMPARE(m_window->primaryTrack().Track().DurFactor, 1.0f);
     QCOMPARE(panel1().EditOffset->value(), 1500);
     QCOMPARE(panel1().EditDur->text(), QStringLiteral("00:00:05,500"));
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(3)->text(1),
+    QCOMPARE(cell(child<SubtitleListView>(m_window, "LstSubt1"), 3, 1),
              QStringLiteral("00:00:11,000 - 00:00:12,000"));
     QVERIFY(
         child<TRPopupMenu>(m_window, "PopupMenu1")->item(QStringLiteral("MnuClear1"))->isEnabled());
@@ -160,7 +162,7 @@ void TestTrackPanels::badFilesAreRefusedAndTheTrackKept()
     closeNextMessageBox(seen);
     openTrack(1, bad);
     QCOMPARE(seen, message);
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItemCount(), 4);
+    QCOMPARE(rowCount(child<SubtitleListView>(m_window, "LstSubt1")), 4);
     QVERIFY(panel1().BtnClr->isEnabled());
     QVERIFY(!m_window->synchronisation().VideoCovered());
 }
@@ -178,7 +180,7 @@ void TestTrackPanels::typedTimesAreClampedAndDefaultResets()
     QTest::keyClicks(duration, QStringLiteral("995959999"));
     QCOMPARE(duration->text(), QStringLiteral("02:00:00,000"));
     QCOMPARE(m_window->primaryTrack().Track().DurFactor, float(7200000.0 / 5400000.0));
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(1)->text(1),
+    QCOMPARE(cell(child<SubtitleListView>(m_window, "LstSubt1"), 1, 1),
              QStringLiteral("01:59:58,667 - 02:00:00,000"));
 
     // The arrows step the field under the caret and keep the value in range.
@@ -198,13 +200,13 @@ void TestTrackPanels::typedTimesAreClampedAndDefaultResets()
         QCOMPARE(panel1().EditOffset->value(), offset);
         QCOMPARE(panel1().ScrOffset->value(), offset);
     }
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(0)->text(1),
+    QCOMPARE(cell(child<SubtitleListView>(m_window, "LstSubt1"), 0, 1),
              QStringLiteral("00:00:00,000 - 00:00:00,000"));
 
     QTest::mouseClick(panel1().BtnDef, Qt::LeftButton);
     QCOMPARE(panel1().EditOffset->value(), 0);
     QCOMPARE(m_window->primaryTrack().Track().DurFactor, 1.0f);
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(1)->text(1),
+    QCOMPARE(cell(child<SubtitleListView>(m_window, "LstSubt1"), 1, 1),
              QStringLiteral("01:29:59,000 - 01:30:00,000"));
 }
 
@@ -212,9 +214,8 @@ void TestTrackPanels::saveAsWritesTheCorrectedTimesAndKeepsAFileItCannotReplace(
 {
     const QString source = writeFile(QStringLiteral("a.srt"), srtTrack(12345, 0, 100));
     openTrack(1, source);
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(0)->text(0),
-             QStringLiteral("0001"));
-    QCOMPARE(child<RListView>(m_window, "LstSubt1")->topLevelItem(12344)->text(0),
+    QCOMPARE(cell(child<SubtitleListView>(m_window, "LstSubt1"), 0, 0), QStringLiteral("0001"));
+    QCOMPARE(cell(child<SubtitleListView>(m_window, "LstSubt1"), 12344, 0),
              QStringLiteral("12345"));
     panel1().EditOffset->setValue(2000);
     const QString target = m_dir.filePath(QStringLiteral("out.srt"));
@@ -258,12 +259,12 @@ void TestTrackPanels::listsOverTheFilm()
     QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
     QVERIFY(m_window->filterGraph().Pause());
     openTrack(1, writeFile(QStringLiteral("many.srt"), srtTrack(200, 1037, 100)));
-    RListView *list = child<RListView>(m_window, "LstSubt1");
+    auto *list = child<SubtitleListView>(m_window, "LstSubt1");
     QTabWidget *pages = child<QTabWidget>(m_window, "PageCntrl");
     pages->setCurrentIndex(0);
     QVERIFY(list->isHidden());
     pages->setCurrentIndex(2); // track 2 has no entries
-    QVERIFY(list->isHidden() && child<RListView>(m_window, "LstSubt2")->isHidden());
+    QVERIFY(list->isHidden() && child<SubtitleListView>(m_window, "LstSubt2")->isHidden());
     pages->setCurrentIndex(1);
     QVERIFY(list->isVisible());
 
@@ -280,9 +281,9 @@ void TestTrackPanels::listsOverTheFilm()
     // Entry 12 starts at 2.137 s, at 2.437 s with the offset: 24 tenths of a second.
     panel1().EditOffset->setValue(300);
     child<QTimer>(m_window, "TimerLstFocus")->stop();
-    QTreeWidgetItem *row = list->topLevelItem(11);
-    list->scrollToItem(row);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+    const QModelIndex row = list->model()->index(11, 0);
+    list->scrollTo(row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
     QCOMPARE(child<VideoPage>(m_window, "TabVideo")->SldDS->value(), 24);
     QVERIFY(child<QTimer>(m_window, "TimerLstFocus")->isActive());
     QTRY_VERIFY(qAbs(m_window->filterGraph().CurrentPosition().value_or(0) / 10000 - 2400) < 100);
@@ -293,7 +294,7 @@ void TestTrackPanels::doubleClickAnywhereInAListTogglesFullScreen()
     m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
     QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
     openTrack(1, writeFile(QStringLiteral("two.srt"), srtTrack(2)));
-    RListView *list = child<RListView>(m_window, "LstSubt1");
+    auto *list = child<SubtitleListView>(m_window, "LstSubt1");
     QVERIFY(list->isVisible());
     auto *video = child<TDSVideoWindowEx2>(m_window, "VideoWnd");
     // Below the last of the two rows the list is empty.
@@ -301,7 +302,7 @@ void TestTrackPanels::doubleClickAnywhereInAListTogglesFullScreen()
     QVERIFY(!list->indexAt(empty).isValid());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, empty);
     QVERIFY(video->FullScreen());
-    const QPoint onRow = list->visualItemRect(list->topLevelItem(0)).center();
+    const QPoint onRow = list->visualRect(list->model()->index(0, 0)).center();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onRow);
     QVERIFY(!video->FullScreen());
 }
@@ -340,6 +341,38 @@ void TestTrackPanels::typedNameLeavesNoPopupBehind()
     });
     QTest::mouseClick(panel1().BtnOpen, Qt::LeftButton);
     QVERIFY2(offered.isEmpty(), qPrintable(offered));
+}
+
+void TestTrackPanels::hugeLineShowsItsBeginning()
+{
+    m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
+    QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
+    QVERIFY(m_window->filterGraph().Pause());
+    // One entry of one 20 MB line, as a broken or hostile file may hold.
+    const QByteArray line(20 * 1024 * 1024, 'x');
+    openTrack(1,
+              writeFile(QStringLiteral("huge.srt"),
+                        "1\n00:00:01,000 --> 00:00:05,000\n" + line + "\n\n"));
+    auto *list = child<SubtitleListView>(m_window, "LstSubt1");
+    QVERIFY(list->isVisible());
+    const QString row = cell(list, 0, 2);
+    QVERIFY(row.size() <= 513 && row.startsWith(QStringLiteral("xxxx")));
+    QVERIFY(row.endsWith(QChar(0x2026)));
+    list->viewport()->repaint();
+    child<QSlider>(m_window, "SldPos")->setValue(2000);
+    const QString caption = child<RSubtitleLabel>(m_window, "LblSub1")->TextCaption();
+    QVERIFY(caption.size() <= 4097 && caption.startsWith(QStringLiteral("xxxx")));
+}
+
+void TestTrackPanels::trackBeyond65535EntriesIsListedWhole()
+{
+    openTrack(1, writeFile(QStringLiteral("long.srt"), srtTrack(100000, 0, 100)));
+    auto *list = child<SubtitleListView>(m_window, "LstSubt1");
+    QCOMPARE(rowCount(list), 100000);
+    QCOMPARE(cell(list, 99999, 0), QStringLiteral("100000"));
+    QCOMPARE(m_window->primaryTrack().Track().SubCount(), 100000);
+    list->scrollToBottom();
+    list->viewport()->repaint();
 }
 
 QTEST_MAIN(TestTrackPanels)

@@ -4,6 +4,7 @@
 // answering its modal dialogs.
 #include "controls/playlist.h"
 #include "controls/rlistview.h"
+#include "controls/subtitle_list.h"
 #include "controls/subtitle_track_controller.h"
 #include "controls/track_panel.h"
 #include "controls/transport.h"
@@ -65,6 +66,16 @@ inline void chooseFile(QFileDialog *dialog, const QString &path)
         focus->clearFocus();
     dialog->selectFile(path);
     static_cast<QDialog *>(dialog)->accept();
+}
+
+// A subtitle list's cell and its number of rows.
+inline QString cell(const QAbstractItemView *list, int row, int column)
+{
+    return list->model()->index(row, column).data().toString();
+}
+inline int rowCount(const QAbstractItemView *list)
+{
+    return list->model()->rowCount();
 }
 
 // Reads a track from text and shows it as the track's controller does after an open.

@@ -4,9 +4,9 @@
 #include "controls/playlist_item.h"
 #include "controls/playlist_moves.h"
 #include "controls/rlistview.h"
+#include "media/error_box.h"
 #include "media/filter_graph.h"
 #include "presentation/color_ref.h"
-#include "media/error_box.h"
 #include "presentation/position_text.h"
 
 #include <QAction>

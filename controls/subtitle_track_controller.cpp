@@ -6,8 +6,8 @@
 #include "controls/time_edit.h"
 #include "controls/track_panel.h"
 #include "media/ds_track_bar.h"
-#include "media/filter_graph.h"
 #include "media/error_box.h"
+#include "media/filter_graph.h"
 #include "presentation/form_font.h"
 #include "presentation/subtitle_label.h"
 #include "presentation/subtitle_text.h"
@@ -135,8 +135,10 @@ void SubtitleTrackController::wire(QWidget *errorParent)
             command(&SubtitleTrackController::LstSubtClick));
     connect(&list, &SubtitleListView::OnKeyUp, this,
             [this](int key) { RunGuarded(m_errorParent, [&] { LstSubtKeyUp(key); }); });
-    connect(&list, &SubtitleListView::OnVScroll, this, command(&SubtitleTrackController::LstSubtVScroll));
-    connect(&list, &SubtitleListView::OnDblClick, this, &SubtitleTrackController::ListDoubleClicked);
+    connect(&list, &SubtitleListView::OnVScroll, this,
+            command(&SubtitleTrackController::LstSubtVScroll));
+    connect(&list, &SubtitleListView::OnDblClick, this,
+            &SubtitleTrackController::ListDoubleClicked);
 }
 
 int SubtitleTrackController::Offset() const

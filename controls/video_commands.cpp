@@ -1,9 +1,9 @@
 #include "controls/video_commands.h"
 
+#include "media/error_box.h"
 #include "media/filter_graph.h"
 #include "media/form_color.h"
 #include "media/video_window.h"
-#include "media/error_box.h"
 #include "presentation/synchronisation.h"
 
 #include <QAction>

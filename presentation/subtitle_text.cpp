@@ -87,9 +87,8 @@ QString DecodeSubtitlePrefix(const std::string &bytes, int charset, std::size_t 
     std::size_t cut = maxBytes;
     // A UTF-8 sequence is not split: its continuation bytes go with it. (For a code-page text
     // this only moves the cut by a few bytes.)
-    for (int back = 0; back < 3 && cut > 0
-         && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80;
-         ++back)
+    for (int back = 0;
+         back < 3 && cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80; ++back)
         --cut;
     return decode(QByteArrayView(bytes.data(), qsizetype(cut)), charset) + QChar(0x2026);
 }

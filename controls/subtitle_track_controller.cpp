@@ -311,12 +311,17 @@ void SubtitleTrackController::EnableTrackControls(bool enabled)
     for (QWidget *control : std::initializer_list<QWidget *> {
              panel.GrpOffset, panel.EditOffset, panel.GrpDur,
              // The duration editor lies inside the arrows' frame, so the arrows come with it.
-             panel.ArwDur, panel.EditDur, panel.BtnFont, panel.BtnDef, panel.BtnSaveAs,
-             panel.BtnClr, panel.ChkOutline, panel.ChkShadow})
+             panel.ArwDur, panel.EditDur, panel.BtnDef, panel.BtnSaveAs, panel.BtnClr,
+             panel.ChkOutline, panel.ChkShadow})
         control->setEnabled(enabled);
-    for (QAction *item : {m_faces.fontItem, m_faces.saveAsItem, m_faces.clearItem})
+    for (QAction *item : {m_faces.saveAsItem, m_faces.clearItem})
         if (item)
             item->setEnabled(enabled);
+    // The font is offered only where there is a font dialog to choose it in.
+    const bool font = enabled && m_fontDialog;
+    panel.BtnFont->setEnabled(font);
+    if (m_faces.fontItem)
+        m_faces.fontItem->setEnabled(font);
 }
 
 void SubtitleTrackController::FillSubtitleList()

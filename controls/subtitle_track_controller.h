@@ -60,6 +60,8 @@ public:
     const SubtitleTrack &Track() const { return m_track; }
     // The offset the user set, in milliseconds.
     int Offset() const;
+    // The dialog the Font button opens; without one the font cannot be chosen and its button
+    // and menu item stay disabled.
     void SetFontDialog(TFormFont *dialog) { m_fontDialog = dialog; }
 
     // Shows a track read elsewhere, as a successful open would.

@@ -28,7 +28,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include <exception>
 
@@ -204,6 +206,9 @@ void TFormVDMain::wireMenus()
 
     connect(item(PopupMenu1, "MnuExit"), &QAction::triggered, this,
             Guarded(this, [this] { MnuExitClick(); }));
+    connect(item(PopupMenu1, "MnuAbout"), &QAction::triggered, this,
+            Guarded(this, [this] { MnuAboutClick(); }));
+    disableWhatIsNotBuilt();
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
     for (QAction *action : PopupMenu1->findChildren<QAction *>()) {
@@ -213,6 +218,32 @@ void TFormVDMain::wireMenus()
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });
+}
+
+// Commands whose windows and services come later: shown, but disabled and saying so, rather
+// than doing nothing when chosen.
+void TFormVDMain::disableWhatIsNotBuilt()
+{
+    const QString notYet = QStringLiteral("Not available in this version yet");
+    for (const char *name : {"MnuGoTo", "MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+        QAction *action = PopupMenu1->item(QString::fromLatin1(name));
+        action->setEnabled(false);
+        action->setToolTip(notYet);
+        action->setStatusTip(notYet);
+    }
+    PopupMenu1->setToolTipsVisible(true);
+    for (QWidget *button : std::initializer_list<QWidget *> {TabVideo->BtnHlp, TabVideo->BtnNew}) {
+        button->setEnabled(false);
+        button->setToolTip(button->toolTip() + QStringLiteral("\n") + notYet);
+    }
+    for (TrackPanel *panel : {Panel1, Panel2})
+        panel->BtnFont->setToolTip(notYet);
+}
+
+void TFormVDMain::MnuAboutClick()
+{
+    const VideoCover cover(*m_sync);
+    FormAbout->exec();
 }
 
 void TFormVDMain::wireVideoWindow()
@@ -242,9 +273,8 @@ void TFormVDMain::CreateOtherWindows()
     FormAbout = new TFormAbout(this);
     FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
     m_videoCommands->SetColorDialog(FormColor);
+    // The font dialog has no controls yet: the tracks are given none, so Font stays disabled.
     FormFont = new TFormFont(this);
-    m_primaryTrack->SetFontDialog(FormFont);
-    m_secondaryTrack->SetFontDialog(FormFont);
     FormGoTo = new TFormGoTo(this);
     FormFile = new TFormFile(this);
     FormNewV = new TFormNewV(this);

@@ -59,6 +59,7 @@ public:
     // Replaces the playlist by the one file and plays it.
     void OpenFileByName(const QString &name);
     void MnuExitClick();
+    void MnuAboutClick();
 
     // Settings and playlist files and the application-wide key hook.
     void LoadSettings();
@@ -108,6 +109,7 @@ private:
     void createCollaborators();
     void createTracks();
     void wireMenus();
+    void disableWhatIsNotBuilt();
     void wireVideoWindow();
 
     // The engine of playback and the one that only measures playlist files.

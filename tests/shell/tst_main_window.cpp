@@ -48,6 +48,7 @@ private slots:
     void startStateOfTheWindow();
     void videoPageControls_data();
     void videoPageControls();
+    void nothingOfferedDoesNothing();
     void trackPanelsStartDisabled();
     void timersAndMenus();
     void otherWindowsInOrder();
@@ -182,8 +183,11 @@ void TestMainWindow::videoPageControls_data()
     QTest::newRow("mute") << "BtnMuteOn" << QSize(30, 30) << "Mute\n<Ctrl+M>" << true;
     QTest::newRow("volume") << "SldVol" << QSize(125, 25) << "Volume\nIncrease <+>\nDecrease <->"
                             << true;
-    QTest::newRow("help") << "BtnHlp" << QSize(16, 16) << "Help\n<F1>" << true;
-    QTest::newRow("new") << "BtnNew" << QSize(16, 16) << "New version\n<Ctrl+N>" << true;
+    // Help and the update check come later: disabled, and saying so.
+    QTest::newRow("help") << "BtnHlp" << QSize(16, 16)
+                          << "Help\n<F1>\nNot available in this version yet" << false;
+    QTest::newRow("new") << "BtnNew" << QSize(16, 16)
+                         << "New version\n<Ctrl+N>\nNot available in this version yet" << false;
 }
 
 void TestMainWindow::videoPageControls()
@@ -197,6 +201,35 @@ void TestMainWindow::videoPageControls()
     QCOMPARE(control->size(), size);
     QCOMPARE(control->toolTip(), hint);
     QCOMPARE(control->isEnabled(), enabled);
+}
+
+void TestMainWindow::nothingOfferedDoesNothing()
+{
+    auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
+    for (const char *name : {"MnuGoTo", "MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+        QAction *action = menu->item(QString::fromLatin1(name));
+        QVERIFY2(!action->isEnabled(), name);
+        QVERIFY2(action->toolTip().contains(QStringLiteral("Not available")), name);
+    }
+    // A loaded track offers everything but the font, whose dialog is still to come.
+    m_window->show();
+    QVERIFY(
+        loadTrack(m_window->primaryTrack(), "1\n00:00:01,000 --> 00:00:02,000\nA\n\n", "a.srt"));
+    auto *panel = child<TrackPanel>(m_window, "TabSP");
+    QVERIFY(panel->BtnSaveAs->isEnabled());
+    QVERIFY(!panel->BtnFont->isEnabled());
+    QVERIFY(!menu->item("MnuFont1")->isEnabled());
+
+    // About shows the program's version over a covered picture.
+    bool covered = false;
+    onNextModal<QDialog>([&](QDialog *about) {
+        covered = m_window->synchronisation().VideoCovered() && about->objectName() == "FormAbout";
+        about->accept();
+    });
+    m_window->CreateOtherWindows();
+    menu->item("MnuAbout")->trigger();
+    QVERIFY(covered);
+    QVERIFY(!m_window->synchronisation().VideoCovered());
 }
 
 void TestMainWindow::trackPanelsStartDisabled()

@@ -4,14 +4,15 @@
 #include "controls/playlist_item.h"
 #include "controls/playlist_moves.h"
 #include "controls/rlistview.h"
+#include "media/duration_probe.h"
 #include "media/error_box.h"
-#include "media/filter_graph.h"
 #include "presentation/color_ref.h"
 #include "presentation/position_text.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPersistentModelIndex>
 #include <QScrollBar>
 #include <QTreeWidgetItem>
 
@@ -28,11 +29,9 @@ constexpr int kClickScroll = 300;
 constexpr int kEnterKey = 13;
 } // namespace
 
-Playlist::Playlist(RListView &list, TFilterGraph &prober, FileDialogs &dialogs,
-                   QWidget *errorParent)
+Playlist::Playlist(RListView &list, FileDialogs &dialogs, QWidget *errorParent)
     : QObject(errorParent)
     , m_list(list)
-    , m_prober(prober)
     , m_dialogs(dialogs)
     , m_errorParent(errorParent)
 {
@@ -116,19 +115,30 @@ int Playlist::MakeSelectedCurrent()
     return m_playIndex;
 }
 
-// A file that cannot be opened raises the media error.
-Playlist::MeasuredRow Playlist::measure(const QString &file)
+QString Playlist::checked(const QString &file)
 {
-    return {file, MediaDurationText(m_prober.ProbeDuration(file))};
+    CheckMediaFile(file);
+    return file;
 }
 
-void Playlist::appendRow(const MeasuredRow &measured)
+// The row shows its duration once a worker has measured it: a slow or stuck file never holds
+// up the window.
+void Playlist::appendRow(const QString &file)
 {
-    const TPlayListItem item = MakePlayListItem(measured.file);
-    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, measured.durationText});
+    const TPlayListItem item = MakePlayListItem(file);
+    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, QString()});
     row->setData(0, Qt::UserRole, QVariant::fromValue(item));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     row->setFlags(row->flags() & ~Qt::ItemIsDropEnabled);
+    // The row may move or go before the answer comes: it is found again by its item.
+    const QPersistentModelIndex place(m_list.indexFromItem(row));
+    ProbeMediaDurationLater(file, this, [this, place](std::optional<qint64> duration) {
+        if (!place.isValid())
+            return;
+        QTreeWidgetItem *measured = m_list.itemFromIndex(place);
+        measured->setText(1, duration ? MediaDurationText(*duration) : QStringLiteral("?"));
+        emit DurationShown(m_list.indexOfTopLevelItem(measured));
+    });
 }
 
 void Playlist::RepaintPlaylist()
@@ -151,14 +161,14 @@ void Playlist::RepaintPlaylist()
 
 void Playlist::OpenFiles(const QStringList &files)
 {
-    // The files are measured before anything is replaced. A file that cannot be measured ends
-    // the filling and is reported once the files before it play; when not even the first can
-    // be measured, the playlist and whatever plays stay as they were.
-    std::vector<MeasuredRow> rows;
+    // The files are checked before anything is replaced. A file that cannot be a film ends the
+    // filling and is reported once the files before it play; when not even the first can be,
+    // the playlist and whatever plays stay as they were.
+    std::vector<QString> rows;
     std::exception_ptr failure;
     for (const QString &file : files) {
         try {
-            rows.push_back(measure(file));
+            rows.push_back(checked(file));
         } catch (...) {
             failure = std::current_exception();
             break;
@@ -170,12 +180,12 @@ void Playlist::OpenFiles(const QStringList &files)
         return;
     }
     m_list.clear();
-    for (const MeasuredRow &row : rows)
+    for (const QString &row : rows)
         appendRow(row);
     MakeCurrent(0);
     m_player->ShowVideo(true);
     RepaintPlaylist();
-    m_player->PlayOpenedFile(rows.front().file);
+    m_player->PlayOpenedFile(rows.front());
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -187,7 +197,7 @@ void Playlist::MnuAddClick()
         m_transient = false;
         // A file that cannot be measured ends the filling; the rows before it stay.
         for (const QString &file : files)
-            appendRow(measure(file));
+            appendRow(checked(file));
         RepaintPlaylist();
         m_player->ShowVideo(true);
     }

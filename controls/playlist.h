@@ -15,7 +15,6 @@ namespace duvara {
 
 class FileDialogs;
 class RListView;
-class TFilterGraph;
 
 // What the playlist asks of playback when its rows change under it. The transport answers.
 class PlaylistPlayer
@@ -47,8 +46,7 @@ class Playlist : public QObject
 {
     Q_OBJECT
 public:
-    // `prober` measures the files' durations (a graph of its own, never the playing one).
-    Playlist(RListView &list, TFilterGraph &prober, FileDialogs &dialogs, QWidget *errorParent);
+    Playlist(RListView &list, FileDialogs &dialogs, QWidget *errorParent);
 
     void SetPlayer(PlaylistPlayer *player) { m_player = player; }
     // The items that act on the list from the menus: Remove needs a selected row, Clear any.
@@ -82,20 +80,19 @@ public:
     void LstPLDragDrop(QObject *source, const QPoint &position);
     void PopupMenu2Popup();
 
+signals:
+    // A row's duration was measured (or found not measurable) and shown.
+    void DurationShown(int row);
+
 private:
-    // A row's record and its duration text, measured before the row is shown.
-    struct MeasuredRow
-    {
-        QString file;
-        QString durationText;
-    };
-    MeasuredRow measure(const QString &file);
-    void appendRow(const MeasuredRow &row);
+    // Raises the media error for a file that cannot be a film (missing, unreadable, not a
+    // regular file); its duration is measured later, off the GUI thread.
+    QString checked(const QString &file);
+    void appendRow(const QString &file);
     int selectedRow() const;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     RListView &m_list;
-    TFilterGraph &m_prober;
     FileDialogs &m_dialogs;
     QWidget *m_errorParent;
     PlaylistPlayer *m_player = nullptr;

@@ -75,7 +75,6 @@ TFormVDMain::TFormVDMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("FormVDMain"));
     m_filterGraph.setObjectName(QStringLiteral("FilterGraph"));
-    m_probeGraph.setObjectName(QStringLiteral("FilterGraph1"));
     buildLayout();
     FormCreate();
 }
@@ -101,7 +100,7 @@ void TFormVDMain::createCollaborators()
     connect(m_sync.get(), &Synchronisation::TimeTextChanged, m_osd.get(),
             &OnScreenDisplay::SetTimeText);
     m_dialogs = std::make_unique<FileDialogs>(this, *m_sync);
-    m_playlist = std::make_unique<Playlist>(*LstPL, m_probeGraph, *m_dialogs, this);
+    m_playlist = std::make_unique<Playlist>(*LstPL, *m_dialogs, this);
     m_transport = std::make_unique<Transport>(Transport::Parts {m_filterGraph, *TabVideo, *SldPos,
                                                                 *VideoWnd, *m_playlist, *m_sync,
                                                                 *m_osd, *m_dialogs},
@@ -344,10 +343,8 @@ void TFormVDMain::MnuExitClick()
 {
     m_exiting = true;
     try {
-        for (TFilterGraph *graph : {&m_filterGraph, &m_probeGraph}) {
-            graph->EmptyGraph();
-            graph->SetActive(false);
-        }
+        m_filterGraph.EmptyGraph();
+        m_filterGraph.SetActive(false);
     } catch (...) {
         // The program goes on: a later close must ask again and write the settings.
         m_exiting = false;

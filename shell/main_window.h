@@ -112,9 +112,8 @@ private:
     void disableWhatIsNotBuilt();
     void wireVideoWindow();
 
-    // The engine of playback and the one that only measures playlist files.
+    // The engine of playback. (Playlist durations are measured by workers of their own.)
     TFilterGraph m_filterGraph;
-    TFilterGraph m_probeGraph;
 
     GradientPanel *PnlCntrl = nullptr;
     QWidget *PnlPos = nullptr;

@@ -8,11 +8,15 @@
 #include "presentation/synchronisation.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <clocale>
 #include <stdexcept>
@@ -64,6 +68,9 @@ private slots:
 
     void openFillsRowsAndPlaysTheFirst();
     void anUnplayableFileEndsTheFilling();
+    void whatIsNotAFileIsRefusedAtOnce_data();
+    void whatIsNotAFileIsRefusedAtOnce();
+    void aFileThatCannotBeMeasuredShowsNoDuration();
     void removingAnotherRowKeepsTheCurrentOne_data();
     void removingAnotherRowKeepsTheCurrentOne();
     void removingThePlayingRowMovesOn();
@@ -81,7 +88,6 @@ private:
     void select(int row);
 
     QTemporaryDir m_dir;
-    TFilterGraph *m_prober = nullptr;
     TFilterGraph *m_graph = nullptr;
     QWidget *m_window = nullptr;
     RListView *m_list = nullptr;
@@ -99,7 +105,6 @@ void TestPlaylist::initTestCase()
 
 void TestPlaylist::init()
 {
-    m_prober = new TFilterGraph;
     m_graph = new TFilterGraph;
     m_window = new QWidget;
     m_list = new RListView(m_window);
@@ -109,7 +114,7 @@ void TestPlaylist::init()
     auto *label = new QLabel(m_window);
     m_sync = new Synchronisation(*m_graph, *bar, *slider, *label, m_window);
     m_dialogs = new FileDialogs(m_window, *m_sync);
-    m_playlist = new Playlist(*m_list, *m_prober, *m_dialogs, m_window);
+    m_playlist = new Playlist(*m_list, *m_dialogs, m_window);
     m_player = RecordingPlayer();
     m_playlist->SetPlayer(&m_player);
 }
@@ -119,7 +124,6 @@ void TestPlaylist::cleanup()
     delete m_dialogs;
     delete m_window;
     delete m_graph;
-    delete m_prober;
 }
 
 QStringList TestPlaylist::films(const QStringList &names)
@@ -159,7 +163,9 @@ void TestPlaylist::openFillsRowsAndPlaysTheFirst()
 {
     m_playlist->OpenFiles(films({"first.mp4", "second.mp4"}));
     QCOMPARE(rowNames(), QStringList({"first.mp4", "second.mp4"}));
-    QCOMPARE(m_list->topLevelItem(0)->text(1), QStringLiteral("0:00:24"));
+    // The durations come from workers, a moment later.
+    QTRY_COMPARE(m_list->topLevelItem(0)->text(1), QStringLiteral("0:00:24"));
+    QTRY_COMPARE(m_list->topLevelItem(1)->text(1), QStringLiteral("0:00:24"));
     QCOMPARE(m_playlist->PlaylistPath(1), m_dir.filePath("second.mp4"));
     QVERIFY(m_playlist->PlaylistPath(2).isEmpty());
     QCOMPARE(m_playlist->PlayIndex(), 0);
@@ -182,6 +188,50 @@ void TestPlaylist::anUnplayableFileEndsTheFilling()
     QVERIFY_THROWS_EXCEPTION(std::exception, m_playlist->OpenFiles(files));
     QCOMPARE(rowNames(), QStringList({"good.mp4"}));
     QCOMPARE(m_player.calls, QStringList({"show", "play good.mp4"}));
+}
+
+void TestPlaylist::whatIsNotAFileIsRefusedAtOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named pipe") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("missing") << "missing";
+}
+
+void TestPlaylist::whatIsNotAFileIsRefusedAtOnce()
+{
+    QFETCH(QString, kind);
+    const QString path = m_dir.filePath(kind + ".mp4");
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir(m_dir.path()).mkpath(kind + ".mp4"));
+    // Opening a named pipe would wait for a writer for ever: it is refused without opening it.
+    try {
+        m_playlist->OpenFiles({path});
+        QFAIL("accepted");
+    } catch (const std::exception &error) {
+        const QString text = QString::fromUtf8(error.what());
+        QVERIFY2(text.endsWith(QStringLiteral(").")), error.what());
+        if (kind != "missing")
+            QVERIFY2(text.startsWith(QStringLiteral("Not a regular file")), error.what());
+    }
+    QCOMPARE(m_list->topLevelItemCount(), 0);
+    QVERIFY(m_player.calls.isEmpty());
+}
+
+void TestPlaylist::aFileThatCannotBeMeasuredShowsNoDuration()
+{
+    const QString text = m_dir.filePath("list.mp4");
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("This is a shopping list, not a film.\n");
+    file.close();
+    QSignalSpy shown(m_playlist, &Playlist::DurationShown);
+    m_playlist->OpenFiles({text});
+    QCOMPARE(rowNames(), QStringList({"list.mp4"}));
+    QVERIFY(shown.wait());
+    QCOMPARE(m_list->topLevelItem(0)->text(1), QStringLiteral("?"));
 }
 
 void TestPlaylist::removingAnotherRowKeepsTheCurrentOne_data()

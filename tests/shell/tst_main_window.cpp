@@ -387,7 +387,7 @@ void TestMainWindow::openFileByNameReplacesThePlaylist()
     QVERIFY(!child<IdlePicture>(&w, "ImgIdle")->isVisible());
     QVERIFY(w.filterGraph().Active());
     QCOMPARE(w.filterGraph().PlayState(), PlayState::psRunning);
-    QCOMPARE(row->text(1), QStringLiteral("0:00:24"));
+    QTRY_COMPARE(row->text(1), QStringLiteral("0:00:24"));
     // Playing enables the transport and the video settings.
     QVERIFY(!child<VideoPage>(&w, "TabVideo")->BtnPlay->isEnabled());
     QVERIFY(child<VideoPage>(&w, "TabVideo")->BtnPause->isEnabled());

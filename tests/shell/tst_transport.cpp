@@ -436,8 +436,8 @@ void TestTransport::clearThenAddThenPlay()
     answerNextFileDialog(kClips.mid(1, 2));
     m_window->playlist().MnuAddClick();
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 2);
-    QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(1),
-             QStringLiteral("0:00:03"));
+    QTRY_COMPARE(child<RListView>(m_window, "LstPL")->topLevelItem(1)->text(1),
+                 QStringLiteral("0:00:03"));
     QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psNoGraph); // Add starts nothing
     QVERIFY(!m_window->synchronisation().VideoCovered());
     m_window->playlist().PopupMenu2Popup();

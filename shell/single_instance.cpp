@@ -129,7 +129,8 @@ InstanceEndpoint InstanceEndpoint::forCurrentUser(const QString &appKey)
         return {QDir(runtimeDir).filePath(name + QStringLiteral(".socket")),
                 QDir(runtimeDir).filePath(name + QStringLiteral(".lock"))};
     }
-    const QDir folder(QDir::temp().filePath(name));
+    // Not "duvara-<uid>" itself: earlier versions left their socket under that very name.
+    const QDir folder(QDir::temp().filePath(name + QStringLiteral(".d")));
     return {folder.filePath(appKey + QStringLiteral(".socket")),
             folder.filePath(appKey + QStringLiteral(".lock")), folder.path()};
 }

@@ -568,12 +568,16 @@ void TestSingleInstance::withoutRuntimeFolderTheSocketIsInAPrivateFolder()
     m_environment.remove("XDG_RUNTIME_DIR");
     m_environment.insert("TMPDIR", temp);
     m_permissiveUmask = true;
+    // What an earlier version left there under its own socket name stands in nobody's way.
+    QFile leftover(QDir(temp).filePath(QStringLiteral("duvara-%1").arg(getuid())));
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
 
     QProcess *first = startPlayer();
     QVERIFY(waitForOutput(first, "main window shown"));
     // Qt makes a folder of its own there too; no socket may lie in the shared folder itself.
     QCOMPARE(socketsIn(temp), QStringList());
-    const QString folder = QDir(temp).filePath(QStringLiteral("duvara-%1").arg(getuid()));
+    const QString folder = QDir(temp).filePath(QStringLiteral("duvara-%1.d").arg(getuid()));
     const Entry entry = entryAt(folder);
     QVERIFY(S_ISDIR(entry.mode));
     QCOMPARE(entry.owner, getuid());
@@ -607,7 +611,7 @@ void TestSingleInstance::folderThatIsNotPrivateLeavesAPlayerOfItsOwn()
 
     const QString temp = m_runtimeDir->filePath("tmp");
     QVERIFY(QDir().mkpath(temp));
-    const QString folder = QDir(temp).filePath(QStringLiteral("duvara-%1").arg(getuid()));
+    const QString folder = QDir(temp).filePath(QStringLiteral("duvara-%1.d").arg(getuid()));
     const QByteArray path = QFile::encodeName(folder);
     const QString target = m_runtimeDir->filePath("private");
     switch (kind) {

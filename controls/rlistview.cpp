@@ -27,15 +27,20 @@ public:
 
 } // namespace
 
+void SetUpReportView(QTreeView &view)
+{
+    view.setRootIsDecorated(false);
+    view.setItemsExpandable(false);
+    view.setUniformRowHeights(true);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
 RListView::RListView(QWidget *parent)
     : QTreeWidget(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpReportView(*this);
     // Scroll bar actions come from the user only; setValue and scrollTo raise none.
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnHScroll);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &RListView::OnVScroll);

@@ -6,6 +6,10 @@
 
 namespace duvara {
 
+// Sets a tree view up as a report: rows and columns, no tree, whole rows selected one at a
+// time, nothing edited in place.
+void SetUpReportView(QTreeView &view);
+
 // A report-style list (rows and columns, no tree) that tells when the user scrolled it and
 // when a key was released in it, and whose scroll bars can be switched off.
 class RListView : public QTreeWidget

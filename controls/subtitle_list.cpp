@@ -1,5 +1,6 @@
 #include "controls/subtitle_list.h"
 
+#include "controls/rlistview.h"
 #include "presentation/subtitle_text.h"
 #include "subtitles/corrections.h"
 #include "subtitles/subtitle_track.h"
@@ -85,12 +86,7 @@ QVariant SubtitleRowsModel::data(const QModelIndex &index, int role) const
 SubtitleListView::SubtitleListView(QWidget *parent)
     : QTreeView(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpReportView(*this);
     // Scroll bar actions come from the user only; setValue and scrollTo raise none.
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &SubtitleListView::OnVScroll);
 }

@@ -117,40 +117,34 @@ void TFormVDMain::createCollaborators()
 
 void TFormVDMain::createTracks()
 {
-    const auto item = [this](const char *name) {
-        return PopupMenu1->item(QString::fromLatin1(name));
+    const auto item = [this](const char *name, int number) {
+        return PopupMenu1->item(QString::fromLatin1(name) + QString::number(number));
     };
     const SubtitleTrackController::Parts parts {m_filterGraph, *TabVideo->SldDS, *PageCntrl,
                                                 *m_sync, *m_dialogs};
-    SubtitleTrackController::Faces primary;
-    primary.number = 1;
-    primary.panel = Panel1;
-    primary.page = PageCntrl->indexOf(Panel1);
-    primary.label = LblSub1;
-    primary.list = LstSubt1;
-    primary.openItem = item("MnuOpen1");
-    primary.clearItem = item("MnuClear1");
-    primary.saveAsItem = item("MnuSaveAs1");
-    primary.fontItem = item("MnuFont1");
-    primary.openTitle = QStringLiteral("Open primary subtitles");
-    primary.saveTitle = QStringLiteral("Save primary subtitles");
-    primary.fontTitle = QStringLiteral("Primary subtitles font");
-    m_primaryTrack = std::make_unique<SubtitleTrackController>(primary, parts, this);
-
-    SubtitleTrackController::Faces secondary;
-    secondary.number = 2;
-    secondary.panel = Panel2;
-    secondary.page = PageCntrl->indexOf(Panel2);
-    secondary.label = LblSub2;
-    secondary.list = LstSubt2;
-    secondary.openItem = item("MnuOpen2");
-    secondary.clearItem = item("MnuClear2");
-    secondary.saveAsItem = item("MnuSaveAs2");
-    secondary.fontItem = item("MnuFont2");
-    secondary.openTitle = QStringLiteral("Open secondary subtitles");
-    secondary.saveTitle = QStringLiteral("Save secondary subtitles");
-    secondary.fontTitle = QStringLiteral("Secondary subtitles font");
-    m_secondaryTrack = std::make_unique<SubtitleTrackController>(secondary, parts, this);
+    // The two tracks differ only in their widgets, menu items and the word in their titles.
+    const auto faces = [&](int number, TrackPanel *panel, RSubtitleLabel *label,
+                           SubtitleListView *list, const QString &which) {
+        SubtitleTrackController::Faces track;
+        track.number = number;
+        track.panel = panel;
+        track.page = PageCntrl->indexOf(panel);
+        track.label = label;
+        track.list = list;
+        track.openItem = item("MnuOpen", number);
+        track.clearItem = item("MnuClear", number);
+        track.saveAsItem = item("MnuSaveAs", number);
+        track.fontItem = item("MnuFont", number);
+        track.openTitle = QStringLiteral("Open %1 subtitles").arg(which);
+        track.saveTitle = QStringLiteral("Save %1 subtitles").arg(which);
+        track.fontTitle
+            = which.left(1).toUpper() + which.mid(1) + QStringLiteral(" subtitles font");
+        return track;
+    };
+    m_primaryTrack = std::make_unique<SubtitleTrackController>(
+        faces(1, Panel1, LblSub1, LstSubt1, QStringLiteral("primary")), parts, this);
+    m_secondaryTrack = std::make_unique<SubtitleTrackController>(
+        faces(2, Panel2, LblSub2, LstSubt2, QStringLiteral("secondary")), parts, this);
 
     for (SubtitleTrackController *track : {m_primaryTrack.get(), m_secondaryTrack.get()})
         connect(track, &SubtitleTrackController::ListDoubleClicked, this,

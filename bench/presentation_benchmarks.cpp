@@ -26,6 +26,7 @@
 using namespace duvara;
 using duvara::test::child;
 using duvara::test::loadTrack;
+using duvara::test::rowCount;
 
 namespace {
 

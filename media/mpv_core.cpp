@@ -7,7 +7,12 @@
 #include "media/prepared_core.h"
 
 #include <cstring>
+#include <mutex>
 #include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace duvara {
 
@@ -45,6 +50,23 @@ constexpr Option kEmbeddingOptions[] = {
     {mpvname::kVideoOutput, mpvname::kNoOutput},
 };
 
+// A film's frames are allocated in pieces of hundreds of kilobytes to megabytes, by decoder
+// threads that each use a malloc arena of their own. glibc raises its mmap threshold the first
+// time such a piece is freed, and from then on carves the pieces out of the arenas' heaps; the
+// next film's threads take other arenas or other holes, and the freed space stays resident. A
+// long session grew by 30 MB over its first films and crept on after. A fixed threshold keeps
+// every large piece in a mapping of its own that goes back to the system when it is freed; the
+// decoders reuse their frames, so the extra mappings are few.
+void keepLargeBlocksInMappings()
+{
+#if defined(__GLIBC__)
+    constexpr int kLargeBlockBytes = 128 * 1024; // glibc's own starting threshold
+    // A sanitizer's allocator answers 0: it has no such threshold.
+    if (mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes) != 1)
+        qCDebug(lcMedia) << "the allocator keeps no mmap threshold";
+#endif
+}
+
 std::vector<const char *> argv(std::initializer_list<const char *> args)
 {
     std::vector<const char *> list(args);
@@ -55,8 +77,11 @@ std::vector<const char *> argv(std::initializer_list<const char *> args)
 } // namespace
 
 MpvCore::MpvCore(bool audioEnabled)
-    : m_handle(mpv_create())
+    : m_handle(nullptr)
 {
+    static std::once_flag allocatorSet;
+    std::call_once(allocatorSet, keepLargeBlocksInMappings);
+    m_handle = mpv_create();
     if (!m_handle)
         throw MediaError(mpv_error_string(MPV_ERROR_NOMEM), MPV_ERROR_NOMEM);
     for (const Option &option : kEmbeddingOptions) {

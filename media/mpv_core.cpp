@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #if defined(__GLIBC__)
@@ -110,14 +111,37 @@ MpvCore::~MpvCore()
     mpv_terminate_destroy(m_handle);
 }
 
+void MpvCore::noteBlockingCall(const char *name) const
+{
+    if (std::this_thread::get_id() != m_drawingThread.load())
+        return;
+    qCDebug(lcMedia) << "a call waits for the core on the thread that draws its pictures:" << name;
+    const std::lock_guard lock(m_recordMutex);
+    if (m_blockingCalls.size() < kMaxRecordedCalls)
+        m_blockingCalls.emplace_back(name);
+}
+
+void MpvCore::setDrawingThread(std::thread::id thread)
+{
+    m_drawingThread = thread;
+}
+
+std::vector<std::string> MpvCore::takeBlockingCallsWhileDrawing()
+{
+    const std::lock_guard lock(m_recordMutex);
+    return std::exchange(m_blockingCalls, {});
+}
+
 int MpvCore::command(std::initializer_list<const char *> args) const
 {
+    noteBlockingCall(*args.begin());
     auto list = argv(args);
     return mpv_command(m_handle, list.data());
 }
 
 int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
 {
+    noteBlockingCall(mpvname::kLoadFile);
     const char *args[] = {mpvname::kLoadFile, utf8Name, mpvname::kLoadReplacing, nullptr};
     mpv_node result;
     const int error = mpv_command_ret(m_handle, args, &result);
@@ -138,12 +162,14 @@ int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
 
 int MpvCore::setFlag(const char *name, bool value) const
 {
+    noteBlockingCall(name);
     int flag = value ? 1 : 0;
     return mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
 }
 
 int MpvCore::setString(const char *name, const char *value) const
 {
+    noteBlockingCall(name);
     return mpv_set_property_string(m_handle, name, value);
 }
 
@@ -171,8 +197,13 @@ void MpvCore::setStringAsync(const char *name, const char *value) const
 
 void MpvCore::commandAsync(std::initializer_list<const char *> args) const
 {
+    commandAsync(0, args);
+}
+
+void MpvCore::commandAsync(std::uint64_t replyId, std::initializer_list<const char *> args) const
+{
     auto list = argv(args);
-    mpv_command_async(m_handle, 0, list.data());
+    mpv_command_async(m_handle, replyId, list.data());
 }
 
 void MpvCore::getNodeAsync(std::uint64_t replyId, const char *name) const
@@ -180,8 +211,24 @@ void MpvCore::getNodeAsync(std::uint64_t replyId, const char *name) const
     mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_NODE);
 }
 
+void MpvCore::getDoubleAsync(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_DOUBLE);
+}
+
+void MpvCore::getFlagAsync(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_FLAG);
+}
+
+void MpvCore::getInt64Async(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_INT64);
+}
+
 std::optional<double> MpvCore::getDouble(const char *name) const
 {
+    noteBlockingCall(name);
     double value = 0;
     if (mpv_get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
         return std::nullopt;
@@ -190,6 +237,7 @@ std::optional<double> MpvCore::getDouble(const char *name) const
 
 std::optional<bool> MpvCore::getFlag(const char *name) const
 {
+    noteBlockingCall(name);
     int value = 0;
     if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &value) < 0)
         return std::nullopt;
@@ -198,6 +246,7 @@ std::optional<bool> MpvCore::getFlag(const char *name) const
 
 std::optional<std::int64_t> MpvCore::getInt64(const char *name) const
 {
+    noteBlockingCall(name);
     std::int64_t value = 0;
     if (mpv_get_property(m_handle, name, MPV_FORMAT_INT64, &value) < 0)
         return std::nullopt;
@@ -206,12 +255,27 @@ std::optional<std::int64_t> MpvCore::getInt64(const char *name) const
 
 std::optional<std::string> MpvCore::getString(const char *name) const
 {
+    noteBlockingCall(name);
     char *text = mpv_get_property_string(m_handle, name);
     if (!text)
         return std::nullopt;
     std::string value(text);
     mpv_free(text);
     return value;
+}
+
+const mpv_event *MpvCore::waitEvent(double timeoutSeconds) const
+{
+    // Only looking is allowed on the drawing thread.
+    if (timeoutSeconds != 0)
+        noteBlockingCall("(waiting for an event)");
+    return mpv_wait_event(m_handle, timeoutSeconds);
+}
+
+void MpvCore::waitForAsyncRequests() const
+{
+    noteBlockingCall("(waiting for the requests made)");
+    mpv_wait_async_requests(m_handle);
 }
 
 // --- PreparedCore -----------------------------------------------------------------------------

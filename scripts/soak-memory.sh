@@ -27,9 +27,10 @@ warmup=${SOAK_WARMUP:-5}
 [ -x "$player" ] || { echo "no player at $player" >&2; exit 1; }
 
 work=$(mktemp -d)
+# Runs under set -e: no step may end it early, or the screen would outlive the run.
 cleanup() {
-  [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null && wait "$player_pid" 2>/dev/null
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  if [ -n "${player_pid:-}" ]; then kill "$player_pid" 2>/dev/null || true; wait "$player_pid" 2>/dev/null || true; fi
+  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT

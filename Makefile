@@ -2,6 +2,7 @@
 #   make run    installs what is missing, builds, starts the player
 #   make test   the same set-up, then the whole test suite (plain, sanitizers, fuzzing)
 #   make bench  builds and runs the benchmarks
+#   make soak   the player's memory over two dozen films
 
 JOBS        ?= 2
 BUILD       ?= build
@@ -13,7 +14,7 @@ GENERATOR   := -G Ninja
 CTEST_FLAGS := --output-on-failure -j$(JOBS) --timeout 300
 DEMO_FILM   := $(CURDIR)/assets/demo/demo.mp4
 
-.PHONY: all deps build run test test-plain fuzz bench bench-play format clean
+.PHONY: all deps build run test test-plain fuzz bench bench-play soak format clean
 
 all: build
 
@@ -55,9 +56,17 @@ bench-play: build
 	bash scripts/bench-play.sh $(BUILD) $(BENCH_BUILD)
 	bash scripts/bench-fast-motion.sh $(BENCH_BUILD)
 
+# Memory over a long session: a Release player under Xvfb handed a new film every 8 s, its RSS
+# printed per film (scripts/soak-memory.sh tells the knobs).
+SOAK_BUILD ?= build-release
+soak: deps
+	cmake -S . -B $(SOAK_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DDUVARA_BUILD_TESTS=OFF
+	cmake --build $(SOAK_BUILD) -j$(JOBS) --target duvara
+	bash scripts/soak-memory.sh $(SOAK_BUILD)
+
 # Formats every C++ file with the committed .clang-format.
 format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(SOAK_BUILD)

@@ -34,6 +34,18 @@ std::uint64_t replyId(std::uint64_t generation, std::size_t propertyIndex)
     return (generation << kPropertyIndexBits) | propertyIndex;
 }
 
+// The slots of the answers to the graph's own requests, after those of the observed properties.
+// The answers about a file carry the generation they were asked in; the frame counts carry none
+// (generation 0, which no session has), as they are logged after their session has ended.
+constexpr std::size_t kDisplaySizeReply = 16;
+constexpr std::size_t kEndReachedReply = 17;
+constexpr std::size_t kStepFromReply = 18;
+constexpr std::size_t kStepReply = 19;
+constexpr std::size_t kSeekReply = 20;
+constexpr std::size_t kDroppedFramesReply = 21;
+constexpr std::size_t kDelayedFramesReply = 22;
+constexpr std::uint64_t kNoGeneration = 0;
+
 std::optional<qint64> hundredNs(const std::optional<double> &seconds)
 {
     if (!seconds)
@@ -106,11 +118,10 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
     {mpvname::kVideoTrackId, MPV_FORMAT_INT64, &TFilterGraph::onVideoTrack},
 };
 
-const std::size_t TFilterGraph::kDisplaySizeReply = std::size(kObservedProperties);
-
 TFilterGraph::TFilterGraph(QObject *parent)
     : QObject(parent)
 {
+    static_assert(std::size(kObservedProperties) < kDisplaySizeReply);
     m_stepTimer.setSingleShot(true);
     connect(&m_stepTimer, &QTimer::timeout, this, [this] { finishStep(false); });
 }
@@ -184,7 +195,8 @@ void TFilterGraph::AdoptCore(PreparedCore core)
 // The embedded output needs a provider's render context before the first file; with no
 // provider (the probe graph, tests) the picture is decoded and dropped. Set only when it
 // changes: while a preloaded file loads, the core answers a call only between two of its steps,
-// which can take a tenth of a second and more.
+// which can take a tenth of a second and more. It waits for the core, but it changes only
+// before the providers' render contexts are made.
 void TFilterGraph::selectVideoOutput()
 {
     const char *output = m_providers.empty() ? mpvname::kNoOutput : mpvname::kVoEmbedded;
@@ -211,7 +223,8 @@ void TFilterGraph::PreloadMediaFile(const QString &fileName)
         if (!provider->PrepareOutput())
             return;
     }
-    // Loading this file ends a file preloaded before.
+    // Loading this file ends a file preloaded before. These calls wait for the core; no output
+    // that draws on this thread (OpenGL) is ever ready before its session.
     m_preload.reset();
     selectVideoOutput();
     Preload preload;
@@ -228,6 +241,9 @@ bool TFilterGraph::isPreloadedFile() const
     return m_preload && m_streamEntry == m_preload->entryId;
 }
 
+// The core's stop waits for the core wherever it is made: a later load, which waits too, would
+// otherwise be carried out before a stop still queued, and that stop would end the new file.
+// Stops come between files, when the picture is going anyway.
 void TFilterGraph::discardPreload()
 {
     if (!m_preload)
@@ -314,6 +330,7 @@ void TFilterGraph::beginGeneration()
     m_events = std::move(kept);
     m_stepPending = false;
     m_stepDeferred = false;
+    m_stepFromKnown = false;
     m_stepFrom.reset();
     m_stepTimer.stop();
 
@@ -481,14 +498,12 @@ void TFilterGraph::translate(const mpv_event &event)
         if (isCurrentFile() && m_load == LoadState::Loaded)
             onVideoReconfigured();
         break;
-    case MPV_EVENT_GET_PROPERTY_REPLY: {
-        // Asked for in this generation, so about this generation's file.
-        const auto *reply = static_cast<const mpv_event_property *>(event.data);
-        if (event.reply_userdata == replyId(m_generation, kDisplaySizeReply) && event.error >= 0
-            && reply->format == MPV_FORMAT_NODE && isCurrentFile() && m_load == LoadState::Loaded)
-            onDisplaySize(*static_cast<const mpv_node *>(reply->data));
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        onPropertyReply(event);
         break;
-    }
+    case MPV_EVENT_COMMAND_REPLY:
+        onCommandReply(event);
+        break;
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *message = static_cast<const mpv_event_log_message *>(event.data);
         qCDebug(lcMedia).noquote()
@@ -500,10 +515,61 @@ void TFilterGraph::translate(const mpv_event &event)
     }
 }
 
+void TFilterGraph::onPropertyReply(const mpv_event &event)
+{
+    const auto &reply = *static_cast<const mpv_event_property *>(event.data);
+    const bool valid = event.error >= 0 && reply.format != MPV_FORMAT_NONE;
+    if (event.reply_userdata == replyId(kNoGeneration, kDroppedFramesReply)) {
+        m_droppedFrames = valid && reply.format == MPV_FORMAT_INT64
+            ? *static_cast<const std::int64_t *>(reply.data)
+            : 0;
+        return;
+    }
+    if (event.reply_userdata == replyId(kNoGeneration, kDelayedFramesReply)) {
+        // Asked for after the dropped count, so answered after it.
+        const std::int64_t delayed = valid && reply.format == MPV_FORMAT_INT64
+            ? *static_cast<const std::int64_t *>(reply.data)
+            : 0;
+        emit LostFramesReported(m_droppedFrames, delayed);
+        return;
+    }
+    // The rest were asked for in this generation, so about this generation's file.
+    if (!isCurrentFile() || m_load != LoadState::Loaded)
+        return;
+    if (event.reply_userdata == replyId(m_generation, kDisplaySizeReply)) {
+        if (valid && reply.format == MPV_FORMAT_NODE)
+            onDisplaySize(*static_cast<const mpv_node *>(reply.data));
+    } else if (event.reply_userdata == replyId(m_generation, kEndReachedReply)) {
+        if (valid && reply.format == MPV_FORMAT_FLAG) {
+            m_eofReached = *static_cast<const int *>(reply.data) != 0;
+            checkCompletion(false);
+        }
+    } else if (event.reply_userdata == replyId(m_generation, kStepFromReply)) {
+        if (m_stepPending && !m_stepFromKnown) {
+            m_stepFromKnown = true;
+            if (valid && reply.format == MPV_FORMAT_DOUBLE)
+                m_stepFrom = *static_cast<const double *>(reply.data);
+        }
+    }
+}
+
+void TFilterGraph::onCommandReply(const mpv_event &event)
+{
+    if (event.error >= 0)
+        return;
+    if (event.reply_userdata == replyId(m_generation, kSeekReply)) {
+        // The position stays where it was; its report, if any, corrects the one assumed.
+        m_seekPending = false;
+    } else if (event.reply_userdata == replyId(m_generation, kStepReply)) {
+        finishStep(true);
+    }
+}
+
 void TFilterGraph::onFileLoaded()
 {
     m_load = LoadState::Loaded;
-    // Readable from here on; the reports of these values may come a little later.
+    // Readable from here on; the reports of these values may come a little later. Read while
+    // RenderMediaFile waits for the file anyway: the core has no picture of it to draw yet.
     m_duration = m_core->getDouble(mpvname::kDuration);
     m_timePos = m_core->getDouble(mpvname::kTimePos);
     m_eofReached = m_core->getFlag(mpvname::kEofReached).value_or(false);
@@ -518,7 +584,8 @@ void TFilterGraph::queueEvent(int code, std::intptr_t param1, std::intptr_t para
 void TFilterGraph::onTimePos(const mpv_event_property &property)
 {
     m_timePos = doubleValue(property);
-    if (m_stepPending && !m_stepDeferred && m_timePos && m_timePos != m_stepFrom && isCurrentFile())
+    if (m_stepPending && !m_stepDeferred && m_stepFromKnown && m_timePos && m_timePos != m_stepFrom
+        && isCurrentFile())
         finishStep(false);
 }
 
@@ -594,14 +661,18 @@ void TFilterGraph::onDisplaySize(const mpv_node &videoOutParams)
 }
 
 // EC_COMPLETE comes once for each time running media arrives at its end: by playing into it,
-// by a seek that lands there, or by Play at the end.
+// by a seek that lands there, or by Play at the end. readCoreNow asks the core whether it is at
+// the end as it is once it gets to the question, rather than as it last reported; the check
+// goes on with the answer.
 void TFilterGraph::checkCompletion(bool readCoreNow)
 {
     if (m_state != duvara::PlayState::psRunning || m_completeQueued || m_seekPending
         || !isCurrentFile() || m_load != LoadState::Loaded)
         return;
-    if (readCoreNow)
-        m_eofReached = m_core->getFlag(mpvname::kEofReached).value_or(false);
+    if (readCoreNow) {
+        m_core->getFlagAsync(replyId(m_generation, kEndReachedReply), mpvname::kEofReached);
+        return;
+    }
     if (!m_eofReached)
         return;
     m_completeQueued = true;
@@ -614,6 +685,7 @@ void TFilterGraph::finishStep(bool cancelled)
         return;
     m_stepPending = false;
     m_stepDeferred = false;
+    m_stepFromKnown = false;
     m_stepFrom.reset();
     m_stepTimer.stop();
     queueEvent(GraphEvent::EC_STEP_COMPLETE, cancelled ? 1 : 0);
@@ -634,9 +706,11 @@ int TFilterGraph::RenderMediaFile(const QString &fileName)
         // It loads paused already.
         adoptPreload();
     } else {
-        // Loading another file ends the preloaded one.
+        // Loading another file ends the preloaded one. The pause must be in place before the
+        // load, which waits: a request that does not wait could come after it.
         m_preload.reset();
-        setPaused(true);
+        if (const int error = m_core->setFlag(mpvname::kPause, true); error < 0)
+            throw MediaError(mpv_error_string(error), error);
         std::int64_t entry = 0;
         if (const int error = m_core->loadFile(name.constData(), entry); error < 0)
             throw MediaError(mpv_error_string(error), error);
@@ -645,11 +719,13 @@ int TFilterGraph::RenderMediaFile(const QString &fileName)
     }
 
     // Wait on the core's own queue, not on the Qt event loop: nothing else of the player runs
-    // before the file is loaded or has failed.
+    // before the file is loaded or has failed. The one wait for the core on the GUI thread while
+    // the OpenGL output draws there, and harmless: until the file is loaded the core has no
+    // picture of it to wait for, and the one before is gone with the load.
     const QDeadlineTimer deadline(kLoadTimeoutMs);
     while (m_load == LoadState::Loading && !deadline.hasExpired()) {
         const double seconds = static_cast<double>(deadline.remainingTime()) / 1000.0;
-        const mpv_event *event = mpv_wait_event(m_core->handle(), seconds);
+        const mpv_event *event = m_core->waitEvent(seconds);
         if (event->event_id != MPV_EVENT_NONE)
             translate(*event);
     }
@@ -686,10 +762,10 @@ void TFilterGraph::EmptyGraph()
     beginGeneration();
 }
 
+// The core takes a pause at any time, file or none: nothing comes back worth waiting for.
 void TFilterGraph::setPaused(bool paused)
 {
-    if (const int error = m_core->setFlag(mpvname::kPause, paused); error < 0)
-        throw MediaError(mpv_error_string(error), error);
+    m_core->setFlagAsync(mpvname::kPause, paused);
 }
 
 bool TFilterGraph::Play()
@@ -808,8 +884,9 @@ void TFilterGraph::SetCurrentPosition(qint64 position)
         return;
     const double seconds = static_cast<double>(std::max<qint64>(position, 0)) / kHundredNsPerSecond;
     const QByteArray target = QByteArray::number(seconds, 'f', 7);
-    if (m_core->command({mpvname::kSeek, target.constData(), mpvname::kSeekAbsoluteExact}) < 0)
-        return;
+    // The seek's end comes as a playback restart, a failure as the command's reply.
+    m_core->commandAsync(replyId(m_generation, kSeekReply),
+                         {mpvname::kSeek, target.constData(), mpvname::kSeekAbsoluteExact});
     m_seekPending = true;
     m_completeQueued = false;
     m_timePos = seconds;
@@ -860,14 +937,19 @@ bool TFilterGraph::FrameStep()
 void TFilterGraph::issueStep()
 {
     m_stepDeferred = false;
-    // The position the step starts from, as the core has it now rather than as last reported.
-    m_stepFrom = m_load == LoadState::Loaded ? m_core->getDouble(mpvname::kTimePos) : std::nullopt;
     m_stepTimer.start(kStepTimeoutMs);
-    const int error = m_load == LoadState::Loaded ? m_core->command({mpvname::kFrameStep})
-                                                  : MPV_ERROR_PROPERTY_UNAVAILABLE;
     // Whoever muted the sound for the step still hears that it is over.
-    if (error < 0)
+    if (m_load != LoadState::Loaded) {
         finishStep(true);
+        return;
+    }
+    // The position the step starts from as the core has it when it gets to the step, rather
+    // than as last reported: asked for just before the step, and answered before any position
+    // the step brings is reported.
+    m_stepFromKnown = false;
+    m_stepFrom.reset();
+    m_core->getDoubleAsync(replyId(m_generation, kStepFromReply), mpvname::kTimePos);
+    m_core->commandAsync(replyId(m_generation, kStepReply), {mpvname::kFrameStep});
 }
 
 EDirectShowException TFilterGraph::ErrorFor(std::intptr_t code)
@@ -926,23 +1008,29 @@ std::optional<MpvEqualizer> TFilterGraph::PictureColors() const
     return m_pictureColors;
 }
 
-TFilterGraph::FrameCounts TFilterGraph::LostFrames() const
+bool TFilterGraph::RequestLostFrames()
 {
-    FrameCounts counts;
-    if (m_core) {
-        counts.dropped = m_core->getInt64(mpvname::kFrameDropCount).value_or(0);
-        counts.delayed = m_core->getInt64(mpvname::kDelayedFrameCount).value_or(0);
-    }
-    return counts;
+    if (!m_core)
+        return false;
+    m_core->getInt64Async(replyId(kNoGeneration, kDroppedFramesReply), mpvname::kFrameDropCount);
+    m_core->getInt64Async(replyId(kNoGeneration, kDelayedFramesReply), mpvname::kDelayedFrameCount);
+    return true;
 }
 
 std::optional<std::string> TFilterGraph::CoreProperty(std::string_view name) const
 {
     if (!m_core)
         return std::nullopt;
+    m_core->waitForAsyncRequests();
     return m_core->getString(std::string(name).c_str());
 }
 
+std::vector<std::string> TFilterGraph::TakeBlockingCallsWhileDrawing()
+{
+    return m_core ? m_core->takeBlockingCallsWhileDrawing() : std::vector<std::string> {};
+}
+
+// Waits for the core: the player sets it once, before any session.
 void TFilterGraph::SetAudioEnabled(bool enabled)
 {
     m_audioEnabled = enabled;

@@ -35,8 +35,10 @@ class MpvCore;
 // made at the first activation and lives as long as the graph. Positions, durations and stop
 // positions are in 100-ns units.
 //
-// Every operation runs on the GUI thread. Failures of rendering, play, pause, stop and emptying
-// raise EDirectShowException; volume, rate and seek failures are ignored.
+// Every operation runs on the GUI thread, which with the OpenGL output also draws the picture;
+// so apart from rendering a file and emptying, none waits for the core. Failures of rendering
+// and emptying raise EDirectShowException; play, pause and stop are requests the core always
+// takes; volume, rate and seek failures are ignored.
 //
 // The graph is the only owner of the core and hands none of it out: the video window, its
 // outputs and its colour overlay reach the core through the typed calls at the end.
@@ -72,7 +74,8 @@ public:
     void DetachFilterProvider(FilterProvider *provider);
 
     // Loads the file paused at its start. 1 without a session (nothing else happens), 0 once the
-    // file is loaded; raises the media error when it cannot be played.
+    // file is loaded; raises the media error when it cannot be played. Waits for the core: the
+    // only operation that does so while a session draws its picture.
     int RenderMediaFile(const QString &fileName);
     // Stops and unloads the media; the session and the providers' video output stay.
     void EmptyGraph();
@@ -149,23 +152,24 @@ public:
     // without a core.
     std::optional<MpvEqualizer> PictureColors() const;
 
-    // The core's counts of the frames it dropped and of those that reached its output late.
-    struct FrameCounts
-    {
-        std::int64_t dropped = 0;
-        std::int64_t delayed = 0;
-    };
-    // Zero without a core. Waits for the core: for logging once playback has ended.
-    FrameCounts LostFrames() const;
+    // Asks the core for its counts of the frames it dropped and of those that reached its
+    // output late; LostFramesReported brings them, whatever session comes meanwhile. False
+    // without a core.
+    bool RequestLostFrames();
 
     // --- Diagnostics --------------------------------------------------------------------------
 
     // Whether the core has been made; it lives as long as the graph from then on.
     bool HasCore() const { return m_core != nullptr; }
     // A property of the core as the core prints it (flags as yes and no, structures as JSON);
-    // empty without a core or when it has no such property now. For tests and investigations
-    // only: it waits for the core, and the player's own code keeps to the typed calls.
+    // empty without a core or when it has no such property now. Read once the core has carried
+    // out every request made before. For tests and investigations only: it waits for the core,
+    // and the player's own code keeps to the typed calls.
     std::optional<std::string> CoreProperty(std::string_view name) const;
+    // The calls that waited for the core on the thread that draws its pictures (the GUI thread
+    // with the OpenGL output), by property or command name, since the last take; empty without
+    // a core. Rendering a file is the one operation that makes such calls (see RenderMediaFile).
+    std::vector<std::string> TakeBlockingCallsWhileDrawing();
 
 signals:
     // Every graph event, after the listeners have seen it.
@@ -176,6 +180,8 @@ signals:
     void activeChanged(bool active);
     // A handler of a graph event threw; the rest of the events wait for the next notification.
     void handlerFailed(const QString &message);
+    // The answer to RequestLostFrames.
+    void LostFramesReported(qint64 dropped, qint64 delayed);
 
 private:
     struct QueuedEvent
@@ -197,8 +203,6 @@ private:
         bool pictureReady = false;
     };
     static const ObservedProperty kObservedProperties[];
-    // The reply slot after the observed properties' slots.
-    static const std::size_t kDisplaySizeReply;
 
     static void onCoreWakeup(void *context);
     void ensureCore();
@@ -224,6 +228,8 @@ private:
     void onVideoReconfigured();
     void onDisplaySize(const mpv_node &videoOutParams);
     void onSeekFinished();
+    void onPropertyReply(const mpv_event &event);
+    void onCommandReply(const mpv_event &event);
 
     void checkCompletion(bool readCoreNow);
     void issueStep();
@@ -270,7 +276,9 @@ private:
 
     bool m_stepPending = false;
     bool m_stepDeferred = false;
+    bool m_stepFromKnown = false; // the core has told where the step starts
     std::optional<double> m_stepFrom;
+    std::int64_t m_droppedFrames = 0; // until the delayed count comes too
     QTimer m_stepTimer;
 
     std::deque<QueuedEvent> m_events;

@@ -7,7 +7,13 @@
 #include "media/prepared_core.h"
 
 #include <cstring>
+#include <mutex>
+#include <utility>
 #include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace duvara {
 
@@ -45,6 +51,23 @@ constexpr Option kEmbeddingOptions[] = {
     {mpvname::kVideoOutput, mpvname::kNoOutput},
 };
 
+// A film's frames are allocated in pieces of hundreds of kilobytes to megabytes, by decoder
+// threads that each use a malloc arena of their own. glibc raises its mmap threshold the first
+// time such a piece is freed, and from then on carves the pieces out of the arenas' heaps; the
+// next film's threads take other arenas or other holes, and the freed space stays resident. A
+// long session grew by 30 MB over its first films and crept on after. A fixed threshold keeps
+// every large piece in a mapping of its own that goes back to the system when it is freed; the
+// decoders reuse their frames, so the extra mappings are few.
+void keepLargeBlocksInMappings()
+{
+#if defined(__GLIBC__)
+    constexpr int kLargeBlockBytes = 128 * 1024; // glibc's own starting threshold
+    // A sanitizer's allocator answers 0: it has no such threshold.
+    if (mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes) != 1)
+        qCDebug(lcMedia) << "the allocator keeps no mmap threshold";
+#endif
+}
+
 std::vector<const char *> argv(std::initializer_list<const char *> args)
 {
     std::vector<const char *> list(args);
@@ -55,8 +78,11 @@ std::vector<const char *> argv(std::initializer_list<const char *> args)
 } // namespace
 
 MpvCore::MpvCore(bool audioEnabled)
-    : m_handle(mpv_create())
+    : m_handle(nullptr)
 {
+    static std::once_flag allocatorSet;
+    std::call_once(allocatorSet, keepLargeBlocksInMappings);
+    m_handle = mpv_create();
     if (!m_handle)
         throw MediaError(mpv_error_string(MPV_ERROR_NOMEM), MPV_ERROR_NOMEM);
     for (const Option &option : kEmbeddingOptions) {
@@ -85,14 +111,37 @@ MpvCore::~MpvCore()
     mpv_terminate_destroy(m_handle);
 }
 
+void MpvCore::noteBlockingCall(const char *name) const
+{
+    if (std::this_thread::get_id() != m_drawingThread.load())
+        return;
+    qCDebug(lcMedia) << "a call waits for the core on the thread that draws its pictures:" << name;
+    const std::lock_guard lock(m_recordMutex);
+    if (m_blockingCalls.size() < kMaxRecordedCalls)
+        m_blockingCalls.emplace_back(name);
+}
+
+void MpvCore::setDrawingThread(std::thread::id thread)
+{
+    m_drawingThread = thread;
+}
+
+std::vector<std::string> MpvCore::takeBlockingCallsWhileDrawing()
+{
+    const std::lock_guard lock(m_recordMutex);
+    return std::exchange(m_blockingCalls, {});
+}
+
 int MpvCore::command(std::initializer_list<const char *> args) const
 {
+    noteBlockingCall(*args.begin());
     auto list = argv(args);
     return mpv_command(m_handle, list.data());
 }
 
 int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
 {
+    noteBlockingCall(mpvname::kLoadFile);
     const char *args[] = {mpvname::kLoadFile, utf8Name, mpvname::kLoadReplacing, nullptr};
     mpv_node result;
     const int error = mpv_command_ret(m_handle, args, &result);
@@ -113,12 +162,14 @@ int MpvCore::loadFile(const char *utf8Name, std::int64_t &entryId) const
 
 int MpvCore::setFlag(const char *name, bool value) const
 {
+    noteBlockingCall(name);
     int flag = value ? 1 : 0;
     return mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
 }
 
 int MpvCore::setString(const char *name, const char *value) const
 {
+    noteBlockingCall(name);
     return mpv_set_property_string(m_handle, name, value);
 }
 
@@ -146,8 +197,13 @@ void MpvCore::setStringAsync(const char *name, const char *value) const
 
 void MpvCore::commandAsync(std::initializer_list<const char *> args) const
 {
+    commandAsync(0, args);
+}
+
+void MpvCore::commandAsync(std::uint64_t replyId, std::initializer_list<const char *> args) const
+{
     auto list = argv(args);
-    mpv_command_async(m_handle, 0, list.data());
+    mpv_command_async(m_handle, replyId, list.data());
 }
 
 void MpvCore::getNodeAsync(std::uint64_t replyId, const char *name) const
@@ -155,8 +211,24 @@ void MpvCore::getNodeAsync(std::uint64_t replyId, const char *name) const
     mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_NODE);
 }
 
+void MpvCore::getDoubleAsync(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_DOUBLE);
+}
+
+void MpvCore::getFlagAsync(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_FLAG);
+}
+
+void MpvCore::getInt64Async(std::uint64_t replyId, const char *name) const
+{
+    mpv_get_property_async(m_handle, replyId, name, MPV_FORMAT_INT64);
+}
+
 std::optional<double> MpvCore::getDouble(const char *name) const
 {
+    noteBlockingCall(name);
     double value = 0;
     if (mpv_get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
         return std::nullopt;
@@ -165,6 +237,7 @@ std::optional<double> MpvCore::getDouble(const char *name) const
 
 std::optional<bool> MpvCore::getFlag(const char *name) const
 {
+    noteBlockingCall(name);
     int value = 0;
     if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &value) < 0)
         return std::nullopt;
@@ -173,6 +246,7 @@ std::optional<bool> MpvCore::getFlag(const char *name) const
 
 std::optional<std::int64_t> MpvCore::getInt64(const char *name) const
 {
+    noteBlockingCall(name);
     std::int64_t value = 0;
     if (mpv_get_property(m_handle, name, MPV_FORMAT_INT64, &value) < 0)
         return std::nullopt;
@@ -181,12 +255,27 @@ std::optional<std::int64_t> MpvCore::getInt64(const char *name) const
 
 std::optional<std::string> MpvCore::getString(const char *name) const
 {
+    noteBlockingCall(name);
     char *text = mpv_get_property_string(m_handle, name);
     if (!text)
         return std::nullopt;
     std::string value(text);
     mpv_free(text);
     return value;
+}
+
+const mpv_event *MpvCore::waitEvent(double timeoutSeconds) const
+{
+    // Only looking is allowed on the drawing thread.
+    if (timeoutSeconds != 0)
+        noteBlockingCall("(waiting for an event)");
+    return mpv_wait_event(m_handle, timeoutSeconds);
+}
+
+void MpvCore::waitForAsyncRequests() const
+{
+    noteBlockingCall("(waiting for the requests made)");
+    mpv_wait_async_requests(m_handle);
 }
 
 // --- PreparedCore -----------------------------------------------------------------------------

@@ -5,10 +5,14 @@
 
 #include <mpv/client.h>
 
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace duvara {
 
@@ -77,29 +81,59 @@ public:
 
     mpv_handle *handle() const { return m_handle; }
 
+    // Synchronous: each waits for the core to carry it out. The core may itself be waiting for
+    // the thread that draws its pictures, so that thread must not make them (see
+    // setDrawingThread); the calls made there anyway are recorded.
     int command(std::initializer_list<const char *> args) const;
     // loadfile replacing whatever is loaded; the new playlist entry's id in entryId.
     int loadFile(const char *utf8Name, std::int64_t &entryId) const;
     int setFlag(const char *name, bool value) const;
     int setString(const char *name, const char *value) const;
-    // Fire and forget: the core applies these when it gets to them, in the order given, and the
-    // calling thread does not wait. The only writes allowed on a thread that renders video.
-    void setDoubleAsync(const char *name, double value) const;
-    void setInt64Async(const char *name, std::int64_t value) const;
-    void setFlagAsync(const char *name, bool value) const;
-    void setStringAsync(const char *name, const char *value) const;
-    void commandAsync(std::initializer_list<const char *> args) const;
-    // The value comes back as MPV_EVENT_GET_PROPERTY_REPLY carrying replyId.
-    void getNodeAsync(std::uint64_t replyId, const char *name) const;
-
     std::optional<double> getDouble(const char *name) const;
     std::optional<bool> getFlag(const char *name) const;
     std::optional<std::int64_t> getInt64(const char *name) const;
     // Any property as the core prints it (flags as yes and no, structures as JSON).
     std::optional<std::string> getString(const char *name) const;
+    // The next event, waiting up to timeoutSeconds for one; 0 only looks.
+    const mpv_event *waitEvent(double timeoutSeconds) const;
+    // Until every asynchronous request made so far has been carried out.
+    void waitForAsyncRequests() const;
+
+    // Fire and forget: the core applies these when it gets to them, in the order given, and the
+    // calling thread does not wait. The only calls allowed on a thread that renders video.
+    //
+    // A synchronous call made later may be carried out before them: the core lets a caller
+    // that waits go ahead of its queue. Whatever must happen in order with a synchronous call
+    // goes synchronously too.
+    void setDoubleAsync(const char *name, double value) const;
+    void setInt64Async(const char *name, std::int64_t value) const;
+    void setFlagAsync(const char *name, bool value) const;
+    void setStringAsync(const char *name, const char *value) const;
+    void commandAsync(std::initializer_list<const char *> args) const;
+    // A failure comes back as MPV_EVENT_COMMAND_REPLY carrying replyId and the error.
+    void commandAsync(std::uint64_t replyId, std::initializer_list<const char *> args) const;
+    // The value comes back as MPV_EVENT_GET_PROPERTY_REPLY carrying replyId.
+    void getNodeAsync(std::uint64_t replyId, const char *name) const;
+    void getDoubleAsync(std::uint64_t replyId, const char *name) const;
+    void getFlagAsync(std::uint64_t replyId, const char *name) const;
+    void getInt64Async(std::uint64_t replyId, const char *name) const;
+
+    // The thread that draws the pictures of the core's render context, from now on; a default
+    // id for none. Synchronous calls made on it are recorded.
+    void setDrawingThread(std::thread::id thread);
+    std::thread::id drawingThread() const { return m_drawingThread; }
+    // The synchronous calls made on the drawing thread since the last take, by the name of the
+    // property or command (the first kMaxRecordedCalls of them).
+    std::vector<std::string> takeBlockingCallsWhileDrawing();
+    static constexpr std::size_t kMaxRecordedCalls = 64;
 
 private:
+    void noteBlockingCall(const char *name) const;
+
     mpv_handle *m_handle = nullptr;
+    std::atomic<std::thread::id> m_drawingThread {};
+    mutable std::mutex m_recordMutex;
+    mutable std::vector<std::string> m_blockingCalls; // under m_recordMutex
 };
 
 } // namespace duvara

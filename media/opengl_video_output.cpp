@@ -117,6 +117,8 @@ bool OpenGLVideoOutput::createRenderContext()
     m_context = m_renderers->createOpenGL(&getProcAddress);
     if (!m_context)
         return false;
+    // paintGL draws on the GUI thread: whatever waits for the core there holds the picture up.
+    m_context->drawOnThisThread();
     // Runs on one of the core's threads: the picture is drawn when the widget is painted.
     m_context->setUpdateCallback([this] {
         QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);

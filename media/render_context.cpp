@@ -7,14 +7,19 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include <thread>
+
 namespace duvara {
 
-RenderContext::RenderContext(mpv_render_context *context)
+RenderContext::RenderContext(mpv_render_context *context, MpvCore &core)
     : m_context(context)
+    , m_core(core)
 { }
 
 RenderContext::~RenderContext()
 {
+    if (m_declaredDrawingThread)
+        m_core.setDrawingThread({});
     // No callback runs once this returns; freeing waits for the core's video to let go.
     mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
     mpv_render_context_free(m_context);
@@ -67,6 +72,12 @@ void RenderContext::reportSwap()
     mpv_render_context_report_swap(m_context);
 }
 
+void RenderContext::drawOnThisThread()
+{
+    m_declaredDrawingThread = true;
+    m_core.setDrawingThread(std::this_thread::get_id());
+}
+
 std::unique_ptr<RenderContext> RenderContextFactory::createSoftware() const
 {
     char apiType[] = MPV_RENDER_API_TYPE_SW;
@@ -78,7 +89,7 @@ std::unique_ptr<RenderContext> RenderContextFactory::createSoftware() const
         qCWarning(lcMedia) << "software renderer unavailable:" << mpv_error_string(error);
         return nullptr;
     }
-    return std::unique_ptr<RenderContext>(new RenderContext(context));
+    return std::unique_ptr<RenderContext>(new RenderContext(context, *m_core));
 }
 
 std::unique_ptr<RenderContext>
@@ -96,14 +107,15 @@ RenderContextFactory::createOpenGL(RenderContext::GetProcAddress getProcAddress,
         qCWarning(lcMedia) << "OpenGL renderer unavailable:" << mpv_error_string(error);
         return nullptr;
     }
-    return std::unique_ptr<RenderContext>(new RenderContext(context));
+    return std::unique_ptr<RenderContext>(new RenderContext(context, *m_core));
 }
 
+// The graph never chooses a video track itself: the core's own choice, made again, is the one
+// it had.
 void RenderContextFactory::reselectVideo() const
 {
-    const std::optional<std::string> track = m_core->getString(mpvname::kVideoTrack);
-    m_core->setString(mpvname::kVideoTrack, mpvname::kNoTrack);
-    m_core->setString(mpvname::kVideoTrack, track ? track->c_str() : mpvname::kAutoTrack);
+    m_core->setStringAsync(mpvname::kVideoTrack, mpvname::kNoTrack);
+    m_core->setStringAsync(mpvname::kVideoTrack, mpvname::kAutoTrack);
 }
 
 } // namespace duvara

@@ -52,12 +52,20 @@ public:
     // every frame drawn or never.
     void reportSwap();
 
+    // Declares the calling thread the one that draws this context's pictures, until the
+    // context goes. The synchronous calls made into the core on that thread are recorded (see
+    // TFilterGraph::TakeBlockingCallsWhileDrawing): while one waits, the core may be waiting
+    // for a picture that only this thread can draw.
+    void drawOnThisThread();
+
 private:
     friend class RenderContextFactory;
-    explicit RenderContext(mpv_render_context *context);
+    RenderContext(mpv_render_context *context, MpvCore &core);
     static void onUpdate(void *self);
 
     mpv_render_context *m_context;
+    MpvCore &m_core;
+    bool m_declaredDrawingThread = false;
     std::function<void()> m_onUpdate;
 };
 
@@ -74,7 +82,7 @@ public:
     std::unique_ptr<RenderContext> createOpenGL(RenderContext::GetProcAddress getProcAddress,
                                                 void *procContext = nullptr) const;
     // A core whose render context was replaced sends no more pictures until its video track is
-    // chosen anew. Waits for the core.
+    // chosen anew. Does not wait for the core: the OpenGL output asks for it while it draws.
     void reselectVideo() const;
 
 private:

@@ -117,6 +117,7 @@ void SoftwareVideoOutput::onCoreUpdate()
 
 void SoftwareVideoOutput::renderLoop()
 {
+    m_context->drawOnThisThread();
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopRendering || m_updatePending || m_redrawPending; });

@@ -106,11 +106,14 @@ void TDSVideoWindowEx2::SetFilterGraph(TFilterGraph *graph)
     if (m_graph) {
         m_graph->DetachListener(this);
         m_graph->DetachFilterProvider(this);
+        disconnect(m_graph, &TFilterGraph::LostFramesReported, this, nullptr);
     }
     m_graph = graph;
     if (m_graph) {
         m_graph->AttachListener(this);
         m_graph->AttachFilterProvider(this);
+        connect(m_graph, &TFilterGraph::LostFramesReported, this,
+                &TDSVideoWindowEx2::logPlaybackStatistics);
         m_colorOverlay = std::make_unique<CoreColorOverlay>(*m_graph, usesSoftwareOutput());
     } else {
         m_colorOverlay.reset();
@@ -211,21 +214,19 @@ void TDSVideoWindowEx2::logFirstFrame() const
                               << " ms, video window " << width() << "x" << height();
 }
 
-void TDSVideoWindowEx2::logPlaybackStatistics() const
+void TDSVideoWindowEx2::logPlaybackStatistics(qint64 dropped, qint64 delayed) const
 {
-    if (!m_graph || !m_graph->HasCore())
-        return;
-    const TFilterGraph::FrameCounts lost = m_graph->LostFrames();
     const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
     qCInfo(lcMedia).nospace() << "playback complete: "
                               << (software ? software->framesRendered() : 0) << " frames drawn, "
-                              << lost.dropped << " dropped, " << lost.delayed << " delayed";
+                              << dropped << " dropped, " << delayed << " delayed";
 }
 
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)
 {
-    if (code == GraphEvent::EC_COMPLETE)
-        logPlaybackStatistics();
+    // The counts come without waiting for the core, which may be waiting for this thread.
+    if (code == GraphEvent::EC_COMPLETE && m_graph)
+        m_graph->RequestLostFrames();
     if (code == GraphEvent::EC_CLOCK_CHANGED) {
         if (m_overlayInUse)
             synchronise();

@@ -111,7 +111,7 @@ private:
     void repaintPicture();
     void noteMouseActivity();
     void logFirstFrame() const;
-    void logPlaybackStatistics() const;
+    void logPlaybackStatistics(qint64 dropped, qint64 delayed) const;
     bool cursorCanHide() const;
     void scheduleCursorHide();
     void checkCursorIdle();

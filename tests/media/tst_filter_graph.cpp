@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <stdexcept>
@@ -89,6 +90,57 @@ private:
     QPointer<TFilterGraph> m_graph;
 };
 
+// Draws the core's pictures on the GUI thread, as the OpenGL output does in paintGL, but with the
+// software renderer, which needs no GPU. The context can be replaced, as the OpenGL output's is
+// when it moves to another window.
+class GuiThreadOutput : public QObject, public FilterProvider
+{
+public:
+    explicit GuiThreadOutput(TFilterGraph &graph)
+        : m_graph(&graph)
+        , m_pixels(kSize.width() * kSize.height())
+    {
+        graph.AttachFilterProvider(this);
+    }
+    ~GuiThreadOutput() override
+    {
+        if (m_graph)
+            m_graph->DetachFilterProvider(this);
+    }
+    void FilterStage(duvara::FilterStage stage) override
+    {
+        if (stage == FilterStage::fsAdding && !context)
+            makeContext();
+    }
+    void GraphCoreDestroying() override { context.reset(); }
+
+    void makeContext()
+    {
+        context = m_graph->RenderContexts()->createSoftware();
+        QVERIFY(context);
+        context->drawOnThisThread();
+        context->setUpdateCallback([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { draw(); }, Qt::QueuedConnection);
+        });
+    }
+
+    std::unique_ptr<RenderContext> context;
+    int framesDrawn = 0;
+
+private:
+    static constexpr QSize kSize {64, 48};
+    void draw()
+    {
+        if (context && context->takeUpdate()
+            && context->renderSoftware(m_pixels.data(), kSize, std::size_t(kSize.width()) * 4))
+            ++framesDrawn;
+    }
+
+    QPointer<TFilterGraph> m_graph;
+    std::vector<quint32> m_pixels;
+};
+
 // What the core holds, read as an outsider reads it: flags as booleans, numbers as doubles,
 // anything else as text; invalid while the core has no such value.
 QVariant core(const TFilterGraph &graph, const char *name)
@@ -155,6 +207,9 @@ private slots:
     void pictureLayoutReachesTheCore();
     void pictureColoursReachTheCore();
     void renderContextIsFreedBeforeTheCore();
+    void nothingWaitsForTheCoreOnTheDrawingThread();
+    void replacedContextGetsPicturesAgain();
+    void lostFramesOutliveTheSession();
 };
 
 void TestFilterGraph::withoutSessionOnlyStores()
@@ -177,7 +232,7 @@ void TestFilterGraph::withoutSessionOnlyStores()
     QVERIFY(!graph.SetPictureLayout(true, 1.0));
     QVERIFY(!graph.SetPictureColors({10, 10, 10, 10}, TFilterGraph::ColorStage::Renderer));
     QVERIFY(!graph.PictureColors());
-    QCOMPARE(graph.LostFrames().dropped, 0);
+    QVERIFY(!graph.RequestLostFrames());
 
     graph.SetVolume(-5);
     QCOMPARE(graph.StoredVolume(), 0);
@@ -774,6 +829,109 @@ void TestFilterGraph::renderContextIsFreedBeforeTheCore()
     graph.reset();
     QCOMPARE(log, QStringList({"context made", "context freed"}));
     QVERIFY(!provider.context);
+}
+
+// With the OpenGL output the GUI thread draws the picture, and the core may be waiting for that
+// drawing: whatever the GUI thread asks of the core during playback must not wait for it.
+void TestFilterGraph::nothingWaitsForTheCoreOnTheDrawingThread()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    TFilterGraph graph;
+    graph.SetAudioEnabled(false);
+    GuiThreadOutput output(graph);
+    QSignalSpy events(&graph, &TFilterGraph::OnDSEvent);
+    QSignalSpy lostFrames(&graph, &TFilterGraph::LostFramesReported);
+    const auto count = [&events](int code) {
+        return int(std::count_if(events.begin(), events.end(), [code](const QList<QVariant> &e) {
+            return e.at(0).toInt() == code;
+        }));
+    };
+    graph.SetActive(true);
+    QVERIFY(output.context);
+
+    // A waiting call on this thread is recorded: the empty records below mean something.
+    QVERIFY(graph.CoreProperty("pause"));
+    const std::vector<std::string> recorded = graph.TakeBlockingCallsWhileDrawing();
+    QVERIFY(std::find(recorded.begin(), recorded.end(), "pause") != recorded.end());
+
+    // Rendering waits for the file, and for nothing but the file's load and first values.
+    QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+    const std::vector<std::string> allowed
+        = {"pause", "loadfile", "(waiting for an event)", "duration", "time-pos", "eof-reached"};
+    for (const std::string &call : graph.TakeBlockingCallsWhileDrawing())
+        QVERIFY2(std::find(allowed.begin(), allowed.end(), call) != allowed.end(), call.c_str());
+
+    QVERIFY(graph.Play());
+    QVERIFY(waitFor([&] { return ms(graph.CurrentPosition()) > 300 && output.framesDrawn > 2; }));
+    QVERIFY(graph.SetPictureLayout(true, 0.5));
+    QVERIFY(graph.SetPictureColors({10, 10, 10, 10}, TFilterGraph::ColorStage::Renderer));
+    QVERIFY(graph.SetPictureColors({10, 10, 10, 10}, TFilterGraph::ColorStage::Filter));
+    QVERIFY(graph.PictureColors());
+    graph.SetVolume(4000);
+    graph.SetPlaybackRate(2.0);
+    graph.SetRate(1.0);
+    QVERIFY(graph.Pause());
+    QVERIFY(graph.FrameStep());
+    QVERIFY(waitFor([&] { return count(GraphEvent::EC_STEP_COMPLETE) == 1; }));
+    QVERIFY(graph.DisplaySize().isValid() && graph.Duration() && graph.HasVideo());
+    graph.SeekToMs(2800);
+    QVERIFY(graph.Play());
+    QVERIFY(waitFor([&] { return count(GraphEvent::EC_COMPLETE) == 1; }));
+    QVERIFY(graph.RequestLostFrames());
+    QVERIFY(waitFor([&] { return lostFrames.count() == 1; }));
+    graph.RenderContexts()->reselectVideo();
+    QVERIFY(graph.Stop());
+    const std::vector<std::string> playing = graph.TakeBlockingCallsWhileDrawing();
+    QVERIFY2(playing.empty(), playing.empty() ? "" : playing.front().c_str());
+    // The first seek lands with the file playing again, and Stop's seek to the start too.
+    QVERIFY(waitFor([&] { return ms(graph.CurrentPosition()) == 0; }));
+
+    // Emptying stops the file and waits for that (a load could otherwise overtake the stop).
+    graph.EmptyGraph();
+    QCOMPARE(graph.TakeBlockingCallsWhileDrawing(), std::vector<std::string> {"stop"});
+
+    // Once its context is gone, the GUI thread draws nothing, and its calls are its own affair.
+    output.context.reset();
+    QVERIFY(graph.CoreProperty("pause"));
+    QVERIFY(graph.TakeBlockingCallsWhileDrawing().empty());
+}
+
+// A render context made anew on a playing core gets the core's pictures once the core's video is
+// chosen again.
+void TestFilterGraph::replacedContextGetsPicturesAgain()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    TFilterGraph graph;
+    graph.SetAudioEnabled(false);
+    GuiThreadOutput output(graph);
+    graph.SetActive(true);
+    QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
+    graph.TakeBlockingCallsWhileDrawing();
+    QVERIFY(graph.Play());
+    QVERIFY(waitFor([&] { return output.framesDrawn > 2; }));
+
+    // The core turns the video off when the context it drew for goes.
+    output.context.reset();
+    QVERIFY(waitFor([&] { return !graph.HasVideo(); }));
+    output.makeContext();
+    const int before = output.framesDrawn;
+    graph.RenderContexts()->reselectVideo();
+    QVERIFY(waitFor([&] { return graph.HasVideo() && output.framesDrawn > before + 2; }));
+    QVERIFY(graph.TakeBlockingCallsWhileDrawing().empty());
+}
+
+// The counts are logged after the file's end, when the transport may already have moved on.
+void TestFilterGraph::lostFramesOutliveTheSession()
+{
+    Session s("clip.mp4");
+    QSignalSpy lostFrames(&s.graph, &TFilterGraph::LostFramesReported);
+    QVERIFY(s.graph.RequestLostFrames());
+    s.graph.EmptyGraph();
+    s.graph.SetActive(false);
+    s.graph.SetActive(true);
+    QCOMPARE(s.graph.RenderMediaFile(mediaFile("tone.wav")), 0);
+    QVERIFY(waitFor([&] { return lostFrames.count() == 1; }));
+    QCOMPARE(lostFrames.at(0).at(0).toLongLong(), 0);
 }
 
 QTEST_MAIN(TestFilterGraph)

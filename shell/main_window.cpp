@@ -201,6 +201,8 @@ void TFormVDMain::wireMenus()
             Guarded(this, [this] { MnuExitClick(); }));
     connect(item(PopupMenu1, "MnuAbout"), &QAction::triggered, this,
             Guarded(this, [this] { MnuAboutClick(); }));
+    connect(item(PopupMenu1, "MnuGoTo"), &QAction::triggered, this,
+            Guarded(this, [this] { MnuGoToClick(); }));
     disableWhatIsNotBuilt();
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
@@ -218,7 +220,7 @@ void TFormVDMain::wireMenus()
 void TFormVDMain::disableWhatIsNotBuilt()
 {
     const QString notYet = QStringLiteral("Not available in this version yet");
-    for (const char *name : {"MnuGoTo", "MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+    for (const char *name : {"MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
         QAction *action = PopupMenu1->item(QString::fromLatin1(name));
         action->setEnabled(false);
         action->setToolTip(notYet);
@@ -231,6 +233,16 @@ void TFormVDMain::disableWhatIsNotBuilt()
     }
     for (TrackPanel *panel : {Panel1, Panel2})
         panel->BtnFont->setToolTip(notYet);
+}
+
+void TFormVDMain::MnuGoToClick()
+{
+    // Like its menu item, Ctrl+G acts only while the Navigate submenu is open to it (something
+    // plays), and only once the other windows exist.
+    if (!FormGoTo || !PopupMenu1->item(QStringLiteral("MnuNavigate"))->isEnabled())
+        return;
+    const VideoCover cover(*m_sync);
+    FormGoTo->exec();
 }
 
 void TFormVDMain::MnuAboutClick()
@@ -268,7 +280,7 @@ void TFormVDMain::CreateOtherWindows()
     m_videoCommands->SetColorDialog(FormColor);
     // The font dialog has no controls yet: the tracks are given none, so Font stays disabled.
     FormFont = new TFormFont(this);
-    FormGoTo = new TFormGoTo(this);
+    FormGoTo = new TFormGoTo(*SldPos, *TabVideo->SldDS, this);
     FormFile = new TFormFile(this);
     FormNewV = new TFormNewV(this);
 }

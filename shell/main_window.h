@@ -60,6 +60,7 @@ public:
     void OpenFileByName(const QString &name);
     void MnuExitClick();
     void MnuAboutClick();
+    void MnuGoToClick();
 
     // Settings and playlist files and the application-wide key hook.
     void LoadSettings();

@@ -1,7 +1,9 @@
 // The transport and the playlist on the real window, with generated films: the enabled state of
 // every command, fast motion both ways, frame steps, volume and mute, moving through the
 // playlist and changing its rows.
+#include "controls/form_goto.h"
 #include "controls/rlistview.h"
+#include "controls/time_edit.h"
 #include "controls/video_page.h"
 #include "media/ds_track_bar.h"
 #include "media/video_window.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -69,6 +72,7 @@ private slots:
     void openThatFailsKeepsWhatPlays();
     void cancelledOpenOffersNext();
     void filmThatBreaksWhilePlayingIsReported();
+    void goToJumpsLikeASliderClick();
 
 private:
     void open(const QStringList &files);
@@ -662,6 +666,35 @@ void TestTransport::filmThatBreaksWhilePlayingIsReported()
     QVERIFY(!child<QSlider>(m_window, "SldPos")->isEnabled());
     QCOMPARE(child<RListView>(m_window, "LstPL")->topLevelItemCount(), 2);
     QCOMPARE(m_window->playlist().PlayIndex(), 0);
+}
+
+void TestTransport::goToJumpsLikeASliderClick()
+{
+    m_window->CreateOtherWindows();
+    open({QStringLiteral(DUVARA_DEMO_FILM)});
+    m_window->transport().BtnPauseClick();
+    bool covered = false;
+    onNextModal<TFormGoTo>([&](TFormGoTo *dialog) {
+        covered = m_window->synchronisation().VideoCovered();
+        dialog->EditGoTo->SetMilliseconds(17000); // the edit holds whole seconds
+        dialog->BtnGoTo->click();
+    });
+    item("MnuGoTo")->trigger();
+    QVERIFY(covered);
+    QVERIFY(!m_window->synchronisation().VideoCovered());
+    // To the engine's step of 100 ms, then the first frame at or after it (25 fps).
+    QTRY_VERIFY_WITH_TIMEOUT(positionMs() >= 17000 && positionMs() <= 17040, kPlaybackTimeoutMs);
+
+    // Nothing playing: Go To is not offered, and its key does not open it.
+    m_window->transport().BtnStopClick();
+    QVERIFY(!item("MnuNavigate")->isEnabled());
+    bool opened = false;
+    onNextModal<TFormGoTo>([&](TFormGoTo *dialog) {
+        opened = true;
+        dialog->reject();
+    });
+    item("MnuGoTo")->trigger();
+    QVERIFY(!opened);
 }
 
 void TestTransport::pausedWindowRunsNoTimer()

@@ -47,13 +47,6 @@ void SubtitleRowsModel::SetCorrections(int32_t shift, float factor)
         emit dataChanged(index(0, TimeColumn), index(m_rows - 1, TimeColumn), {Qt::DisplayRole});
 }
 
-void SubtitleRowsModel::SetCharset(int charset)
-{
-    m_charset = charset;
-    if (m_rows > 0)
-        emit dataChanged(index(0, TextColumn), index(m_rows - 1, TextColumn), {Qt::DisplayRole});
-}
-
 int SubtitleRowsModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows;
@@ -77,7 +70,7 @@ QVariant SubtitleRowsModel::data(const QModelIndex &index, int role) const
     case TimeColumn:
         return SubtitleRowTimes(m_track.Subs[row], m_factor, m_shift);
     case TextColumn:
-        return DecodeSubtitlePrefix(m_track.ListText[row], m_charset, kListTextLimit);
+        return DecodeSubtitlePrefix(m_track.ListText[row], DefaultCharset, kListTextLimit);
     default:
         return {};
     }

@@ -33,8 +33,6 @@ public:
     void TrackChanged();
     // The time column follows new corrections.
     void SetCorrections(int32_t shift, float factor);
-    // `charset` decodes texts that are not UTF-8.
-    void SetCharset(int charset);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -45,7 +43,6 @@ private:
     int m_rows = 0; // what the view was last told
     int32_t m_shift = 0;
     float m_factor = 1.0f;
-    int m_charset = 0;
 };
 
 // A track's list over the picture. It tells when the user scrolled it (not when the program

@@ -89,11 +89,6 @@ void Transport::AddFace(Command command, QAction *item)
                     [this, handler = kHandlers[std::size_t(command)]] { (this->*handler)(); }));
 }
 
-void Transport::AddFace(Command command, QWidget *button)
-{
-    m_faces[std::size_t(command)] << button;
-}
-
 void Transport::AddRunningItems(const QList<QAction *> &items)
 {
     m_runningItems << items;

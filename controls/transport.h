@@ -1,7 +1,7 @@
 // The transport: opening and starting files, the commands on all their faces (the video page's
-// buttons and any menu items or remote buttons that join them) with their enabled states, fast
-// motion by the graph's rate or by jumps, frame steps, the position slider's presses, volume
-// and mute, and what the graph's events lead to.
+// buttons and the menu items that join them) with their enabled states, fast motion by the
+// graph's rate or by jumps, frame steps, the position slider's presses, volume and mute, and
+// what the graph's events lead to.
 #pragma once
 
 #include "controls/playlist.h"
@@ -46,10 +46,8 @@ public:
     };
     Transport(const Parts &parts, QWidget *errorParent);
 
-    // Another face of a command (a menu item, a remote button): it acts like the button and
-    // is enabled with it.
+    // Another face of a command (a menu item): it acts like the button and is enabled with it.
     void AddFace(Command command, QAction *item);
-    void AddFace(Command command, QWidget *button);
     // Items that are enabled while something plays, and while a file is loaded.
     void AddRunningItems(const QList<QAction *> &items);
     void AddLoadedItems(const QList<QAction *> &items);

@@ -72,6 +72,8 @@ void CheckMediaFile(const QString &fileName)
 
 qint64 ProbeMediaDuration(const QString &fileName, int limitMs)
 {
+    // Checked here as well as by callers that looked first: a worker must not block for ever on
+    // a name that became a pipe in between.
     CheckMediaFile(fileName);
     // Only ever a local file: a name like "concat:..." or "http://..." must not make the probe
     // open other files or go on the network.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "subtitles/subtitle_track.h"
+#include "support/srt_time.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -111,13 +112,7 @@ inline int64_t NumberedEnd(int n, bool microDvd)
 // as the writer lays out its files, so a track saved unchanged gives these bytes back.
 inline QByteArray NumberedEntries(int count, bool microDvd)
 {
-    const auto srtTime = [](int64_t ms) {
-        const auto field = [](int64_t value, int width) {
-            return QByteArray::number(value).rightJustified(width, '0');
-        };
-        return field(ms / 3600000, 2) + ":" + field(ms / 60000 % 60, 2) + ":"
-            + field(ms / 1000 % 60, 2) + "," + field(ms % 1000, 3);
-    };
+    const auto srtTime = SrtTimeText;
     QByteArray text;
     text.reserve(count * (microDvd ? 30 : 50));
     for (int n = 1; n <= count; ++n) {

@@ -1,4 +1,6 @@
 // duvara-subs end to end: the real program on real files.
+#include "support/srt_time.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -57,13 +59,7 @@ bool WriteBytes(const QString &path, const QByteArray &bytes)
 // `count` entries in the layout the tool saves in; entry n runs from n s to n s + 500 ms.
 QByteArray NumberedSubRip(int count)
 {
-    const auto time = [](qint64 ms) {
-        const auto field = [](qint64 value, int width) {
-            return QByteArray::number(value).rightJustified(width, '0');
-        };
-        return field(ms / 3600000, 2) + ":" + field(ms / 60000 % 60, 2) + ":"
-            + field(ms / 1000 % 60, 2) + "," + field(ms % 1000, 3);
-    };
+    const auto time = duvara::test::SrtTimeText;
     QByteArray text;
     for (int n = 1; n <= count; ++n) {
         const QByteArray number = QByteArray::number(n);

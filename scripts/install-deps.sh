@@ -4,11 +4,11 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libjpeg62-turbo-dev
   fonts-liberation2
-  xvfb xauth ffmpeg
+  xvfb xauth ffmpeg openbox xdotool
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
 )

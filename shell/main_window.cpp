@@ -19,6 +19,8 @@
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
 #include "presentation/synchronisation.h"
+#include "shell/form_file.h"
+#include "shell/form_new_version.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"

@@ -37,18 +37,4 @@ TFormAbout::TFormAbout(QWidget *parent)
     setFixedSize(sizeHint());
 }
 
-TFormFile::TFormFile(QWidget *parent)
-    : QDialog(parent)
-{
-    setObjectName(QStringLiteral("FormFile"));
-    setWindowTitle(QStringLiteral("File types"));
-}
-
-TFormNewV::TFormNewV(QWidget *parent)
-    : QDialog(parent)
-{
-    setObjectName(QStringLiteral("FormNewV"));
-    setWindowTitle(QStringLiteral("New version"));
-}
-
 } // namespace duvara

@@ -10,6 +10,7 @@
 #include "media/filter_graph.h"
 #include "presentation/form_font.h"
 #include "presentation/subtitle_label.h"
+#include "presentation/subtitle_layout.h"
 #include "presentation/subtitle_text.h"
 #include "presentation/synchronisation.h"
 #include "subtitles/corrections.h"
@@ -244,6 +245,22 @@ void SubtitleTrackController::BtnFontClick()
     m_fontDialog->setTrackNumber(m_faces.number);
     const VideoCover cover(m_sync);
     m_fontDialog->exec();
+}
+
+SubtitleTrackController::TrackFont SubtitleTrackController::Font() const
+{
+    return {m_faces.subtitlePanel->font(), m_charset};
+}
+
+void SubtitleTrackController::SetFont(const TrackFont &font)
+{
+    m_faces.subtitlePanel->setFont(font.font);
+    m_charset = font.charset;
+    QFont shown = font.font;
+    const int width = m_faces.subtitlePanel->width();
+    if (width > 0)
+        shown.setPointSize(std::max(1, RoundHalfEven(font.font.pointSizeF() * width / 612.0)));
+    m_faces.label->setFont(shown);
 }
 
 void SubtitleTrackController::ChkOutlineClick()

@@ -5,6 +5,7 @@
 
 #include "subtitles/subtitle_track.h"
 
+#include <QFont>
 #include <QObject>
 #include <QString>
 
@@ -37,6 +38,7 @@ public:
         TrackPanel *panel = nullptr;
         int page = 0;
         RSubtitleLabel *label = nullptr;
+        QWidget *subtitlePanel = nullptr; // the label's panel over the picture; keeps the font
         SubtitleListView *list = nullptr;
         QAction *openItem = nullptr;
         QAction *clearItem = nullptr;
@@ -55,11 +57,22 @@ public:
         Synchronisation &sync;
         FileDialogs &dialogs;
     };
+    // The track's font as the user chose it: the face, and the size for a 612-pixel-wide
+    // picture; and the character set the track's text is decoded in.
+    struct TrackFont
+    {
+        QFont font;
+        int charset = 0;
+    };
     SubtitleTrackController(const Faces &faces, const Parts &parts, QWidget *errorParent);
 
     const SubtitleTrack &Track() const { return m_track; }
     // The offset the user set, in milliseconds.
     int Offset() const;
+    TrackFont Font() const;
+    // Gives the panel the font and its label the same font at the picture's present width.
+    void SetFont(const TrackFont &font);
+
     // The dialog the Font button opens; without one the font cannot be chosen and its button
     // and menu item stay disabled.
     void SetFontDialog(TFormFont *dialog) { m_fontDialog = dialog; }
@@ -108,6 +121,7 @@ private:
     QWidget *m_errorParent;
     TFormFont *m_fontDialog = nullptr;
     SubtitleTrack m_track;
+    int m_charset = 0;
     SubtitleRowsModel *m_rows = nullptr; // the list's rows, read from m_track
 };
 

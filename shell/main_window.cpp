@@ -125,13 +125,14 @@ void TFormVDMain::createTracks()
     const SubtitleTrackController::Parts parts {m_filterGraph, *TabVideo->SldDS, *PageCntrl,
                                                 *m_sync, *m_dialogs};
     // The two tracks differ only in their widgets, menu items and the word in their titles.
-    const auto faces = [&](int number, TrackPanel *panel, RSubtitleLabel *label,
-                           SubtitleListView *list, const QString &which) {
+    const auto faces = [&](int number, TrackPanel *panel, QWidget *subtitlePanel,
+                           RSubtitleLabel *label, SubtitleListView *list, const QString &which) {
         SubtitleTrackController::Faces track;
         track.number = number;
         track.panel = panel;
         track.page = PageCntrl->indexOf(panel);
         track.label = label;
+        track.subtitlePanel = subtitlePanel;
         track.list = list;
         track.openItem = item("MnuOpen", number);
         track.clearItem = item("MnuClear", number);
@@ -144,9 +145,9 @@ void TFormVDMain::createTracks()
         return track;
     };
     m_primaryTrack = std::make_unique<SubtitleTrackController>(
-        faces(1, Panel1, LblSub1, LstSubt1, QStringLiteral("primary")), parts, this);
+        faces(1, Panel1, PnlSub1, LblSub1, LstSubt1, QStringLiteral("primary")), parts, this);
     m_secondaryTrack = std::make_unique<SubtitleTrackController>(
-        faces(2, Panel2, LblSub2, LstSubt2, QStringLiteral("secondary")), parts, this);
+        faces(2, Panel2, PnlSub2, LblSub2, LstSubt2, QStringLiteral("secondary")), parts, this);
 
     for (SubtitleTrackController *track : {m_primaryTrack.get(), m_secondaryTrack.get()})
         connect(track, &SubtitleTrackController::ListDoubleClicked, this,

@@ -59,7 +59,6 @@ public:
 
     void setUrlOpener(UrlOpener opener) { m_opener = std::move(opener); }
     void setFolders(const QStringList &folders) { m_folders = folders; }
-    const QStringList &folders() const { return m_folders; }
 
     // Opens the topic of `context`; says so when the pages are missing or nothing can show them.
     void ShowHelp(int context);

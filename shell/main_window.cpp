@@ -21,6 +21,7 @@
 #include "presentation/synchronisation.h"
 #include "shell/form_file.h"
 #include "shell/form_new_version.h"
+#include "shell/help.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
@@ -115,6 +116,7 @@ void TFormVDMain::createCollaborators()
             &VideoCommands::MediaLoadedChanged);
     connect(m_transport.get(), &Transport::PictureEnding, m_videoCommands.get(),
             &VideoCommands::LeaveFullScreen);
+    m_help = std::make_unique<Help>(this);
 }
 
 void TFormVDMain::createTracks()
@@ -206,6 +208,11 @@ void TFormVDMain::wireMenus()
             Guarded(this, [this] { MnuAboutClick(); }));
     connect(item(PopupMenu1, "MnuGoTo"), &QAction::triggered, this,
             Guarded(this, [this] { MnuGoToClick(); }));
+    const auto showHelp = Guarded(this, [this] { m_help->ShowHelp(kHelpContents); });
+    connect(item(PopupMenu1, "MnuDuvaraHelp"), &QAction::triggered, this, showHelp);
+    connect(TabVideo->BtnHlp, &QToolButton::clicked, this, showHelp);
+    connect(item(PopupMenu1, "MnuHome"), &QAction::triggered, this,
+            Guarded(this, [this] { m_help->ShowHomePage(); }));
     disableWhatIsNotBuilt();
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
@@ -223,14 +230,14 @@ void TFormVDMain::wireMenus()
 void TFormVDMain::disableWhatIsNotBuilt()
 {
     const QString notYet = QStringLiteral("Not available in this version yet");
-    for (const char *name : {"MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+    for (const char *name : {"MnuFile", "MnuNew"}) {
         QAction *action = PopupMenu1->item(QString::fromLatin1(name));
         action->setEnabled(false);
         action->setToolTip(notYet);
         action->setStatusTip(notYet);
     }
     PopupMenu1->setToolTipsVisible(true);
-    for (QWidget *button : std::initializer_list<QWidget *> {TabVideo->BtnHlp, TabVideo->BtnNew}) {
+    for (QWidget *button : std::initializer_list<QWidget *> {TabVideo->BtnNew}) {
         button->setEnabled(false);
         button->setToolTip(button->toolTip() + QStringLiteral("\n") + notYet);
     }
@@ -286,6 +293,13 @@ void TFormVDMain::CreateOtherWindows()
     FormGoTo = new TFormGoTo(*SldPos, *TabVideo->SldDS, this);
     FormFile = new TFormFile(this);
     FormNewV = new TFormNewV(this);
+    // F1 in a dialog opens the topic of the window it belongs to.
+    const std::pair<QWidget *, HelpContext> helpKeys[] = {
+        {FormAbout, kHelpContents}, {FormColor, kHelpCommands}, {FormFont, kHelpMainWindow},
+        {FormGoTo, kHelpCommands},  {FormFile, kHelpContents},  {FormNewV, kHelpContents},
+    };
+    for (const auto &[window, context] : helpKeys)
+        m_help->AddHelpKey(window, context);
 }
 
 void TFormVDMain::showEvent(QShowEvent *event)

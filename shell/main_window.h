@@ -21,6 +21,7 @@ namespace duvara {
 
 class FileDialogs;
 class GradientPanel;
+class Help;
 class IdlePicture;
 class OnScreenDisplay;
 class Playlist;
@@ -79,6 +80,7 @@ public:
     Synchronisation &synchronisation() { return *m_sync; }
     VideoCommands &videoCommands() { return *m_videoCommands; }
     OnScreenDisplay &osd() { return *m_osd; }
+    Help &help() { return *m_help; }
 
 signals:
     // After the first show has run to its end (the command-line file opened, if any).
@@ -160,6 +162,7 @@ private:
     std::unique_ptr<SubtitleTrackController> m_primaryTrack;
     std::unique_ptr<SubtitleTrackController> m_secondaryTrack;
     std::unique_ptr<VideoCommands> m_videoCommands;
+    std::unique_ptr<Help> m_help;
 
     QString m_commandLineFile;
     bool m_firstShowDone = false;

@@ -206,6 +206,8 @@ void TFormVDMain::wireMenus()
             Guarded(this, [this] { MnuAboutClick(); }));
     connect(item(PopupMenu1, "MnuGoTo"), &QAction::triggered, this,
             Guarded(this, [this] { MnuGoToClick(); }));
+    connect(item(PopupMenu1, "MnuFile"), &QAction::triggered, this,
+            Guarded(this, [this] { MnuFileClick(); }));
     disableWhatIsNotBuilt();
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
@@ -223,7 +225,7 @@ void TFormVDMain::wireMenus()
 void TFormVDMain::disableWhatIsNotBuilt()
 {
     const QString notYet = QStringLiteral("Not available in this version yet");
-    for (const char *name : {"MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+    for (const char *name : {"MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
         QAction *action = PopupMenu1->item(QString::fromLatin1(name));
         action->setEnabled(false);
         action->setToolTip(notYet);
@@ -246,6 +248,14 @@ void TFormVDMain::MnuGoToClick()
         return;
     const VideoCover cover(*m_sync);
     FormGoTo->exec();
+}
+
+void TFormVDMain::MnuFileClick()
+{
+    if (!FormFile)
+        return;
+    const VideoCover cover(*m_sync);
+    FormFile->exec();
 }
 
 void TFormVDMain::MnuAboutClick()

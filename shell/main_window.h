@@ -61,6 +61,7 @@ public:
     void MnuExitClick();
     void MnuAboutClick();
     void MnuGoToClick();
+    void MnuFileClick();
 
     // Settings and playlist files and the application-wide key hook.
     void LoadSettings();

@@ -206,7 +206,7 @@ void TestMainWindow::videoPageControls()
 void TestMainWindow::nothingOfferedDoesNothing()
 {
     auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
-    for (const char *name : {"MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+    for (const char *name : {"MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
         QAction *action = menu->item(QString::fromLatin1(name));
         QVERIFY2(!action->isEnabled(), name);
         QVERIFY2(action->toolTip().contains(QStringLiteral("Not available")), name);

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libjpeg62-turbo-dev
   fonts-liberation2
-  xvfb xauth ffmpeg openbox xdotool
+  xvfb xauth ffmpeg openbox xdotool desktop-file-utils
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
 )

@@ -213,6 +213,8 @@ void TFormVDMain::wireMenus()
     connect(TabVideo->BtnHlp, &QToolButton::clicked, this, showHelp);
     connect(item(PopupMenu1, "MnuHome"), &QAction::triggered, this,
             Guarded(this, [this] { m_help->ShowHomePage(); }));
+    connect(item(PopupMenu1, "MnuFile"), &QAction::triggered, this,
+            Guarded(this, [this] { MnuFileClick(); }));
     disableWhatIsNotBuilt();
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
@@ -230,7 +232,7 @@ void TFormVDMain::wireMenus()
 void TFormVDMain::disableWhatIsNotBuilt()
 {
     const QString notYet = QStringLiteral("Not available in this version yet");
-    for (const char *name : {"MnuFile", "MnuNew"}) {
+    for (const char *name : {"MnuNew"}) {
         QAction *action = PopupMenu1->item(QString::fromLatin1(name));
         action->setEnabled(false);
         action->setToolTip(notYet);
@@ -253,6 +255,14 @@ void TFormVDMain::MnuGoToClick()
         return;
     const VideoCover cover(*m_sync);
     FormGoTo->exec();
+}
+
+void TFormVDMain::MnuFileClick()
+{
+    if (!FormFile)
+        return;
+    const VideoCover cover(*m_sync);
+    FormFile->exec();
 }
 
 void TFormVDMain::MnuAboutClick()

@@ -62,6 +62,7 @@ public:
     void MnuExitClick();
     void MnuAboutClick();
     void MnuGoToClick();
+    void MnuFileClick();
 
     // Settings and playlist files and the application-wide key hook.
     void LoadSettings();

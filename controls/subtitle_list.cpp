@@ -30,6 +30,7 @@ SubtitleRowsModel::SubtitleRowsModel(const SubtitleTrack &track, QObject *parent
     : QAbstractTableModel(parent)
     , m_track(track)
     , m_rows(track.SubCount())
+    , m_charset(DefaultCharset)
 { }
 
 void SubtitleRowsModel::TrackChanged()
@@ -45,6 +46,15 @@ void SubtitleRowsModel::SetCorrections(int32_t shift, float factor)
     m_factor = factor;
     if (m_rows > 0)
         emit dataChanged(index(0, TimeColumn), index(m_rows - 1, TimeColumn), {Qt::DisplayRole});
+}
+
+void SubtitleRowsModel::SetCharset(int charset)
+{
+    if (charset == m_charset)
+        return;
+    m_charset = charset;
+    if (m_rows > 0)
+        emit dataChanged(index(0, TextColumn), index(m_rows - 1, TextColumn), {Qt::DisplayRole});
 }
 
 int SubtitleRowsModel::rowCount(const QModelIndex &parent) const
@@ -70,7 +80,7 @@ QVariant SubtitleRowsModel::data(const QModelIndex &index, int role) const
     case TimeColumn:
         return SubtitleRowTimes(m_track.Subs[row], m_factor, m_shift);
     case TextColumn:
-        return DecodeSubtitlePrefix(m_track.ListText[row], DefaultCharset, kListTextLimit);
+        return DecodeSubtitlePrefix(m_track.ListText[row], m_charset, kListTextLimit);
     default:
         return {};
     }

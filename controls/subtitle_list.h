@@ -33,6 +33,8 @@ public:
     void TrackChanged();
     // The time column follows new corrections.
     void SetCorrections(int32_t shift, float factor);
+    // The text column reads text that is not UTF-8 in this character set.
+    void SetCharset(int charset);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -43,6 +45,7 @@ private:
     int m_rows = 0; // what the view was last told
     int32_t m_shift = 0;
     float m_factor = 1.0f;
+    int m_charset; // DefaultCharset until the track's font says otherwise
 };
 
 // A track's list over the picture. It tells when the user scrolled it (not when the program

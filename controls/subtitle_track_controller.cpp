@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace duvara {
@@ -86,8 +87,8 @@ SubtitleTrackController::SubtitleTrackController(const Faces &faces, const Parts
     m_faces.panel->ArwDur->setEnabled(false);
     m_rows = new SubtitleRowsModel(m_track, this);
     m_faces.list->setModel(m_rows);
-    m_sync.AddTrack(
-        {&m_track, m_faces.panel->ScrOffset, m_faces.label, m_faces.list, m_faces.page});
+    m_sync.AddTrack({&m_track, m_faces.panel->ScrOffset, m_faces.label, m_faces.list, m_faces.page,
+                     &m_charset});
     wire(errorParent);
 }
 
@@ -237,14 +238,37 @@ void SubtitleTrackController::BtnDefClick()
     m_faces.panel->ScrOffset->setValue(0);
 }
 
+void SubtitleTrackController::SetFontDialog(TFormFont *dialog)
+{
+    m_fontDialog = dialog;
+    enableFontChoice(m_track.SubCount() > 0);
+}
+
+void SubtitleTrackController::enableFontChoice(bool enabled)
+{
+    // The font is offered only where there is a font dialog to choose it in.
+    const bool font = enabled && m_fontDialog;
+    m_faces.panel->BtnFont->setEnabled(font);
+    if (m_faces.fontItem)
+        m_faces.fontItem->setEnabled(font);
+}
+
 void SubtitleTrackController::BtnFontClick()
 {
     if (!m_fontDialog)
         return;
     m_fontDialog->setWindowTitle(m_faces.fontTitle);
     m_fontDialog->setTrackNumber(m_faces.number);
-    const VideoCover cover(m_sync);
-    m_fontDialog->exec();
+    std::optional<TrackFont> chosen;
+    {
+        const VideoCover cover(m_sync);
+        chosen = m_fontDialog->Choose(Font(), m_faces.panel->ChkOutline->isChecked(),
+                                      m_faces.panel->ChkShadow->isChecked());
+    }
+    // Applied once the picture is uncovered again, so that the caption after the one on screen
+    // is prepared in the new font.
+    if (chosen)
+        SetFont(*chosen);
 }
 
 SubtitleTrackController::TrackFont SubtitleTrackController::Font() const
@@ -256,11 +280,26 @@ void SubtitleTrackController::SetFont(const TrackFont &font)
 {
     m_faces.subtitlePanel->setFont(font.font);
     m_charset = font.charset;
+
+    RSubtitleLabel &label = *m_faces.label;
     QFont shown = font.font;
+    // The entry on screen keeps its own bold, italic and underline; the next entry sets its own.
+    const QFont present = label.font();
+    shown.setBold(present.bold());
+    shown.setItalic(present.italic());
+    shown.setUnderline(present.underline());
     const int width = m_faces.subtitlePanel->width();
     if (width > 0)
         shown.setPointSize(std::max(1, RoundHalfEven(font.font.pointSizeF() * width / 612.0)));
-    m_faces.label->setFont(shown);
+    label.setFont(shown);
+    // The outline follows the size now rather than at the next layout of the picture.
+    if (width > 0)
+        label.SetTextOutlineWidth(
+            static_cast<std::uint8_t>(std::clamp(RoundHalfEven(shown.pointSize() / 8.0), 0, 255)));
+    // A caption prepared in the old font or character set would be drawn again anyway.
+    label.SetTextNextCaption(QString());
+    m_rows->SetCharset(m_charset);
+    m_sync.Refresh();
 }
 
 void SubtitleTrackController::ChkOutlineClick()
@@ -334,11 +373,7 @@ void SubtitleTrackController::EnableTrackControls(bool enabled)
     for (QAction *item : {m_faces.saveAsItem, m_faces.clearItem})
         if (item)
             item->setEnabled(enabled);
-    // The font is offered only where there is a font dialog to choose it in.
-    const bool font = enabled && m_fontDialog;
-    panel.BtnFont->setEnabled(font);
-    if (m_faces.fontItem)
-        m_faces.fontItem->setEnabled(font);
+    enableFontChoice(enabled);
 }
 
 void SubtitleTrackController::FillSubtitleList()

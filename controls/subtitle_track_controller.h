@@ -3,6 +3,7 @@
 // the picture and its list of entries. The player makes one for each track.
 #pragma once
 
+#include "presentation/font_choices.h"
 #include "subtitles/subtitle_track.h"
 
 #include <QFont>
@@ -59,23 +60,20 @@ public:
     };
     // The track's font as the user chose it: the face, and the size for a 612-pixel-wide
     // picture; and the character set the track's text is decoded in.
-    struct TrackFont
-    {
-        QFont font;
-        int charset = 0;
-    };
+    using TrackFont = SubtitleTrackFont;
     SubtitleTrackController(const Faces &faces, const Parts &parts, QWidget *errorParent);
 
     const SubtitleTrack &Track() const { return m_track; }
     // The offset the user set, in milliseconds.
     int Offset() const;
     TrackFont Font() const;
-    // Gives the panel the font and its label the same font at the picture's present width.
+    // Gives the panel the font and its label the same font at the picture's present width;
+    // the caption on screen and the list show the track's text in the character set at once.
     void SetFont(const TrackFont &font);
 
     // The dialog the Font button opens; without one the font cannot be chosen and its button
     // and menu item stay disabled.
-    void SetFontDialog(TFormFont *dialog) { m_fontDialog = dialog; }
+    void SetFontDialog(TFormFont *dialog);
 
     // Shows a track read elsewhere, as a successful open would.
     void ShowTrack(SubtitleTrack track);
@@ -108,6 +106,7 @@ signals:
 private:
     void wire(QWidget *errorParent);
     void showOpenedTrack();
+    void enableFontChoice(bool enabled);
     void setUpDuration();
     bool moveToSelectedRow();
     int shift() const;

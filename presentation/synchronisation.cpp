@@ -127,7 +127,8 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
             label.SetTextCaption(QString());
     } else {
         const TSubT &entry = track.Subs[std::size_t(k - 1)];
-        const QString text = DecodeSubtitlePrefix(entry.Text, DefaultCharset, kCaptionTextLimit);
+        const int charset = followed.charset ? *followed.charset : DefaultCharset;
+        const QString text = DecodeSubtitlePrefix(entry.Text, charset, kCaptionTextLimit);
         if (label.TextCaption() != text) {
             label.SetFontColor(entry.Color < 0 ? QColor(Qt::white)
                                                : colorFromRef(std::uint32_t(entry.Color)));
@@ -139,7 +140,7 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
             label.SetTextCaption(text);
             if (k < count && !m_videoCovered)
                 label.SetTextNextCaption(DecodeSubtitlePrefix(track.Subs[std::size_t(k)].Text,
-                                                              DefaultCharset, kCaptionTextLimit));
+                                                              charset, kCaptionTextLimit));
             track.LastIndex = k;
         }
     }

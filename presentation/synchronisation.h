@@ -30,6 +30,7 @@ struct FollowedTrack
     RSubtitleLabel *label = nullptr;
     QTreeView *list = nullptr;
     int page = 0; // the control panel page that shows the list over the picture
+    const int *charset = nullptr; // the character set of text that is not UTF-8; null: Western
 };
 
 class Synchronisation : public QObject

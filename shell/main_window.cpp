@@ -243,8 +243,6 @@ void TFormVDMain::disableWhatIsNotBuilt()
         button->setEnabled(false);
         button->setToolTip(button->toolTip() + QStringLiteral("\n") + notYet);
     }
-    for (TrackPanel *panel : {Panel1, Panel2})
-        panel->BtnFont->setToolTip(notYet);
 }
 
 void TFormVDMain::MnuGoToClick()
@@ -298,8 +296,9 @@ void TFormVDMain::CreateOtherWindows()
     FormAbout = new TFormAbout(this);
     FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
     m_videoCommands->SetColorDialog(FormColor);
-    // The font dialog has no controls yet: the tracks are given none, so Font stays disabled.
     FormFont = new TFormFont(this);
+    m_primaryTrack->SetFontDialog(FormFont);
+    m_secondaryTrack->SetFontDialog(FormFont);
     FormGoTo = new TFormGoTo(*SldPos, *TabVideo->SldDS, this);
     FormFile = new TFormFile(this);
     FormNewV = new TFormNewV(this);

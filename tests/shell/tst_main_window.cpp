@@ -210,7 +210,7 @@ void TestMainWindow::nothingOfferedDoesNothing()
         QVERIFY2(!action->isEnabled(), name);
         QVERIFY2(action->toolTip().contains(QStringLiteral("Not available")), name);
     }
-    // A loaded track offers everything but the font, whose dialog is still to come.
+    // A loaded track offers everything; the font once its dialog exists.
     m_window->show();
     QVERIFY(
         loadTrack(m_window->primaryTrack(), "1\n00:00:01,000 --> 00:00:02,000\nA\n\n", "a.srt"));
@@ -226,6 +226,9 @@ void TestMainWindow::nothingOfferedDoesNothing()
         about->accept();
     });
     m_window->CreateOtherWindows();
+    QVERIFY(panel->BtnFont->isEnabled());
+    QVERIFY(menu->item("MnuFont1")->isEnabled());
+    QVERIFY(!menu->item("MnuFont2")->isEnabled()); // the secondary track has no entries
     menu->item("MnuAbout")->trigger();
     QVERIFY(covered);
     QVERIFY(!m_window->synchronisation().VideoCovered());

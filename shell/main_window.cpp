@@ -24,6 +24,7 @@
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
+#include "shell/update_check.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,6 +116,7 @@ void TFormVDMain::createCollaborators()
             &VideoCommands::MediaLoadedChanged);
     connect(m_transport.get(), &Transport::PictureEnding, m_videoCommands.get(),
             &VideoCommands::LeaveFullScreen);
+    m_updateCheck = std::make_unique<UpdateCheck>(*m_sync, this);
 }
 
 void TFormVDMain::createTracks()
@@ -206,6 +208,12 @@ void TFormVDMain::wireMenus()
             Guarded(this, [this] { MnuAboutClick(); }));
     connect(item(PopupMenu1, "MnuGoTo"), &QAction::triggered, this,
             Guarded(this, [this] { MnuGoToClick(); }));
+    m_updateCheck->AddFace(item(PopupMenu1, "MnuNew"));
+    m_updateCheck->AddFace(TabVideo->BtnNew);
+    connect(item(PopupMenu1, "MnuNew"), &QAction::triggered, this,
+            Guarded(this, [this] { m_updateCheck->MnuNewClick(); }));
+    connect(TabVideo->BtnNew, &QToolButton::clicked, this,
+            Guarded(this, [this] { m_updateCheck->MnuNewClick(); }));
     disableWhatIsNotBuilt();
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
@@ -223,14 +231,14 @@ void TFormVDMain::wireMenus()
 void TFormVDMain::disableWhatIsNotBuilt()
 {
     const QString notYet = QStringLiteral("Not available in this version yet");
-    for (const char *name : {"MnuFile", "MnuDuvaraHelp", "MnuNew", "MnuHome"}) {
+    for (const char *name : {"MnuFile", "MnuDuvaraHelp", "MnuHome"}) {
         QAction *action = PopupMenu1->item(QString::fromLatin1(name));
         action->setEnabled(false);
         action->setToolTip(notYet);
         action->setStatusTip(notYet);
     }
     PopupMenu1->setToolTipsVisible(true);
-    for (QWidget *button : std::initializer_list<QWidget *> {TabVideo->BtnHlp, TabVideo->BtnNew}) {
+    for (QWidget *button : std::initializer_list<QWidget *> {TabVideo->BtnHlp}) {
         button->setEnabled(false);
         button->setToolTip(button->toolTip() + QStringLiteral("\n") + notYet);
     }
@@ -286,6 +294,7 @@ void TFormVDMain::CreateOtherWindows()
     FormGoTo = new TFormGoTo(*SldPos, *TabVideo->SldDS, this);
     FormFile = new TFormFile(this);
     FormNewV = new TFormNewV(this);
+    m_updateCheck->SetDialog(FormNewV);
 }
 
 void TFormVDMain::showEvent(QShowEvent *event)

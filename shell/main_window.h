@@ -40,6 +40,7 @@ class TFormRemote;
 class TRPopupMenu;
 class TrackPanel;
 class Transport;
+class UpdateCheck;
 class VideoCommands;
 class VideoPage;
 
@@ -79,6 +80,7 @@ public:
     Synchronisation &synchronisation() { return *m_sync; }
     VideoCommands &videoCommands() { return *m_videoCommands; }
     OnScreenDisplay &osd() { return *m_osd; }
+    UpdateCheck &updateCheck() { return *m_updateCheck; }
 
 signals:
     // After the first show has run to its end (the command-line file opened, if any).
@@ -160,6 +162,7 @@ private:
     std::unique_ptr<SubtitleTrackController> m_primaryTrack;
     std::unique_ptr<SubtitleTrackController> m_secondaryTrack;
     std::unique_ptr<VideoCommands> m_videoCommands;
+    std::unique_ptr<UpdateCheck> m_updateCheck;
 
     QString m_commandLineFile;
     bool m_firstShowDone = false;

@@ -178,7 +178,9 @@ void VersionFetcher::finish()
     else if (!successStatus(*reply))
         why = QStringLiteral("HTTP status %1")
                   .arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
-    if (reply->isRunning())
+    // An error status comes with an error report already on its way: aborting would report a
+    // second one. Deleting the reply ends its transfer quietly.
+    if (reply->isRunning() && successStatus(*reply))
         reply->abort();
 
     if (why.isEmpty())

@@ -31,7 +31,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// What FetchVersion answers besides the six digits of a newer version.
+// A check's result when it is not the six digits of a newer version.
 inline const QString kNoNewerVersion = QStringLiteral("0");
 inline const QString kNoConnection = QStringLiteral("1");
 
@@ -115,7 +115,6 @@ public:
     // Opens the download page (the desktop's browser unless replaced).
     void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
     void SetTimeout(int ms) { m_config.timeoutMs = ms; }
-    const UpdateCheckConfig &Config() const { return m_config; }
 
     // Starts the check and returns at once; the answer comes when the file is read. A request
     // while a check runs is ignored (its faces are disabled meanwhile).

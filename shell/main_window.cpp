@@ -25,6 +25,7 @@
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
+#include "shell/update_check.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,6 +118,7 @@ void TFormVDMain::createCollaborators()
     connect(m_transport.get(), &Transport::PictureEnding, m_videoCommands.get(),
             &VideoCommands::LeaveFullScreen);
     m_help = std::make_unique<Help>(this);
+    m_updateCheck = std::make_unique<UpdateCheck>(*m_sync, this);
 }
 
 void TFormVDMain::createTracks()
@@ -215,7 +217,12 @@ void TFormVDMain::wireMenus()
             Guarded(this, [this] { m_help->ShowHomePage(); }));
     connect(item(PopupMenu1, "MnuFile"), &QAction::triggered, this,
             Guarded(this, [this] { MnuFileClick(); }));
-    disableWhatIsNotBuilt();
+    m_updateCheck->AddFace(item(PopupMenu1, "MnuNew"));
+    m_updateCheck->AddFace(TabVideo->BtnNew);
+    connect(item(PopupMenu1, "MnuNew"), &QAction::triggered, this,
+            Guarded(this, [this] { m_updateCheck->MnuNewClick(); }));
+    connect(TabVideo->BtnNew, &QToolButton::clicked, this,
+            Guarded(this, [this] { m_updateCheck->MnuNewClick(); }));
     // The window menu is the video window's and the main window's context menu, and its
     // shortcuts work in both windows: the video window is a window of its own in fullscreen.
     for (QAction *action : PopupMenu1->findChildren<QAction *>()) {
@@ -225,24 +232,6 @@ void TFormVDMain::wireMenus()
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this] { PopupMenu1->popup(QCursor::pos()); });
-}
-
-// Commands whose windows and services come later: shown, but disabled and saying so, rather
-// than doing nothing when chosen.
-void TFormVDMain::disableWhatIsNotBuilt()
-{
-    const QString notYet = QStringLiteral("Not available in this version yet");
-    for (const char *name : {"MnuNew"}) {
-        QAction *action = PopupMenu1->item(QString::fromLatin1(name));
-        action->setEnabled(false);
-        action->setToolTip(notYet);
-        action->setStatusTip(notYet);
-    }
-    PopupMenu1->setToolTipsVisible(true);
-    for (QWidget *button : std::initializer_list<QWidget *> {TabVideo->BtnNew}) {
-        button->setEnabled(false);
-        button->setToolTip(button->toolTip() + QStringLiteral("\n") + notYet);
-    }
 }
 
 void TFormVDMain::MnuGoToClick()
@@ -309,6 +298,7 @@ void TFormVDMain::CreateOtherWindows()
     };
     for (const auto &[window, context] : helpKeys)
         m_help->AddHelpKey(window, context);
+    m_updateCheck->SetDialog(FormNewV);
 }
 
 void TFormVDMain::showEvent(QShowEvent *event)

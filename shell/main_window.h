@@ -41,6 +41,7 @@ class TFormRemote;
 class TRPopupMenu;
 class TrackPanel;
 class Transport;
+class UpdateCheck;
 class VideoCommands;
 class VideoPage;
 
@@ -82,6 +83,7 @@ public:
     VideoCommands &videoCommands() { return *m_videoCommands; }
     OnScreenDisplay &osd() { return *m_osd; }
     Help &help() { return *m_help; }
+    UpdateCheck &updateCheck() { return *m_updateCheck; }
 
 signals:
     // After the first show has run to its end (the command-line file opened, if any).
@@ -113,7 +115,6 @@ private:
     void createCollaborators();
     void createTracks();
     void wireMenus();
-    void disableWhatIsNotBuilt();
     void wireVideoWindow();
 
     // The engine of playback. (Playlist durations are measured by workers of their own.)
@@ -164,6 +165,7 @@ private:
     std::unique_ptr<SubtitleTrackController> m_secondaryTrack;
     std::unique_ptr<VideoCommands> m_videoCommands;
     std::unique_ptr<Help> m_help;
+    std::unique_ptr<UpdateCheck> m_updateCheck;
 
     QString m_commandLineFile;
     bool m_firstShowDone = false;

@@ -184,9 +184,8 @@ void TestMainWindow::videoPageControls_data()
     QTest::newRow("volume") << "SldVol" << QSize(125, 25) << "Volume\nIncrease <+>\nDecrease <->"
                             << true;
     QTest::newRow("help") << "BtnHlp" << QSize(16, 16) << "Help\n<F1>" << true;
-    // The update check comes later: disabled, and saying so.
-    QTest::newRow("new") << "BtnNew" << QSize(16, 16)
-                         << "New version\n<Ctrl+N>\nNot available in this version yet" << false;
+    // The update check waits for its dialog, made with the other windows.
+    QTest::newRow("new") << "BtnNew" << QSize(16, 16) << "New version\n<Ctrl+N>" << false;
 }
 
 void TestMainWindow::videoPageControls()
@@ -205,11 +204,6 @@ void TestMainWindow::videoPageControls()
 void TestMainWindow::nothingOfferedDoesNothing()
 {
     auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
-    for (const char *name : {"MnuNew"}) {
-        QAction *action = menu->item(QString::fromLatin1(name));
-        QVERIFY2(!action->isEnabled(), name);
-        QVERIFY2(action->toolTip().contains(QStringLiteral("Not available")), name);
-    }
     // A loaded track offers everything; the font once its dialog exists.
     m_window->show();
     QVERIFY(

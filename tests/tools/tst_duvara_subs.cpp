@@ -1,4 +1,5 @@
 // duvara-subs end to end: the real program on real files.
+#include "subtitles/synthetic_timing.h"
 #include "support/srt_time.h"
 
 #include <QDir>
@@ -10,6 +11,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTime>
+
+#include <algorithm>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -69,6 +73,41 @@ QByteArray NumberedSubRip(int count)
     return text;
 }
 
+// The SubRip file of these entries, texts "line 1", "line 2", ...
+QByteArray SubRipOf(const duvara::test::Timings &timings)
+{
+    const auto time = duvara::test::SrtTimeText;
+    QByteArray text;
+    for (std::size_t i = 0; i < timings.size(); ++i) {
+        const QByteArray number = QByteArray::number(qulonglong(i + 1));
+        text += number + "\r\n" + time(timings[i].start) + " --> " + time(timings[i].end)
+            + "\r\nline " + number + "\r\n\r\n";
+    }
+    return text;
+}
+
+// A MicroDVD file whose frames were counted at 25 a second but that says 23.976.
+QByteArray MicroDvdCountedAtPal(const duvara::test::Timings &timings)
+{
+    QByteArray text = "{1}{1}23.976\r\n";
+    for (std::size_t i = 0; i < timings.size(); ++i)
+        text += "{" + QByteArray::number(qlonglong(timings[i].start / 40)) + "}{"
+            + QByteArray::number(qlonglong(timings[i].end / 40)) + "}line "
+            + QByteArray::number(qulonglong(i + 1)) + "\r\n";
+    return text;
+}
+
+// The time column of `list` output.
+QList<QByteArray> TimeColumn(const QByteArray &list)
+{
+    QList<QByteArray> times;
+    for (const QByteArray &row : list.split('\n')) {
+        if (!row.isEmpty())
+            times << row.split('\t').value(1);
+    }
+    return times;
+}
+
 const QByteArray LoadError = "File load error or unsupported file format\n";
 const QByteArray SaveError = "File save error\n";
 
@@ -100,6 +139,10 @@ private slots:
     void save();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
+    void alignSavesWhatListShows_data();
+    void alignSavesWhatListShows();
+    void alignRefuses_data();
+    void alignRefuses();
 };
 
 void TestDuvaraSubs::output_data()
@@ -216,6 +259,15 @@ void TestDuvaraSubs::usageErrors_data()
     QTest::newRow("option with equals sign") << QStringList {"list", basic, "--offset=5"};
     QTest::newRow("--last only for at") << QStringList {"list", basic, "--last", "2"};
     QTest::newRow("no output file") << QStringList {"save", basic};
+    QTest::newRow("align without a reference") << QStringList {"align", basic};
+    QTest::newRow("align: --to without a file") << QStringList {"align", basic, "--to"};
+    QTest::newRow("align: --to an empty name") << QStringList {"align", basic, "--to", ""};
+    QTest::newRow("align: --save without a file")
+        << QStringList {"align", basic, "--to", basic, "--save"};
+    QTest::newRow("align takes no offset")
+        << QStringList {"align", basic, "--to", basic, "--offset", "5"};
+    QTest::newRow("align: output as an argument") << QStringList {"align", basic, "out.srt"};
+    QTest::newRow("--to only for align") << QStringList {"list", basic, "--to", basic};
 }
 
 void TestDuvaraSubs::usageErrors()
@@ -479,6 +531,126 @@ void TestDuvaraSubs::failedSaveKeepsTheFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              (QStringList {"old.srt", "sub"}));
     QVERIFY(QDir(dir.filePath("sub")).isEmpty());
+}
+
+void TestDuvaraSubs::alignSavesWhatListShows_data()
+{
+    QTest::addColumn<bool>("microDvd");
+    QTest::addColumn<double>("stretch");
+    QTest::addColumn<int>("lateMs");
+
+    QTest::newRow("SubRip 3.2 s late, 25 / 23.976") << false << 25 / (24000.0 / 1001) << 3200;
+    QTest::newRow("SubRip 40 s early") << false << 1.0 << -40000;
+    QTest::newRow("MicroDVD counted at 25 fps, read at 23.976") << true << 1.0 << 1500;
+}
+
+// The offset and span the command prints are the player's: listing the track with them shows
+// the times of the file it saved, and those line up with the reference.
+void TestDuvaraSubs::alignSavesWhatListShows()
+{
+    QFETCH(bool, microDvd);
+    QFETCH(double, stretch);
+    QFETCH(int, lateMs);
+    using namespace duvara::test;
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Timings film = FilmTiming(5, 1500);
+    const Timings track = Mapped(Damaged(film, 6, 0.1, 0.1, 0.1), stretch, lateMs);
+    const QString reference = dir.filePath("reference.srt");
+    const QString file = dir.filePath(microDvd ? "track.sub" : "track.srt");
+    const QString out = dir.filePath("aligned.srt");
+    QVERIFY(WriteBytes(reference, SubRipOf(Damaged(film, 7, 0, 0.1, 0.1))));
+    QVERIFY(WriteBytes(file, microDvd ? MicroDvdCountedAtPal(track) : SubRipOf(track)));
+
+    const Outcome aligned = RunTool({"align", file, "--to", reference, "--save", out});
+    QCOMPARE(aligned.err, QByteArray());
+    QCOMPARE(aligned.exitCode, 0);
+    const QRegularExpressionMatch line
+        = QRegularExpression("^offset (-?[0-9]+) span ([0-9]+)\n$").match(aligned.out);
+    QVERIFY2(line.hasMatch(), aligned.out.constData());
+
+    const Outcome corrected
+        = RunTool({"list", file, "--offset", line.captured(1), "--span", line.captured(2)});
+    const Outcome saved = RunTool({"list", out});
+    QCOMPARE(corrected.exitCode, 0);
+    QCOMPARE(saved.exitCode, 0);
+    QCOMPARE(saved.out.count('\n'), int(track.size()));
+    QCOMPARE(saved.out, corrected.out);
+
+    // Each saved line starts or ends within a frame of where a line starts or ends in the film.
+    const auto ms = [](const QByteArray &time) {
+        return QTime::fromString(QString::fromLatin1(time), "hh:mm:ss,zzz").msecsSinceStartOfDay();
+    };
+    const QList<QByteArray> times = TimeColumn(saved.out);
+    int placed = 0;
+    for (const QByteArray &range : times) {
+        const int start = ms(range.left(12));
+        const int end = ms(range.right(12));
+        placed += std::any_of(film.begin(), film.end(), [start, end](const Timing &t) {
+            return std::abs(t.start - start) <= 40 || std::abs(t.end - end) <= 40;
+        });
+    }
+    QVERIFY2(placed >= times.size() * 95 / 100, QByteArray::number(placed));
+}
+
+void TestDuvaraSubs::alignRefuses_data()
+{
+    QTest::addColumn<QByteArray>(
+        "track"); // file contents; "unrelated", "late" and "film" name made ones
+    QTest::addColumn<QString>("referenceName");
+    QTest::addColumn<QByteArray>("err"); // FILE and OTHER stand for the two paths
+
+    QTest::newRow("unrelated tracks")
+        << QByteArray("unrelated") << "reference.srt"
+        << QByteArray("No fit between FILE and OTHER: their timing has too little in common "
+                      "\\(at best [0-9]+ % of the entries line up\\)\n");
+    QTest::newRow("95 s late")
+        << QByteArray("late") << "reference.srt"
+        << QByteArray("No fit between FILE and OTHER: lining them up needs an offset of "
+                      "-95\\.000 s, beyond the 60\\.000 s either way the offset reaches\n");
+    QTest::newRow("a track without entries")
+        << QByteArray("no entries\n") << "reference.srt"
+        << QByteArray("No fit between FILE and OTHER: FILE has no entries\n");
+    QTest::newRow("a missing reference")
+        << QByteArray("film") << "missing.srt"
+        << QByteArray("OTHER: File load error or unsupported file format\n");
+}
+
+// A refusal says why, naming the files, and leaves the file --save names alone.
+void TestDuvaraSubs::alignRefuses()
+{
+    QFETCH(QByteArray, track);
+    QFETCH(QString, referenceName);
+    QFETCH(QByteArray, err);
+    using namespace duvara::test;
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Timings film = FilmTiming(8, 600);
+    if (track == "unrelated")
+        track = SubRipOf(FilmTiming(9, 600));
+    else if (track == "late")
+        track = SubRipOf(Mapped(film, 1, 95000));
+    else if (track == "film")
+        track = SubRipOf(film);
+    const QString file = dir.filePath("track.srt");
+    const QString reference = dir.filePath(referenceName);
+    const QString out = dir.filePath("out.srt");
+    QVERIFY(WriteBytes(file, track));
+    QVERIFY(WriteBytes(dir.filePath("reference.srt"), SubRipOf(film)));
+    QVERIFY(WriteBytes(out, "old"));
+
+    const Outcome outcome = RunTool({"align", file, "--to", reference, "--save", out});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.out, QByteArray());
+    const QString pattern = QString::fromUtf8(err)
+                                .replace("FILE", QRegularExpression::escape(file))
+                                .replace("OTHER", QRegularExpression::escape(reference));
+    QVERIFY2(
+        QRegularExpression("^" + pattern + "$").match(QString::fromUtf8(outcome.err)).hasMatch(),
+        outcome.err.constData());
+    QCOMPARE(FileBytes(out), QByteArray("old"));
 }
 
 QTEST_GUILESS_MAIN(TestDuvaraSubs)

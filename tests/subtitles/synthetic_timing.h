@@ -1,6 +1,6 @@
-// Subtitle timing of film-like shape made from a seed, and the damage two tracks of one film
-// suffer from each other: lines lost, split or merged, retimed by a frame or two, stretched by a
-// frame-rate ratio, shifted, cut. Plain C++, shared by the alignment tests and the benchmark.
+// Film-like subtitle timing from a seed, and what two tracks of one film do to each other: lines
+// lost, split or merged, retimed, stretched by a frame-rate ratio, shifted. Plain C++, shared by
+// the alignment tests and the benchmark.
 #pragma once
 
 #include "subtitles/subtitle_track.h"
@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -20,65 +21,44 @@ struct Timing
 };
 using Timings = std::vector<Timing>;
 
-// SplitMix64: the same numbers on every platform and standard library.
-class SeededRandom
+// mt19937_64's numbers are the same everywhere; the standard's distributions are not.
+inline int64_t Between(std::mt19937_64 &random, int64_t low, int64_t high)
 {
-public:
-    explicit SeededRandom(uint64_t seed)
-        : m_state(seed)
-    { }
+    return low + int64_t(random() % uint64_t(high - low + 1));
+}
 
-    uint64_t Next()
-    {
-        uint64_t z = (m_state += 0x9E3779B97F4A7C15u);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-        return z ^ (z >> 31);
-    }
-
-    double Unit() { return double(Next() >> 11) / 9007199254740992.0; } // [0, 1)
-
-    int64_t Between(int64_t low, int64_t high) // inclusive
-    {
-        return low + int64_t(Next() % uint64_t(high - low + 1));
-    }
-
-private:
-    uint64_t m_state;
-};
-
-// Lines of 1 to 6 s; most gaps a fraction of a second to a second and a half, some up to 10 s.
+// Lines of 1 to 6 s; most gaps under a second and a half, some up to 10 s.
 inline Timings FilmTiming(uint64_t seed, int count, int64_t firstStart = 20000)
 {
-    SeededRandom random(seed);
+    std::mt19937_64 random(seed);
     Timings timings;
-    int64_t at = firstStart;
-    for (int i = 0; i < count; ++i) {
-        const int64_t length = random.Between(1000, 6000);
+    for (int64_t at = firstStart; int(timings.size()) < count;) {
+        const int64_t length = Between(random, 1000, 6000);
         timings.push_back({at, at + length});
-        const bool pause = random.Unit() < 0.3;
-        at += length + (pause ? random.Between(1500, 10000) : random.Between(100, 1500));
+        at += length
+            + (Between(random, 0, 9) < 3 ? Between(random, 1500, 10000)
+                                         : Between(random, 100, 1500));
     }
     return timings;
 }
 
-// Each line is lost with chance `missing`, split in two at a word near its middle with chance
-// `split`, or merged with the line after it with chance `merged`.
-inline Timings Damaged(const Timings &timings, uint64_t seed, double missing, double split,
+// Each line lost with chance `lost`, split in two near its middle with chance `split`, or merged
+// with the next with chance `merged`.
+inline Timings Damaged(const Timings &timings, uint64_t seed, double lost, double split,
                        double merged)
 {
-    SeededRandom random(seed);
+    std::mt19937_64 random(seed);
     Timings out;
     for (std::size_t i = 0; i < timings.size(); ++i) {
         const Timing t = timings[i];
-        const double roll = random.Unit();
-        if (roll < missing)
+        const double roll = double(Between(random, 0, 999999)) / 1e6;
+        if (roll < lost)
             continue;
-        if (roll < missing + split) {
-            const int64_t middle = t.start + (t.end - t.start) * random.Between(35, 65) / 100;
+        if (roll < lost + split) {
+            const int64_t middle = t.start + (t.end - t.start) * Between(random, 35, 65) / 100;
             out.push_back({t.start, middle});
             out.push_back({middle, t.end});
-        } else if (roll < missing + split + merged && i + 1 < timings.size()) {
+        } else if (roll < lost + split + merged && i + 1 < timings.size()) {
             out.push_back({t.start, timings[++i].end});
         } else {
             out.push_back(t);
@@ -87,37 +67,32 @@ inline Timings Damaged(const Timings &timings, uint64_t seed, double missing, do
     return out;
 }
 
-// Every start and end moved by up to `jitter` ms either way, as when a translator retimes.
-inline Timings Jittered(const Timings &timings, uint64_t seed, int64_t jitter)
+// Every start and end moved by up to `jitter` ms either way, as a translator's retiming does.
+inline Timings Jittered(Timings timings, uint64_t seed, int64_t jitter)
 {
-    SeededRandom random(seed);
-    Timings out;
-    for (Timing t : timings) {
-        t.start += random.Between(-jitter, jitter);
-        t.end = std::max(t.start + 200, t.end + random.Between(-jitter, jitter));
-        out.push_back(t);
+    std::mt19937_64 random(seed);
+    for (Timing &t : timings) {
+        t.start += Between(random, -jitter, jitter);
+        t.end = std::max(t.start + 200, t.end + Between(random, -jitter, jitter));
     }
-    return out;
+    return timings;
 }
 
-// Times as the track would have them when it runs at `scale` and `shift` ms late: the whole
-// milliseconds of scale * t + shift.
-inline Timings Mapped(const Timings &timings, double scale, double shift)
+// The whole milliseconds of scale * t + shift: a track running at `scale`, `shift` ms late.
+inline Timings Mapped(Timings timings, double scale, double shift)
 {
-    Timings out;
-    for (const Timing &t : timings)
-        out.push_back({std::llround(scale * double(t.start) + shift),
-                       std::llround(scale * double(t.end) + shift)});
-    return out;
+    for (Timing &t : timings)
+        t = {std::llround(scale * double(t.start) + shift),
+             std::llround(scale * double(t.end) + shift)};
+    return timings;
 }
 
-// A track as the reader fills it from a file with these entries in this order.
+// The track the reader makes of a file with these entries in this order.
 inline SubtitleTrack TrackOf(const Timings &timings)
 {
     SubtitleTrack track;
+    track.BaseTime = timings.empty() ? 0 : static_cast<int32_t>(timings.front().start);
     for (const Timing &t : timings) {
-        if (track.Subs.empty())
-            track.BaseTime = static_cast<int32_t>(t.start);
         TSubT entry;
         entry.StartTime = static_cast<uint32_t>(t.start - track.BaseTime);
         entry.EndTime = static_cast<uint32_t>(t.end - track.BaseTime);

@@ -7,6 +7,7 @@
 #include "subtitles/subtitle_track.h"
 #include "subtitles/subtitle_writer.h"
 #include "subtitles/time_text.h"
+#include "subtitles/track_alignment.h"
 
 #include <cstdio>
 #include <string>
@@ -79,21 +80,91 @@ int32_t EntryAt(SubtitleTrack &track, int32_t offset, int64_t position, int64_t 
     return FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
 }
 
+// Reads `path` into `track`; false after saying why. With two files at stake the message names
+// the one that failed.
+bool LoadTrack(SubtitleTrack &track, const std::string &path, bool nameFile)
+{
+    const char *problem = "";
+    switch (ReadSubtitleFile(track, path)) {
+    case LoadResult::Loaded:
+        return true;
+    case LoadResult::Unreadable:
+        problem = "File load error or unsupported file format\n";
+        break;
+    case LoadResult::TooLarge:
+        problem = "File too large: its entries do not fit in memory\n";
+        break;
+    }
+    std::fputs(((nameFile ? path + ": " : std::string()) + problem).c_str(), stderr);
+    return false;
+}
+
+std::string Seconds(int64_t ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", double(ms) / 1000);
+    return text;
+}
+
+std::string NoFitReason(const TrackAlignment &fit, const SubtitleTrack &track,
+                        const SubsArguments &args)
+{
+    switch (fit.failure) {
+    case AlignmentFailure::EmptyTrack:
+        return args.file + " has no entries";
+    case AlignmentFailure::EmptyReference:
+        return args.reference + " has no entries";
+    case AlignmentFailure::OffsetOutOfReach:
+        return "lining them up needs an offset of " + Seconds(fit.offsetMs) + ", beyond the "
+            + Seconds(MaxUserOffset) + " either way the offset reaches";
+    case AlignmentFailure::SpanOutOfReach:
+        return "lining them up needs a span of " + std::to_string(fit.spanMs) + " ms, beyond the "
+            + std::to_string(SpanSlack / 60000) + " minutes either way of the track's own "
+            + std::to_string(track.SubDuration) + " ms that the duration reaches";
+    case AlignmentFailure::NothingInCommon:
+    case AlignmentFailure::None:
+        break;
+    }
+    return "their timing has too little in common (at best "
+        + std::to_string(static_cast<int>(fit.matchedFraction * 100))
+        + " % of the entries line up)";
+}
+
+// Prints the offset and span that line the track up with --to's, and saves the track so
+// corrected with --save.
+int Align(SubtitleTrack &track, const SubsArguments &args)
+{
+    SubtitleTrack reference;
+    if (!LoadTrack(reference, args.reference, true))
+        return ExitFailure;
+    const TrackAlignment fit = AlignTracks(track, reference);
+    if (!fit.found) {
+        const std::string message = "No fit between " + args.file + " and " + args.reference + ": "
+            + NoFitReason(fit, track, args) + "\n";
+        std::fputs(message.c_str(), stderr);
+        return ExitFailure;
+    }
+    if (!args.out.empty()) {
+        track.DurFactor = DurationFactor(fit.spanMs, track.SubDuration);
+        const int32_t shift = TrackShift(ClampUserOffset(fit.offsetMs), track.BaseTime);
+        if (!SaveSubtitles(track, shift, args.out)) {
+            std::fputs("File save error\n", stderr);
+            return ExitFailure;
+        }
+    }
+    Print("offset " + std::to_string(fit.offsetMs) + " span " + std::to_string(fit.spanMs) + "\n");
+    return std::fflush(stdout) == 0 ? ExitOk : ExitFailure;
+}
+
 int Run(const SubsArguments &args)
 {
     SubtitleTrack track;
-    switch (ReadSubtitleFile(track, args.file)) {
-    case LoadResult::Loaded:
-        break;
-    case LoadResult::Unreadable:
-        std::fputs("File load error or unsupported file format\n", stderr);
+    if (!LoadTrack(track, args.file, args.command == SubsCommand::Align))
         return ExitFailure;
-    case LoadResult::TooLarge:
-        std::fputs("File too large: its entries do not fit in memory\n", stderr);
-        return ExitFailure;
-    }
     // The panel's set-up after an open, then the editors' values.
     ResetCorrections(track);
+    if (args.command == SubsCommand::Align)
+        return Align(track, args);
     const int32_t offset = ClampUserOffset(args.offset.value_or(0));
     if (args.span)
         track.DurFactor
@@ -115,6 +186,8 @@ int Run(const SubsArguments &args)
             std::fputs("File save error\n", stderr);
             return ExitFailure;
         }
+        break;
+    case SubsCommand::Align:
         break;
     }
     return std::fflush(stdout) == 0 ? ExitOk : ExitFailure;

@@ -8,7 +8,8 @@ const char SubsUsage[]
     = "usage: duvara-subs dump FILE\n"
       "       duvara-subs list FILE [--offset MS] [--span MS]\n"
       "       duvara-subs at   FILE POSITION_MS [--offset MS] [--span MS] [--last N]\n"
-      "       duvara-subs save FILE OUT [--offset MS] [--span MS]\n";
+      "       duvara-subs save FILE OUT [--offset MS] [--span MS]\n"
+      "       duvara-subs align FILE --to OTHER [--save OUT]\n";
 
 namespace {
 
@@ -19,13 +20,15 @@ struct CommandShape
     std::size_t positionals;
     bool correctionOptions;
     bool lastOption;
+    bool alignOptions;
 };
 
 constexpr CommandShape Commands[] = {
-    {"dump", SubsCommand::Dump, 1, false, false},
-    {"list", SubsCommand::List, 1, true, false},
-    {"at", SubsCommand::At, 2, true, true},
-    {"save", SubsCommand::Save, 2, true, false},
+    {"dump", SubsCommand::Dump, 1, false, false, false},
+    {"list", SubsCommand::List, 1, true, false, false},
+    {"at", SubsCommand::At, 2, true, true, false},
+    {"save", SubsCommand::Save, 2, true, false, false},
+    {"align", SubsCommand::Align, 1, false, false, true},
 };
 
 const CommandShape *FindCommand(std::string_view name)
@@ -47,6 +50,16 @@ std::optional<int64_t> *OptionSlot(std::string_view name, const CommandShape &sh
         return &parsed.span;
     if (shape.lastOption && name == "--last")
         return &parsed.last;
+    return nullptr;
+}
+
+// The slot of an option that takes a file name, or nullptr.
+std::string *FileOptionSlot(std::string_view name, const CommandShape &shape, SubsArguments &parsed)
+{
+    if (shape.alignOptions && name == "--to")
+        return &parsed.reference;
+    if (shape.alignOptions && name == "--save")
+        return &parsed.out;
     return nullptr;
 }
 
@@ -96,7 +109,11 @@ std::optional<SubsArguments> ParseSubsArguments(const std::vector<std::string_vi
     std::size_t positionals = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        if (arg.substr(0, 2) == "--") {
+        if (std::string *file = FileOptionSlot(arg, *shape, parsed)) {
+            if (i + 1 == args.size() || args[i + 1].empty())
+                return std::nullopt;
+            *file = std::string(args[++i]);
+        } else if (arg.substr(0, 2) == "--") {
             std::optional<int64_t> *slot = OptionSlot(arg, *shape, parsed);
             int64_t value = 0;
             if (!slot || i + 1 == args.size() || !ParseDecimalArgument(args[++i], value))
@@ -108,6 +125,8 @@ std::optional<SubsArguments> ParseSubsArguments(const std::vector<std::string_vi
         }
     }
     if (positionals != shape->positionals)
+        return std::nullopt;
+    if (shape->alignOptions && parsed.reference.empty())
         return std::nullopt;
     return parsed;
 }

@@ -14,13 +14,15 @@ enum class SubsCommand {
     List,
     At,
     Save,
+    Align,
 };
 
 struct SubsArguments
 {
     SubsCommand command = SubsCommand::Dump;
     std::string file;
-    std::string out; // save
+    std::string out; // save; align's --save, empty when not given
+    std::string reference; // align's --to
     int64_t position = 0; // at
     std::optional<int64_t> offset;
     std::optional<int64_t> span;

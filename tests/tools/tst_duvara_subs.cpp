@@ -1,4 +1,5 @@
 // duvara-subs end to end: the real program on real files.
+#include "subtitles/synthetic_timing.h"
 #include "support/srt_time.h"
 
 #include <QDir>
@@ -69,6 +70,19 @@ QByteArray NumberedSubRip(int count)
     return text;
 }
 
+// The SubRip file of these entries, texts "line 1", "line 2", ...
+QByteArray SubRipOf(const duvara::test::Timings &timings)
+{
+    const auto time = duvara::test::SrtTimeText;
+    QByteArray text;
+    for (std::size_t i = 0; i < timings.size(); ++i) {
+        const QByteArray number = QByteArray::number(qulonglong(i + 1));
+        text += number + "\r\n" + time(timings[i].start) + " --> " + time(timings[i].end)
+            + "\r\nline " + number + "\r\n\r\n";
+    }
+    return text;
+}
+
 const QByteArray LoadError = "File load error or unsupported file format\n";
 const QByteArray SaveError = "File save error\n";
 
@@ -100,6 +114,10 @@ private slots:
     void save();
     void failedSaveKeepsTheFile_data();
     void failedSaveKeepsTheFile();
+    void alignSavesWhatListShows_data();
+    void alignSavesWhatListShows();
+    void alignRefuses_data();
+    void alignRefuses();
 };
 
 void TestDuvaraSubs::output_data()
@@ -216,6 +234,15 @@ void TestDuvaraSubs::usageErrors_data()
     QTest::newRow("option with equals sign") << QStringList {"list", basic, "--offset=5"};
     QTest::newRow("--last only for at") << QStringList {"list", basic, "--last", "2"};
     QTest::newRow("no output file") << QStringList {"save", basic};
+    QTest::newRow("align without a reference") << QStringList {"align", basic};
+    QTest::newRow("align: --to without a file") << QStringList {"align", basic, "--to"};
+    QTest::newRow("align: --to an empty name") << QStringList {"align", basic, "--to", ""};
+    QTest::newRow("align: --save without a file")
+        << QStringList {"align", basic, "--to", basic, "--save"};
+    QTest::newRow("align takes no offset")
+        << QStringList {"align", basic, "--to", basic, "--offset", "5"};
+    QTest::newRow("align: output as an argument") << QStringList {"align", basic, "out.srt"};
+    QTest::newRow("--to only for align") << QStringList {"list", basic, "--to", basic};
 }
 
 void TestDuvaraSubs::usageErrors()
@@ -479,6 +506,104 @@ void TestDuvaraSubs::failedSaveKeepsTheFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              (QStringList {"old.srt", "sub"}));
     QVERIFY(QDir(dir.filePath("sub")).isEmpty());
+}
+
+void TestDuvaraSubs::alignSavesWhatListShows_data()
+{
+    QTest::addColumn<double>("stretch");
+    QTest::addColumn<int>("lateMs");
+    QTest::addColumn<bool>("damaged"); // lines lost, split and merged; else the reference's lines
+
+    QTest::newRow("3.2 s late at 25 / 23.976, damaged") << 25 / (24000.0 / 1001) << 3200 << true;
+    QTest::newRow("40 s early") << 1.0 << -40000 << false;
+}
+
+// The offset and span the command prints are the player's: the track listed with them shows the
+// times of the file it saved.
+void TestDuvaraSubs::alignSavesWhatListShows()
+{
+    QFETCH(double, stretch);
+    QFETCH(int, lateMs);
+    QFETCH(bool, damaged);
+    using namespace duvara::test;
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Timings film = FilmTiming(5, 1500, 60000);
+    const QString reference = dir.filePath("reference.srt");
+    const QString file = dir.filePath("track.srt");
+    const QString out = dir.filePath("aligned.srt");
+    QVERIFY(WriteBytes(reference, SubRipOf(film)));
+    QVERIFY(WriteBytes(
+        file, SubRipOf(Mapped(damaged ? Damaged(film, 6, 0.1, 0.1, 0.1) : film, stretch, lateMs))));
+
+    const Outcome aligned = RunTool({"align", file, "--to", reference, "--save", out});
+    QCOMPARE(aligned.err, QByteArray());
+    QCOMPARE(aligned.exitCode, 0);
+    const QRegularExpressionMatch line
+        = QRegularExpression("^offset (-?[0-9]+) span ([0-9]+)\\n$").match(aligned.out);
+    QVERIFY2(line.hasMatch(), aligned.out.constData());
+    const Outcome corrected
+        = RunTool({"list", file, "--offset", line.captured(1), "--span", line.captured(2)});
+    const Outcome saved = RunTool({"list", out});
+    QCOMPARE(saved.exitCode, 0);
+    QVERIFY(saved.out.count('\n') > 1000);
+    QCOMPARE(saved.out, corrected.out);
+    if (!damaged) // a shift alone comes back exactly
+        QCOMPARE(saved.out, RunTool({"list", reference}).out);
+}
+
+void TestDuvaraSubs::alignRefuses_data()
+{
+    QTest::addColumn<QByteArray>("track"); // "unrelated", "late" or the file's bytes
+    QTest::addColumn<QString>("referenceName");
+    QTest::addColumn<QString>("err"); // a pattern; FILE and OTHER stand for the two paths
+
+    QTest::newRow("unrelated tracks")
+        << QByteArray("unrelated") << "reference.srt"
+        << "No fit between FILE and OTHER: their timing has too little in common "
+           "\\(at best [0-9]+ % of the entries line up\\)\n";
+    QTest::newRow("95 s late") << QByteArray("late") << "reference.srt"
+                               << "No fit between FILE and OTHER: lining them up needs an offset "
+                                  "of -95\\.000 s, beyond the 60\\.000 s either way the offset "
+                                  "reaches\n";
+    QTest::newRow("a track without entries")
+        << QByteArray("no entries\n") << "reference.srt"
+        << "No fit between FILE and OTHER: FILE has no entries\n";
+    QTest::newRow("a missing reference") << QByteArray("late") << "missing.srt"
+                                         << "OTHER: File load error or unsupported file format\n";
+}
+
+// A refusal names the files and says why, and leaves the file --save names alone.
+void TestDuvaraSubs::alignRefuses()
+{
+    QFETCH(QByteArray, track);
+    QFETCH(QString, referenceName);
+    QFETCH(QString, err);
+    using namespace duvara::test;
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Timings film = FilmTiming(8, 600);
+    if (track == "unrelated")
+        track = SubRipOf(FilmTiming(9, 600));
+    else if (track == "late")
+        track = SubRipOf(Mapped(film, 1, 95000));
+    const QString file = dir.filePath("track.srt");
+    const QString reference = dir.filePath(referenceName);
+    const QString out = dir.filePath("out.srt");
+    QVERIFY(WriteBytes(file, track));
+    QVERIFY(WriteBytes(dir.filePath("reference.srt"), SubRipOf(film)));
+    QVERIFY(WriteBytes(out, "old"));
+
+    const Outcome outcome = RunTool({"align", file, "--to", reference, "--save", out});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.out, QByteArray());
+    err.replace("FILE", QRegularExpression::escape(file))
+        .replace("OTHER", QRegularExpression::escape(reference));
+    QVERIFY2(QRegularExpression("^" + err + "$").match(QString::fromUtf8(outcome.err)).hasMatch(),
+             outcome.err.constData());
+    QCOMPARE(FileBytes(out), QByteArray("old"));
 }
 
 QTEST_GUILESS_MAIN(TestDuvaraSubs)

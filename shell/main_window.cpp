@@ -21,6 +21,7 @@
 #include "presentation/synchronisation.h"
 #include "shell/form_file.h"
 #include "shell/form_new_version.h"
+#include "shell/menu_icons.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
@@ -171,7 +172,8 @@ void TFormVDMain::wireMenus()
         m_transport->AddFace(command, item(PopupMenu1, name));
     m_transport->AddRunningItems({item(PopupMenu1, "MnuNavigate"), item(PopupMenu1, "MnuZoom")});
     m_transport->AddLoadedItems({item(PopupMenu1, "MnuFullscreen"), item(PopupMenu1, "MnuAspect")});
-    m_transport->SetMuteItem(item(PopupMenu1, "MnuMute"));
+    m_transport->SetMuteItem(item(PopupMenu1, "MnuMute"), MenuIcon(MenuImage::SoundOn),
+                             MenuIcon(MenuImage::Muted));
     m_transport->SetOpenItem(item(PopupMenu1, "MnuOpen"));
 
     m_playlist->AddMenuItems(item(PopupMenu2, "MnuAdd"), item(PopupMenu2, "MnuRemove"),

@@ -25,6 +25,8 @@
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
+#include "shell/shortcut_rule.h"
+#include "shell/volume_keys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,29 +40,6 @@
 #include <exception>
 
 namespace duvara {
-
-namespace {
-
-// Forwards every event of the application to the main window's key hook.
-class AppKeyHook : public QObject
-{
-public:
-    explicit AppKeyHook(TFormVDMain *window)
-        : QObject(window)
-        , m_window(window)
-    { }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        return m_window->AppMessageHook(watched, event);
-    }
-
-private:
-    TFormVDMain *m_window;
-};
-
-} // namespace
 
 QString TrimmedFileName(const QString &name)
 {
@@ -187,6 +166,13 @@ void TFormVDMain::wireMenus()
     }
     for (TRPopupMenu *menu : {PopupMenu1, PopupMenu2})
         connect(menu, &TRPopupMenu::OnPopup, m_playlist.get(), &Playlist::PopupMenu2Popup);
+    connect(PopupMenu1, &TRPopupMenu::OnPopup, this, Guarded(this, [this] { PopupMenu1Popup(); }));
+    connect(PopupMenu1, &TRPopupMenu::OnHide, this, Guarded(this, [this] { PopupMenu1Hide(); }));
+    // An item's shortcut acts only while every submenu above it is enabled too.
+    auto *shortcutRule = new ShortcutRule(this);
+    shortcutRule->AddMenu(PopupMenu1);
+    shortcutRule->AddMenu(PopupMenu2);
+    qApp->installEventFilter(shortcutRule);
     LstPL->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(LstPL, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu2->popup(LstPL->viewport()->mapToGlobal(at)); });
@@ -240,11 +226,21 @@ void TFormVDMain::disableWhatIsNotBuilt()
         panel->BtnFont->setToolTip(notYet);
 }
 
+void TFormVDMain::PopupMenu1Popup()
+{
+    m_videoCommands->ShowFullScreenState();
+    m_sync->ForgetPreparedCaptions();
+}
+
+void TFormVDMain::PopupMenu1Hide()
+{
+    m_sync->ForgetPreparedCaptions();
+}
+
 void TFormVDMain::MnuGoToClick()
 {
-    // Like its menu item, Ctrl+G acts only while the Navigate submenu is open to it (something
-    // plays), and only once the other windows exist.
-    if (!FormGoTo || !PopupMenu1->item(QStringLiteral("MnuNavigate"))->isEnabled())
+    // The dialog comes with the other windows, after the main window.
+    if (!FormGoTo)
         return;
     const VideoCover cover(*m_sync);
     FormGoTo->exec();
@@ -321,7 +317,7 @@ void TFormVDMain::changeEvent(QEvent *event)
 void TFormVDMain::FormActivate()
 {
     if (!m_keyHook)
-        m_keyHook = new AppKeyHook(this);
+        m_keyHook = new VolumeKeys(*TabVideo->SldVol, this);
     // Installing again moves the hook to the front; it never runs twice for one event.
     qApp->installEventFilter(m_keyHook);
 }
@@ -383,11 +379,6 @@ void TFormVDMain::LoadSettings()
 void TFormVDMain::SaveSettings()
 {
     qCDebug(lcShell) << "SaveSettings";
-}
-
-bool TFormVDMain::AppMessageHook(QObject *, QEvent *)
-{
-    return false;
 }
 
 } // namespace duvara

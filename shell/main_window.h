@@ -62,10 +62,9 @@ public:
     void MnuAboutClick();
     void MnuGoToClick();
 
-    // Settings and playlist files and the application-wide key hook.
+    // Settings and playlist files.
     void LoadSettings();
     void SaveSettings();
-    bool AppMessageHook(QObject *watched, QEvent *event);
 
     // The other windows, created once after the main window and kept until the end.
     void CreateOtherWindows();
@@ -95,6 +94,8 @@ private:
     void FormShow();
     void FormActivate();
     void FormCloseQuery();
+    void PopupMenu1Popup();
+    void PopupMenu1Hide();
 
     // Building the widgets (main_window_layout.cpp).
     void buildLayout();

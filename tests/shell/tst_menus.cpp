@@ -1,0 +1,355 @@
+// The menus in the real main window: which shortcuts act when, the volume keys in every
+// window, and what opening and closing the window menu does.
+#include "controls/form_goto.h"
+#include "controls/time_edit.h"
+#include "shell/menu_icons.h"
+#include "window_test_support.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <clocale>
+
+using namespace duvara;
+using namespace duvara::test;
+
+namespace {
+
+// Counts the presses of one key that reach a widget itself.
+class KeyCounter : public QObject
+{
+public:
+    KeyCounter(QWidget *widget, int key)
+        : m_key(key)
+    {
+        widget->installEventFilter(this);
+    }
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == m_key)
+            ++presses;
+        return false;
+    }
+
+private:
+    int m_key;
+};
+
+QImage pixelsOf(const QIcon &icon)
+{
+    return icon.pixmap(QSize(16, 16), 1.0).toImage();
+}
+
+} // namespace
+
+class TestMenus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void goToKeyWaitsForPlayback();
+    void keysOfItemsUnderSubmenus_data();
+    void keysOfItemsUnderSubmenus();
+    void playlistKeys();
+    void volumeKeysInTheGoToDialog();
+    void volumeKeysStayInRange_data();
+    void volumeKeysStayInRange();
+    void windowMenuWithdrawsPreparedCaptions();
+    void fullScreenMarkIsTakenAsTheMenuOpens();
+    void muteImageFollowsTheSound();
+
+private:
+    void playDemoFilm(int copies = 1);
+    // Presses the keys and tells whether the go-to dialog came up (it is closed again).
+    bool opensGoTo(const std::function<void()> &press);
+    QAction *item(const char *name) const;
+    QSlider *volume() const { return child<VideoPage>(m_window, "TabVideo")->SldVol; }
+
+    TFormVDMain *m_window = nullptr;
+};
+
+void TestMenus::init()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    m_window = new TFormVDMain;
+    m_window->filterGraph().SetAudioEnabled(false);
+    m_window->CreateOtherWindows();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void TestMenus::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+QAction *TestMenus::item(const char *name) const
+{
+    return child<TRPopupMenu>(m_window, "PopupMenu1")->item(QString::fromLatin1(name));
+}
+
+void TestMenus::playDemoFilm(int copies)
+{
+    QStringList files;
+    for (int i = 0; i < copies; ++i)
+        files << QStringLiteral(DUVARA_DEMO_FILM);
+    m_window->playlist().OpenFiles(files);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QSlider>(m_window, "SldPos")->isEnabled(), kPlaybackTimeoutMs);
+}
+
+bool TestMenus::opensGoTo(const std::function<void()> &press)
+{
+    bool opened = false;
+    // Runs inside the dialog's own loop if the keys opened it, or after them if they did not.
+    QTimer check;
+    check.setSingleShot(true);
+    connect(&check, &QTimer::timeout, this, [&] {
+        if (auto *dialog = qobject_cast<TFormGoTo *>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->reject();
+        }
+    });
+    check.start(0);
+    press();
+    if (!QTest::qWaitFor([&] { return !check.isActive(); }))
+        qWarning("the check after the keys never ran");
+    // Without a window manager nothing gives the main window its activation back.
+    m_window->activateWindow();
+    if (!QTest::qWaitFor([this] { return QApplication::activeWindow() == m_window; }))
+        qWarning("the main window did not become active again");
+    return opened;
+}
+
+void TestMenus::goToKeyWaitsForPlayback()
+{
+    const auto ctrlG = [this] {
+        QTest::keyClick(m_window, Qt::Key_G, Qt::ControlModifier);
+    };
+    QVERIFY(item("MnuGoTo")->isEnabled());
+    QVERIFY(!item("MnuNavigate")->isEnabled());
+    QVERIFY(!opensGoTo(ctrlG));
+    // The menu still shows the key it will answer to.
+    QCOMPARE(item("MnuGoTo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
+
+    playDemoFilm();
+    QVERIFY(opensGoTo(ctrlG));
+    m_window->transport().BtnPauseClick();
+    QVERIFY(opensGoTo(ctrlG));
+    m_window->transport().BtnStopClick();
+    QVERIFY(!opensGoTo(ctrlG));
+}
+
+void TestMenus::keysOfItemsUnderSubmenus_data()
+{
+    QTest::addColumn<QString>("submenu");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Stretched, F10") << "MnuAspect"
+                                    << "MnuStretched" << int(Qt::Key_F10) << 0;
+    QTest::newRow("Crop, F12") << "MnuAspect"
+                               << "MnuCrop" << int(Qt::Key_F12) << 0;
+    QTest::newRow("Go To, Ctrl+G") << "MnuNavigate"
+                                   << "MnuGoTo" << int(Qt::Key_G) << int(Qt::ControlModifier);
+}
+
+void TestMenus::keysOfItemsUnderSubmenus()
+{
+    QFETCH(QString, submenu);
+    QFETCH(QString, name);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QAction *action = item(name.toLatin1().constData());
+    QAction *above = item(submenu.toLatin1().constData());
+    QVERIFY(action->isEnabled());
+    QVERIFY(!above->isEnabled());
+    // Whether the item fires is what counts here; what it does is for other tests.
+    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+    QSignalSpy triggered(action, &QAction::triggered);
+    QTest::keyClick(m_window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(triggered.count(), 0);
+    // The video window hosts the same shortcuts, under the same rule.
+    QTest::keyClick(child<TDSVideoWindowEx2>(m_window, "VideoWnd"), Qt::Key(key),
+                    Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(triggered.count(), 0);
+
+    above->setEnabled(true);
+    QTest::keyClick(m_window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(triggered.count(), 1);
+    above->setEnabled(false);
+    QTest::keyClick(m_window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(triggered.count(), 1);
+}
+
+void TestMenus::playlistKeys()
+{
+    playDemoFilm(3);
+    auto *list = child<RListView>(m_window, "LstPL");
+    QCOMPARE(list->topLevelItemCount(), 3);
+    const auto ctrlAltR = [list] {
+        QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+    };
+
+    // Not while another control has the focus.
+    list->topLevelItem(2)->setSelected(true);
+    child<QWidget>(m_window, "PageCntrl")->setFocus();
+    QTest::keyClick(m_window, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(list->topLevelItemCount(), 3);
+
+    list->setFocus();
+    QVERIFY(list->hasFocus());
+    ctrlAltR();
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(m_window->playlist().PlayIndex(), 0);
+
+    // With no row selected nothing goes.
+    list->clearSelection();
+    ctrlAltR();
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(m_window->filterGraph().PlayState(), PlayState::psRunning);
+}
+
+void TestMenus::volumeKeysInTheGoToDialog()
+{
+    playDemoFilm();
+    m_window->transport().BtnPauseClick();
+    volume()->setValue(5000);
+    int afterPlus = -1;
+    int afterMinus = -1;
+    int keysAtField = -1;
+    onNextModal<TFormGoTo>([&](TFormGoTo *dialog) {
+        KeyCounter plusAtField(dialog->EditGoTo, Qt::Key_Plus);
+        dialog->EditGoTo->setFocus();
+        // As the window system delivers it: to the dialog's window, then its focused field.
+        QTest::keyClick(dialog->windowHandle(), Qt::Key_Plus, Qt::KeypadModifier);
+        afterPlus = volume()->value();
+        QTest::keyClick(dialog->windowHandle(), Qt::Key_Minus, Qt::KeypadModifier);
+        QTest::keyClick(dialog->windowHandle(), Qt::Key_Minus, Qt::KeypadModifier);
+        afterMinus = volume()->value();
+        keysAtField = plusAtField.presses;
+        dialog->reject();
+    });
+    QTest::keyClick(m_window, Qt::Key_G, Qt::ControlModifier);
+    QTRY_VERIFY(afterPlus >= 0);
+    QCOMPARE(afterPlus, 5100);
+    QCOMPARE(afterMinus, 4900);
+    QCOMPARE(keysAtField, 1);
+}
+
+void TestMenus::volumeKeysStayInRange_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("up to the top") << 9950 << int(Qt::Key_Plus) << 1 << 10000;
+    QTest::newRow("not beyond it") << 10000 << int(Qt::Key_Plus) << 2 << 10000;
+    QTest::newRow("down to silence") << 50 << int(Qt::Key_Minus) << 1 << 0;
+    QTest::newRow("not below it") << 0 << int(Qt::Key_Minus) << 2 << 0;
+    QTest::newRow("held down") << 3000 << int(Qt::Key_Plus) << 4 << 3400;
+}
+
+void TestMenus::volumeKeysStayInRange()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, presses);
+    QFETCH(int, expected);
+    volume()->setValue(start);
+    QWidget *window = m_window;
+    for (int i = 0; i < presses; ++i)
+        QTest::keyPress(window->windowHandle(), Qt::Key(key), Qt::KeypadModifier);
+    QTest::keyRelease(window->windowHandle(), Qt::Key(key), Qt::KeypadModifier);
+    QCOMPARE(volume()->value(), expected);
+}
+
+void TestMenus::windowMenuWithdrawsPreparedCaptions()
+{
+    auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
+    auto *first = child<RSubtitleLabel>(m_window, "LblSub1");
+    auto *second = child<RSubtitleLabel>(m_window, "LblSub2");
+    const auto prepare = [&] {
+        first->SetTextNextCaption(QStringLiteral("next one"));
+        second->SetTextNextCaption(QStringLiteral("next two"));
+    };
+    prepare();
+    menu->popup(m_window->mapToGlobal(QPoint(100, 100)));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QCOMPARE(first->TextNextCaption(), QString());
+    QCOMPARE(second->TextNextCaption(), QString());
+
+    // Prepared while the menu was open: gone again once it has closed.
+    prepare();
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    QCOMPARE(first->TextNextCaption(), QString());
+    QCOMPARE(second->TextNextCaption(), QString());
+
+    // The playlist's menu leaves them alone.
+    prepare();
+    auto *playlistMenu = child<TRPopupMenu>(m_window, "PopupMenu2");
+    playlistMenu->popup(m_window->mapToGlobal(QPoint(100, 100)));
+    QVERIFY(QTest::qWaitForWindowExposed(playlistMenu));
+    playlistMenu->hide();
+    QCOMPARE(first->TextNextCaption(), QStringLiteral("next one"));
+}
+
+void TestMenus::fullScreenMarkIsTakenAsTheMenuOpens()
+{
+    playDemoFilm();
+    auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
+    auto *video = child<TDSVideoWindowEx2>(m_window, "VideoWnd");
+    QAction *fullscreen = item("MnuFullscreen");
+    const auto openAndClose = [&] {
+        menu->popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        menu->hide();
+    };
+
+    // The picture went fullscreen without the menu's knowing.
+    video->EnterFullScreenHere();
+    QVERIFY(video->FullScreen());
+    fullscreen->setChecked(false);
+    openAndClose();
+    QVERIFY(fullscreen->isChecked());
+
+    video->LeaveFullScreen();
+    QVERIFY(!video->FullScreen());
+    fullscreen->setChecked(true);
+    openAndClose();
+    QVERIFY(!fullscreen->isChecked());
+}
+
+void TestMenus::muteImageFollowsTheSound()
+{
+    QAction *mute = item("MnuMute");
+    volume()->setValue(5000);
+    const QImage soundOn = pixelsOf(MenuIcon(MenuImage::SoundOn));
+    const QImage muted = pixelsOf(MenuIcon(MenuImage::Muted));
+    QCOMPARE(pixelsOf(mute->icon()), soundOn);
+
+    QTest::keyClick(m_window, Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(pixelsOf(mute->icon()), muted);
+    QTest::keyClick(m_window, Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(pixelsOf(mute->icon()), soundOn);
+
+    // Muted by the button, then unmuted by moving the volume: the image follows both.
+    child<VideoPage>(m_window, "TabVideo")->BtnMuteOn->click();
+    QCOMPARE(pixelsOf(mute->icon()), muted);
+    QTest::keyClick(m_window, Qt::Key_Plus, Qt::KeypadModifier);
+    QCOMPARE(pixelsOf(mute->icon()), soundOn);
+}
+
+QTEST_MAIN(TestMenus)
+#include "tst_menus.moc"

@@ -6,7 +6,6 @@
 #include "window_test_support.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -19,29 +18,6 @@ using namespace duvara;
 using namespace duvara::test;
 
 namespace {
-
-// Counts the presses of one key that reach a widget itself.
-class KeyCounter : public QObject
-{
-public:
-    KeyCounter(QWidget *widget, int key)
-        : m_key(key)
-    {
-        widget->installEventFilter(this);
-    }
-    int presses = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == m_key)
-            ++presses;
-        return false;
-    }
-
-private:
-    int m_key;
-};
 
 QImage pixelsOf(const QIcon &icon)
 {
@@ -58,8 +34,6 @@ private slots:
     void cleanup();
 
     void goToKeyWaitsForPlayback();
-    void keysOfItemsUnderSubmenus_data();
-    void keysOfItemsUnderSubmenus();
     void playlistKeys();
     void volumeKeysInTheGoToDialog();
     void volumeKeysStayInRange_data();
@@ -148,48 +122,6 @@ void TestMenus::goToKeyWaitsForPlayback()
     QVERIFY(opensGoTo(ctrlG));
     m_window->transport().BtnStopClick();
     QVERIFY(!opensGoTo(ctrlG));
-}
-
-void TestMenus::keysOfItemsUnderSubmenus_data()
-{
-    QTest::addColumn<QString>("submenu");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::newRow("Stretched, F10") << "MnuAspect"
-                                    << "MnuStretched" << int(Qt::Key_F10) << 0;
-    QTest::newRow("Crop, F12") << "MnuAspect"
-                               << "MnuCrop" << int(Qt::Key_F12) << 0;
-    QTest::newRow("Go To, Ctrl+G") << "MnuNavigate"
-                                   << "MnuGoTo" << int(Qt::Key_G) << int(Qt::ControlModifier);
-}
-
-void TestMenus::keysOfItemsUnderSubmenus()
-{
-    QFETCH(QString, submenu);
-    QFETCH(QString, name);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QAction *action = item(name.toLatin1().constData());
-    QAction *above = item(submenu.toLatin1().constData());
-    QVERIFY(action->isEnabled());
-    QVERIFY(!above->isEnabled());
-    // Whether the item fires is what counts here; what it does is for other tests.
-    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-    QSignalSpy triggered(action, &QAction::triggered);
-    QTest::keyClick(m_window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(triggered.count(), 0);
-    // The video window hosts the same shortcuts, under the same rule.
-    QTest::keyClick(child<TDSVideoWindowEx2>(m_window, "VideoWnd"), Qt::Key(key),
-                    Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(triggered.count(), 0);
-
-    above->setEnabled(true);
-    QTest::keyClick(m_window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(triggered.count(), 1);
-    above->setEnabled(false);
-    QTest::keyClick(m_window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(triggered.count(), 1);
 }
 
 void TestMenus::playlistKeys()
@@ -295,14 +227,6 @@ void TestMenus::windowMenuWithdrawsPreparedCaptions()
     QTRY_VERIFY(!menu->isVisible());
     QCOMPARE(first->TextNextCaption(), QString());
     QCOMPARE(second->TextNextCaption(), QString());
-
-    // The playlist's menu leaves them alone.
-    prepare();
-    auto *playlistMenu = child<TRPopupMenu>(m_window, "PopupMenu2");
-    playlistMenu->popup(m_window->mapToGlobal(QPoint(100, 100)));
-    QVERIFY(QTest::qWaitForWindowExposed(playlistMenu));
-    playlistMenu->hide();
-    QCOMPARE(first->TextNextCaption(), QStringLiteral("next one"));
 }
 
 void TestMenus::fullScreenMarkIsTakenAsTheMenuOpens()

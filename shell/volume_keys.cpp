@@ -17,8 +17,8 @@ int VolumeKeyStep(int key, Qt::KeyboardModifiers modifiers)
         return kVolumeKeyStep;
     case Qt::Key_Minus:
         return -kVolumeKeyStep;
-    // The main keyboard's plus and minus key, pressed without (or with) Shift on layouts that
-    // put "=" and "_" on them: the key is meant, not the character.
+    // The key is meant, not the character: where the main keyboard's plus key gives "=" without
+    // Shift and its minus key "_" with it, those count too.
     case Qt::Key_Equal:
         return keypad ? 0 : kVolumeKeyStep;
     case Qt::Key_Underscore:

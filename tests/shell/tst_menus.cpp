@@ -2,12 +2,14 @@
 // window, and what opening and closing the window menu does.
 #include "controls/form_goto.h"
 #include "controls/time_edit.h"
+#include "controls/track_panel.h"
 #include "shell/menu_icons.h"
 #include "window_test_support.h"
 
 #include <QAction>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -34,6 +36,7 @@ private slots:
     void cleanup();
 
     void goToKeyWaitsForPlayback();
+    void menuKeysBeforeTheFieldsOwn();
     void playlistKeys();
     void volumeKeysInTheGoToDialog();
     void volumeKeysStayInRange_data();
@@ -44,8 +47,8 @@ private slots:
 
 private:
     void playDemoFilm(int copies = 1);
-    // Presses the keys and tells whether the go-to dialog came up (it is closed again).
-    bool opensGoTo(const std::function<void()> &press);
+    // Presses the keys and tells whether the dialog of that name came up (it is closed again).
+    bool opens(const char *dialog, const std::function<void()> &press);
     QAction *item(const char *name) const;
     QSlider *volume() const { return child<VideoPage>(m_window, "TabVideo")->SldVol; }
 
@@ -82,14 +85,15 @@ void TestMenus::playDemoFilm(int copies)
     QTRY_VERIFY_WITH_TIMEOUT(child<QSlider>(m_window, "SldPos")->isEnabled(), kPlaybackTimeoutMs);
 }
 
-bool TestMenus::opensGoTo(const std::function<void()> &press)
+bool TestMenus::opens(const char *name, const std::function<void()> &press)
 {
     bool opened = false;
     // Runs inside the dialog's own loop if the keys opened it, or after them if they did not.
     QTimer check;
     check.setSingleShot(true);
     connect(&check, &QTimer::timeout, this, [&] {
-        if (auto *dialog = qobject_cast<TFormGoTo *>(QApplication::activeModalWidget())) {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (dialog && dialog->objectName() == QLatin1String(name)) {
             opened = true;
             dialog->reject();
         }
@@ -112,16 +116,31 @@ void TestMenus::goToKeyWaitsForPlayback()
     };
     QVERIFY(item("MnuGoTo")->isEnabled());
     QVERIFY(!item("MnuNavigate")->isEnabled());
-    QVERIFY(!opensGoTo(ctrlG));
+    QVERIFY(!opens("FormGoTo", ctrlG));
     // The menu still shows the key it will answer to.
     QCOMPARE(item("MnuGoTo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
 
     playDemoFilm();
-    QVERIFY(opensGoTo(ctrlG));
+    QVERIFY(opens("FormGoTo", ctrlG));
     m_window->transport().BtnPauseClick();
-    QVERIFY(opensGoTo(ctrlG));
+    QVERIFY(opens("FormGoTo", ctrlG));
     m_window->transport().BtnStopClick();
-    QVERIFY(!opensGoTo(ctrlG));
+    QVERIFY(!opens("FormGoTo", ctrlG));
+}
+
+void TestMenus::menuKeysBeforeTheFieldsOwn()
+{
+    // Ctrl+A would select a field's text; in the main window it is About's, whatever has the
+    // focus.
+    QVERIFY(
+        loadTrack(m_window->primaryTrack(), "1\n00:00:01,000 --> 00:00:02,000\nA\n\n", "a.srt"));
+    auto *panel = child<TrackPanel>(m_window, "TabSP");
+    child<QTabWidget>(m_window, "PageCntrl")->setCurrentWidget(panel);
+    panel->EditDur->setFocus();
+    QVERIFY(panel->EditDur->hasFocus());
+    QVERIFY(opens("FormAbout",
+                  [&] { QTest::keyClick(panel->EditDur, Qt::Key_A, Qt::ControlModifier); }));
+    QCOMPARE(panel->EditDur->selectedText(), QString());
 }
 
 void TestMenus::playlistKeys()

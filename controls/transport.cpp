@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QMouseEvent>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 
 namespace duvara {
@@ -99,9 +98,12 @@ void Transport::AddLoadedItems(const QList<QAction *> &items)
     m_loadedItems << items;
 }
 
-void Transport::SetMuteItem(QAction *item)
+void Transport::SetMuteItem(QAction *item, const QIcon &soundOn, const QIcon &muted)
 {
     m_muteItem = item;
+    m_soundOnImage = soundOn;
+    m_mutedImage = muted;
+    item->setIcon(m_page.BtnMuteOn->isHidden() ? muted : soundOn);
     connect(item, &QAction::triggered, this, Guarded(m_errorParent, [this] { MnuMuteClick(); }));
 }
 
@@ -393,6 +395,9 @@ void Transport::showSoundOn(bool on)
 {
     m_page.BtnMuteOn->setVisible(on);
     m_page.BtnMuteOff->setVisible(!on);
+    // The menu's image follows the sound however it changed (buttons, menu, volume slider).
+    if (m_muteItem)
+        m_muteItem->setIcon(on ? m_soundOnImage : m_mutedImage);
 }
 
 void Transport::SldVolChange()
@@ -418,14 +423,10 @@ void Transport::BtnMuteOffClick()
 
 void Transport::MnuMuteClick()
 {
-    const bool muting = !m_page.BtnMuteOn->isHidden();
-    if (muting)
+    if (!m_page.BtnMuteOn->isHidden())
         BtnMuteOnClick();
     else
         BtnMuteOffClick();
-    if (m_muteItem)
-        m_muteItem->setIcon(m_page.style()->standardIcon(muting ? QStyle::SP_MediaVolumeMuted
-                                                                : QStyle::SP_MediaVolume));
 }
 
 // What the playlist asks of playback.

@@ -6,6 +6,7 @@
 
 #include "controls/playlist.h"
 
+#include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -51,7 +52,8 @@ public:
     // Items that are enabled while something plays, and while a file is loaded.
     void AddRunningItems(const QList<QAction *> &items);
     void AddLoadedItems(const QList<QAction *> &items);
-    void SetMuteItem(QAction *item);
+    // The mute item shows `soundOn` or `muted` as the sound is.
+    void SetMuteItem(QAction *item, const QIcon &soundOn, const QIcon &muted);
     void SetOpenItem(QAction *item);
 
     double Speed() const { return m_speed; }
@@ -123,6 +125,8 @@ private:
     QList<QAction *> m_runningItems;
     QList<QAction *> m_loadedItems;
     QAction *m_muteItem = nullptr;
+    QIcon m_soundOnImage;
+    QIcon m_mutedImage;
     QTimer m_timerMove;
     double m_speed = 1.0;
     // Where the movement timer's last jump aimed, while fast motion by jumps goes on.

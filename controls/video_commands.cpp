@@ -91,7 +91,7 @@ void VideoCommands::SetMenuItems(const MenuItems &items)
     for (const auto &command : commands)
         connect(command.item, &QAction::triggered, this,
                 Guarded(m_errorParent, [this, handler = command.handler] { (this->*handler)(); }));
-    showFullScreenState();
+    ShowFullScreenState();
     // The aspect marks follow the video window's mode.
     QAction *const aspectItems[] = {items.stretched, items.letterBox, items.crop};
     aspectItems[static_cast<int>(m_video.AspectRatio())]->setChecked(true);
@@ -180,25 +180,25 @@ void VideoCommands::VideoWndDblClick()
         m_video.EnterFullScreenHere();
     else
         m_video.EnterFullScreen(screens.at(selected - 1));
-    showFullScreenState();
+    ShowFullScreenState();
 }
 
 void VideoCommands::LeaveFullScreen()
 {
     if (m_video.FullScreen())
         m_video.LeaveFullScreen();
-    showFullScreenState();
+    ShowFullScreenState();
 }
 
 void VideoCommands::MediaLoadedChanged(bool loaded)
 {
     m_mediaLoaded = loaded;
-    showFullScreenState();
+    ShowFullScreenState();
 }
 
 // The item is checkable and Qt flips its mark on every trigger; the mark is set from the
 // picture's real state after each change instead.
-void VideoCommands::showFullScreenState()
+void VideoCommands::ShowFullScreenState()
 {
     const bool fullScreen = m_video.FullScreen();
     m_leaveFullScreen->setEnabled(fullScreen);

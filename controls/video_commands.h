@@ -65,9 +65,12 @@ public:
     // The monitor list, from the screens there are now.
     void FillMonitorList();
 
+    // The fullscreen item (its check mark and whether it is offered) and Escape as the picture
+    // is now.
+    void ShowFullScreenState();
+
 private:
     void setAspect(TRatioModes mode, QAction *item);
-    void showFullScreenState();
     void recolourSubtitleAreas(const QColor &color);
 
     TDSVideoWindowEx2 &m_video;

@@ -158,7 +158,7 @@ void Synchronisation::showEntryAt(const FollowedTrack &followed, qint64 position
     }
 }
 
-void Synchronisation::forgetPreparedCaptions()
+void Synchronisation::ForgetPreparedCaptions()
 {
     for (const FollowedTrack &track : m_tracks)
         track.label->SetTextNextCaption(QString());
@@ -167,7 +167,7 @@ void Synchronisation::forgetPreparedCaptions()
 void Synchronisation::PageCntrlChange(int page)
 {
     // A prepared caption was laid out before the lists moved over the video.
-    forgetPreparedCaptions();
+    ForgetPreparedCaptions();
     for (const FollowedTrack &track : m_tracks)
         track.list->setVisible(page == track.page && track.subtitles->SubCount() > 0);
     if (page != 0)

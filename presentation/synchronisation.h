@@ -67,6 +67,10 @@ public:
     bool VideoCovered() const { return m_videoCovered; }
     void SetVideoCovered(bool covered) { m_videoCovered = covered; }
 
+    // Every track's prepared next caption is dropped: something was drawn over the picture
+    // (a menu, a list), so the next caption is laid out and drawn afresh.
+    void ForgetPreparedCaptions();
+
     // The control panel changed page: only that page's list is shown over the picture.
     void PageCntrlChange(int page);
 
@@ -81,7 +85,6 @@ signals:
 
 private:
     void showEntryAt(const FollowedTrack &track, qint64 position);
-    void forgetPreparedCaptions();
 
     TFilterGraph &m_graph;
     TDSTrackBar &m_engineBar;

@@ -22,10 +22,13 @@
 #include "shell/form_file.h"
 #include "shell/form_new_version.h"
 #include "shell/help.h"
+#include "shell/menu_icons.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/shell_logging.h"
+#include "shell/shortcut_rule.h"
 #include "shell/update_check.h"
+#include "shell/volume_keys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,29 +42,6 @@
 #include <exception>
 
 namespace duvara {
-
-namespace {
-
-// Forwards every event of the application to the main window's key hook.
-class AppKeyHook : public QObject
-{
-public:
-    explicit AppKeyHook(TFormVDMain *window)
-        : QObject(window)
-        , m_window(window)
-    { }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        return m_window->AppMessageHook(watched, event);
-    }
-
-private:
-    TFormVDMain *m_window;
-};
-
-} // namespace
 
 QString TrimmedFileName(const QString &name)
 {
@@ -175,7 +155,8 @@ void TFormVDMain::wireMenus()
         m_transport->AddFace(command, item(PopupMenu1, name));
     m_transport->AddRunningItems({item(PopupMenu1, "MnuNavigate"), item(PopupMenu1, "MnuZoom")});
     m_transport->AddLoadedItems({item(PopupMenu1, "MnuFullscreen"), item(PopupMenu1, "MnuAspect")});
-    m_transport->SetMuteItem(item(PopupMenu1, "MnuMute"));
+    m_transport->SetMuteItem(item(PopupMenu1, "MnuMute"), MenuIcon(MenuImage::SoundOn),
+                             MenuIcon(MenuImage::Muted));
     m_transport->SetOpenItem(item(PopupMenu1, "MnuOpen"));
 
     m_playlist->AddMenuItems(item(PopupMenu2, "MnuAdd"), item(PopupMenu2, "MnuRemove"),
@@ -189,6 +170,13 @@ void TFormVDMain::wireMenus()
     }
     for (TRPopupMenu *menu : {PopupMenu1, PopupMenu2})
         connect(menu, &TRPopupMenu::OnPopup, m_playlist.get(), &Playlist::PopupMenu2Popup);
+    connect(PopupMenu1, &TRPopupMenu::OnPopup, this, Guarded(this, [this] { PopupMenu1Popup(); }));
+    connect(PopupMenu1, &TRPopupMenu::OnHide, this, Guarded(this, [this] { PopupMenu1Hide(); }));
+    // An item's shortcut acts only while every submenu above it is enabled too.
+    auto *shortcutRule = new ShortcutRule(this);
+    shortcutRule->AddMenu(PopupMenu1);
+    shortcutRule->AddMenu(PopupMenu2);
+    qApp->installEventFilter(shortcutRule);
     LstPL->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(LstPL, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu2->popup(LstPL->viewport()->mapToGlobal(at)); });
@@ -234,11 +222,21 @@ void TFormVDMain::wireMenus()
             [this] { PopupMenu1->popup(QCursor::pos()); });
 }
 
+void TFormVDMain::PopupMenu1Popup()
+{
+    m_videoCommands->ShowFullScreenState();
+    m_sync->ForgetPreparedCaptions();
+}
+
+void TFormVDMain::PopupMenu1Hide()
+{
+    m_sync->ForgetPreparedCaptions();
+}
+
 void TFormVDMain::MnuGoToClick()
 {
-    // Like its menu item, Ctrl+G acts only while the Navigate submenu is open to it (something
-    // plays), and only once the other windows exist.
-    if (!FormGoTo || !PopupMenu1->item(QStringLiteral("MnuNavigate"))->isEnabled())
+    // The dialog comes with the other windows, after the main window.
+    if (!FormGoTo)
         return;
     const VideoCover cover(*m_sync);
     FormGoTo->exec();
@@ -332,7 +330,7 @@ void TFormVDMain::changeEvent(QEvent *event)
 void TFormVDMain::FormActivate()
 {
     if (!m_keyHook)
-        m_keyHook = new AppKeyHook(this);
+        m_keyHook = new VolumeKeys(*TabVideo->SldVol, this);
     // Installing again moves the hook to the front; it never runs twice for one event.
     qApp->installEventFilter(m_keyHook);
 }
@@ -394,11 +392,6 @@ void TFormVDMain::LoadSettings()
 void TFormVDMain::SaveSettings()
 {
     qCDebug(lcShell) << "SaveSettings";
-}
-
-bool TFormVDMain::AppMessageHook(QObject *, QEvent *)
-{
-    return false;
 }
 
 } // namespace duvara

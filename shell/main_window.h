@@ -65,10 +65,9 @@ public:
     void MnuGoToClick();
     void MnuFileClick();
 
-    // Settings and playlist files and the application-wide key hook.
+    // Settings and playlist files.
     void LoadSettings();
     void SaveSettings();
-    bool AppMessageHook(QObject *watched, QEvent *event);
 
     // The other windows, created once after the main window and kept until the end.
     void CreateOtherWindows();
@@ -100,6 +99,8 @@ private:
     void FormShow();
     void FormActivate();
     void FormCloseQuery();
+    void PopupMenu1Popup();
+    void PopupMenu1Hide();
 
     // Building the widgets (main_window_layout.cpp).
     void buildLayout();

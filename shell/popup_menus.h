@@ -6,7 +6,7 @@ class QActionGroup;
 
 namespace duvara {
 
-// A popup menu that also tells when it has closed.
+// A popup menu that also tells when it has closed (whether or not an item was chosen).
 class TRPopupMenu : public QMenu
 {
     Q_OBJECT
@@ -19,6 +19,9 @@ public:
 signals:
     void OnPopup();
     void OnHide();
+
+protected:
+    void hideEvent(QHideEvent *event) override;
 };
 
 // The window menu of the main window, the video window and the remote window.

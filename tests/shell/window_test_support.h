@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <functional>
@@ -67,6 +68,29 @@ inline void chooseFile(QFileDialog *dialog, const QString &path)
     dialog->selectFile(path);
     static_cast<QDialog *>(dialog)->accept();
 }
+
+// Counts the presses of one key that reach a widget itself.
+class KeyCounter : public QObject
+{
+public:
+    KeyCounter(QWidget *widget, int key)
+        : m_key(key)
+    {
+        widget->installEventFilter(this);
+    }
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == m_key)
+            ++presses;
+        return false;
+    }
+
+private:
+    int m_key;
+};
 
 // A subtitle list's cell and its number of rows.
 inline QString cell(const QAbstractItemView *list, int row, int column)

@@ -23,6 +23,7 @@
 #include "shell/form_new_version.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
+#include "shell/settings_files.h"
 #include "shell/shell_logging.h"
 
 #include <QAction>
@@ -93,6 +94,15 @@ void TFormVDMain::FormCreate()
     createTracks();
     wireMenus();
     wireVideoWindow();
+    m_settingsFiles
+        = std::make_unique<SettingsFiles>(SettingsFiles::Parts {*this,
+                                                                *Splitter,
+                                                                *PnlPList,
+                                                                *TabVideo->SldVol,
+                                                                *m_videoCommands,
+                                                                *m_playlist,
+                                                                {*m_primaryTrack, *Panel1},
+                                                                {*m_secondaryTrack, *Panel2}});
 }
 
 void TFormVDMain::createCollaborators()
@@ -285,6 +295,7 @@ void TFormVDMain::CreateOtherWindows()
     FormFont = new TFormFont(this);
     FormGoTo = new TFormGoTo(*SldPos, *TabVideo->SldDS, this);
     FormFile = new TFormFile(this);
+    m_settingsFiles->SetFileTypeDialog(FormFile);
     FormNewV = new TFormNewV(this);
 }
 
@@ -300,7 +311,8 @@ void TFormVDMain::showEvent(QShowEvent *event)
 
 void TFormVDMain::FormShow()
 {
-    LoadSettings();
+    // A file that cannot be read is reported; the start goes on with what could be read.
+    RunGuarded(this, [this] { LoadSettings(); });
     m_playlist->SetPlaylistTransient(false);
     repaint();
     if (!m_commandLineFile.isNull() && !m_filterGraph.Active())
@@ -336,19 +348,28 @@ void TFormVDMain::closeEvent(QCloseEvent *event)
 
 void TFormVDMain::FormCloseQuery()
 {
-    // The settings are written however the exit went; its error is shown afterwards.
+    // The settings are written however the exit went; its error is shown afterwards. They are
+    // written before the event loop is told to end: no error box can show after that.
     std::exception_ptr failure;
     try {
-        MnuExitClick();
+        releaseGraphs();
     } catch (...) {
         failure = std::current_exception();
     }
-    SaveSettings();
+    RunGuarded(this, [this] { SaveSettings(); });
     if (failure)
         std::rethrow_exception(failure);
+    QCoreApplication::exit(0);
 }
 
 void TFormVDMain::MnuExitClick()
+{
+    releaseGraphs();
+    // Ends the event loop without asking the windows to close again.
+    QCoreApplication::exit(0);
+}
+
+void TFormVDMain::releaseGraphs()
 {
     m_exiting = true;
     try {
@@ -359,8 +380,6 @@ void TFormVDMain::MnuExitClick()
         m_exiting = false;
         throw;
     }
-    // Ends the event loop without asking the windows to close again.
-    QCoreApplication::exit(0);
 }
 
 void TFormVDMain::OpenFileByName(const QString &name)
@@ -376,11 +395,13 @@ void TFormVDMain::OpenFileByName(const QString &name)
 void TFormVDMain::LoadSettings()
 {
     qCDebug(lcShell) << "LoadSettings";
+    m_settingsFiles->LoadSettings();
 }
 
 void TFormVDMain::SaveSettings()
 {
     qCDebug(lcShell) << "SaveSettings";
+    m_settingsFiles->SaveSettings();
 }
 
 bool TFormVDMain::AppMessageHook(QObject *, QEvent *)

@@ -26,6 +26,7 @@ class OnScreenDisplay;
 class Playlist;
 class RListView;
 class RSubtitleLabel;
+class SettingsFiles;
 class SubtitleListView;
 class SubtitleTrackController;
 class Synchronisation;
@@ -112,6 +113,8 @@ private:
     void wireMenus();
     void disableWhatIsNotBuilt();
     void wireVideoWindow();
+    // The Exit command's first half: both graphs emptied and closed.
+    void releaseGraphs();
 
     // The engine of playback. (Playlist durations are measured by workers of their own.)
     TFilterGraph m_filterGraph;
@@ -160,6 +163,7 @@ private:
     std::unique_ptr<SubtitleTrackController> m_primaryTrack;
     std::unique_ptr<SubtitleTrackController> m_secondaryTrack;
     std::unique_ptr<VideoCommands> m_videoCommands;
+    std::unique_ptr<SettingsFiles> m_settingsFiles;
 
     QString m_commandLineFile;
     bool m_firstShowDone = false;

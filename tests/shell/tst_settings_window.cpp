@@ -1,0 +1,415 @@
+// The settings and playlist files as the player reads them at its first show and writes them
+// when its window closes. Runs on three screens side by side, the first (1920 x 1080) primary.
+#include "shell/form_file.h"
+#include "shell/playlist_file.h"
+#include "shell/settings_store.h"
+#include "support/file_size_limit.h"
+#include "window_test_support.h"
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+
+#include <clocale>
+
+using namespace duvara;
+using namespace duvara::test;
+
+namespace {
+
+QString generatedMedia(const char *name)
+{
+    return QStringLiteral(DUVARA_TEST_MEDIA_DIR "/") + QLatin1String(name);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The texts of the playlist's rows, name and duration.
+QStringList shownRows(TFormVDMain &window)
+{
+    QStringList rows;
+    auto *list = child<RListView>(&window, "LstPL");
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        rows << list->topLevelItem(row)->text(0) + " " + list->topLevelItem(row)->text(1);
+    return rows;
+}
+
+// Answers the next error box, keeping its text.
+void answerNextErrorBox(QString &text)
+{
+    onNextModal<QMessageBox>([&text](QMessageBox *box) {
+        text = box->text();
+        box->accept();
+    });
+}
+
+} // namespace
+
+class TestSettingsWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartGivesTheDefaults();
+    void everySettingComesBack();
+    void keptPlaceIsUsedOnlyOnAScreen_data();
+    void keptPlaceIsUsedOnlyOnAScreen();
+    void maximisedWindowKeepsItsRestoredBounds();
+    void commandLineFileLeavesThePlaylistFile_data();
+    void commandLineFileLeavesThePlaylistFile();
+    void savedRowsComeBackAsTheyWere();
+    void unreadablePlaylistIsReportedAndTheFilmPlays();
+    void failedSaveIsReportedAndKeepsTheOldFiles_data();
+    void failedSaveIsReportedAndKeepsTheOldFiles();
+
+private:
+    bool showAndWait();
+    void closeWindow();
+    void reopen();
+
+    TFormVDMain *m_window = nullptr;
+    QByteArray m_settingsFolder;
+};
+
+void TestSettingsWindow::init()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    forgetSettings();
+    QFile::remove(PlaylistFilePath() + ".unreadable");
+    m_settingsFolder = qgetenv("DUVARA_CONFIG_DIR");
+    m_window = new TFormVDMain;
+    m_window->filterGraph().SetAudioEnabled(false);
+    m_window->CreateOtherWindows();
+}
+
+void TestSettingsWindow::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    qputenv("DUVARA_CONFIG_DIR", m_settingsFolder);
+}
+
+bool TestSettingsWindow::showAndWait()
+{
+    QSignalSpy shown(m_window, &TFormVDMain::shown);
+    m_window->show();
+    return shown.wait(kPlaybackTimeoutMs);
+}
+
+// Closing ends the application's event loop, and no loop (a dialog's, a wait's) runs again
+// before the application's own has: it is run once, to its immediate end.
+void TestSettingsWindow::closeWindow()
+{
+    m_window->close();
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+void TestSettingsWindow::reopen()
+{
+    delete m_window;
+    m_window = new TFormVDMain;
+    m_window->filterGraph().SetAudioEnabled(false);
+    m_window->CreateOtherWindows();
+}
+
+void TestSettingsWindow::firstStartGivesTheDefaults()
+{
+    TFormVDMain &w = *m_window;
+    QVERIFY(showAndWait());
+    QCOMPARE(w.screen()->geometry(), QRect(0, 0, 1920, 1080));
+    QCOMPARE(w.geometry(), QRect(560, 240, 800, 600));
+    QCOMPARE(child<QWidget>(&w, "PnlPList")->width(), 176);
+    QVERIFY(!w.isMaximized());
+    QCOMPARE(child<VideoPage>(&w, "TabVideo")->SldVol->value(), 10000);
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmLetterBox);
+    QVERIFY(child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuLetterBox")->isChecked());
+    for (const char *number : {"1", "2"}) {
+        QVERIFY(child<QCheckBox>(&w, qPrintable(QString("ChkOutline") + number))->isChecked());
+        QVERIFY(!child<QCheckBox>(&w, qPrintable(QString("ChkShadow") + number))->isChecked());
+        auto *label = child<RSubtitleLabel>(&w, qPrintable(QString("LblSub") + number));
+        QVERIFY(label->TextOutline());
+        QVERIFY(!label->TextShadow());
+    }
+    for (SubtitleTrackController *track : {&w.primaryTrack(), &w.secondaryTrack()}) {
+        QCOMPARE(track->Font().font.family(), QStringLiteral("Arial"));
+        QCOMPARE(track->Font().font.pointSize(), 22);
+        QCOMPARE(track->Font().charset, 0);
+    }
+    for (int row = 0; row < int(kFileTypeGroups.size()); ++row)
+        QVERIFY(!child<TFormFile>(&w, "FormFile")->rowChecked(row));
+    QCOMPARE(w.playlist().Count(), 0);
+    QVERIFY(!child<TDSVideoWindowEx2>(&w, "VideoWnd")->isVisible());
+
+    closeWindow();
+    const SettingsStore saved(SettingsFilePath());
+    const std::pair<const char *, int> position[]
+        = {{"Left", 560},   {"Top", 240}, {"Width", 800},
+           {"Height", 600}, {"State", 0}, {"Splitter", 176}};
+    for (const auto &[key, value] : position)
+        QCOMPARE(saved.ReadInteger("Position", key, -1), value);
+    QCOMPARE(saved.ReadInteger("Volume", "Level", -1), 10000);
+    QCOMPARE(saved.ReadInteger("Aspect", "LetterBox", -1), 1);
+    QCOMPARE(saved.ReadInteger("Aspect", "Crop", -1), 0);
+    QCOMPARE(saved.ReadString("Subtitles2", "FontName", ""), QStringLiteral("Arial"));
+    QCOMPARE(saved.ReadInteger("FileTypes", "MID", -1), 0);
+    QCOMPARE(fileBytes(PlaylistFilePath()), QByteArray("0\r\n"));
+}
+
+void TestSettingsWindow::everySettingComesBack()
+{
+    QVERIFY(writeBytes(SettingsFilePath(),
+                       "[Position]\nLeft=100\nTop=50\nWidth=1000\n"
+                       "Height=700\nSplitter=250\nState=0\n"
+                       "[Volume]\nLevel=0x1388\n"
+                       "[Aspect]\nStretched=0\nLetterBox=0\nCrop=1\n"
+                       "[Subtitles1]\nOutline=0\nShadow=7\n"
+                       "FontName=Liberation Serif\nFontSize=30\n"
+                       "FontCharset=204\n"
+                       "[Subtitles2]\nFontName=Liberation Mono\n"
+                       "FontSize=0x10\nFontCharset=abc\n"
+                       "[FileTypes]\nMPG=1\nMID=1\n"));
+    TFormVDMain &w = *m_window;
+    QVERIFY(showAndWait());
+    QCOMPARE(w.geometry(), QRect(100, 50, 1000, 700));
+    QCOMPARE(child<QWidget>(&w, "PnlPList")->width(), 250);
+    QCOMPARE(child<VideoPage>(&w, "TabVideo")->SldVol->value(), 5000);
+    // The mark moves and the picture takes the mode, as a click on the item does.
+    QCOMPARE(child<TDSVideoWindowEx2>(&w, "VideoWnd")->AspectRatio(), TRatioModes::rmCrop);
+    QVERIFY(child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuCrop")->isChecked());
+    QVERIFY(!child<TRPopupMenu>(&w, "PopupMenu1")->item("MnuLetterBox")->isChecked());
+    QVERIFY(!child<QCheckBox>(&w, "ChkOutline1")->isChecked());
+    QVERIFY(child<QCheckBox>(&w, "ChkShadow1")->isChecked());
+    QVERIFY(!child<RSubtitleLabel>(&w, "LblSub1")->TextOutline());
+    QVERIFY(child<RSubtitleLabel>(&w, "LblSub1")->TextShadow());
+    QVERIFY(child<RSubtitleLabel>(&w, "LblSub2")->TextOutline());
+    QCOMPARE(w.primaryTrack().Font().font.family(), QStringLiteral("Liberation Serif"));
+    QCOMPARE(w.primaryTrack().Font().font.pointSize(), 30);
+    QCOMPARE(w.primaryTrack().Font().charset, 204);
+    QCOMPARE(child<RSubtitleLabel>(&w, "LblSub1")->font().family(),
+             QStringLiteral("Liberation Serif"));
+    QCOMPARE(w.secondaryTrack().Font().font.family(), QStringLiteral("Liberation Mono"));
+    QCOMPARE(w.secondaryTrack().Font().font.pointSize(), 16);
+    QCOMPARE(w.secondaryTrack().Font().charset, 0);
+    QList<bool> checked;
+    for (int row = 0; row < int(kFileTypeGroups.size()); ++row)
+        checked << child<TFormFile>(&w, "FormFile")->rowChecked(row);
+    QCOMPARE(checked, QList<bool>({false, true, false, false, false, true}));
+
+    closeWindow();
+    const SettingsStore saved(SettingsFilePath());
+    QCOMPARE(saved.ReadInteger("Position", "Width", -1), 1000);
+    QCOMPARE(saved.ReadInteger("Position", "Splitter", -1), 250);
+    QCOMPARE(saved.ReadInteger("Volume", "Level", -1), 5000);
+    QCOMPARE(saved.ReadInteger("Aspect", "Crop", -1), 1);
+    QCOMPARE(saved.ReadInteger("Aspect", "LetterBox", -1), 0);
+    QCOMPARE(saved.ReadInteger("Subtitles1", "Shadow", -1), 1);
+    QCOMPARE(saved.ReadString("Subtitles1", "FontName", ""), QStringLiteral("Liberation Serif"));
+    QCOMPARE(saved.ReadInteger("Subtitles1", "FontCharset", -1), 204);
+    QCOMPARE(saved.ReadInteger("Subtitles2", "FontSize", -1), 16);
+    QCOMPARE(saved.ReadInteger("FileTypes", "MPG", -1), 1);
+    QCOMPARE(saved.ReadInteger("FileTypes", "AVI", -1), 0);
+}
+
+void TestSettingsWindow::keptPlaceIsUsedOnlyOnAScreen_data()
+{
+    QTest::addColumn<QByteArray>("place");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("on the second monitor")
+        << QByteArray("Left=2000\nTop=100\n") << QRect(2000, 100, 800, 600);
+    QTest::newRow("on no monitor")
+        << QByteArray("Left=9000\nTop=100\n") << QRect(560, 240, 800, 600);
+}
+
+void TestSettingsWindow::keptPlaceIsUsedOnlyOnAScreen()
+{
+    QFETCH(QByteArray, place);
+    QFETCH(QRect, geometry);
+    QVERIFY(writeBytes(SettingsFilePath(), "[Position]\n" + place));
+    QVERIFY(showAndWait());
+    QCOMPARE(m_window->geometry(), geometry);
+}
+
+void TestSettingsWindow::maximisedWindowKeepsItsRestoredBounds()
+{
+    QVERIFY(showAndWait());
+    const QRect restored(100, 80, 900, 650);
+    m_window->setGeometry(restored);
+    m_window->showMaximized();
+    QVERIFY(m_window->isMaximized());
+    QTRY_VERIFY(m_window->width() > 1900);
+    closeWindow();
+    const SettingsStore saved(SettingsFilePath());
+    QCOMPARE(saved.ReadInteger("Position", "State", -1), 2);
+    QCOMPARE(QRect(saved.ReadInteger("Position", "Left", -1),
+                   saved.ReadInteger("Position", "Top", -1),
+                   saved.ReadInteger("Position", "Width", -1),
+                   saved.ReadInteger("Position", "Height", -1)),
+             restored);
+
+    reopen();
+    QVERIFY(showAndWait());
+    QTRY_VERIFY(m_window->isMaximized());
+    QCOMPARE(m_window->normalGeometry(), restored);
+    // The playlist keeps its width; the picture takes the room.
+    QCOMPARE(child<QWidget>(m_window, "PnlPList")->width(), 176);
+    m_window->showNormal();
+    QTRY_COMPARE(m_window->geometry(), restored);
+}
+
+void TestSettingsWindow::commandLineFileLeavesThePlaylistFile_data()
+{
+    QTest::addColumn<bool>("addFile");
+    QTest::newRow("closed as it was") << false;
+    QTest::newRow("a file added") << true;
+}
+
+void TestSettingsWindow::commandLineFileLeavesThePlaylistFile()
+{
+    QFETCH(bool, addFile);
+    const QByteArray saved("2\r\n/gone/\r\nfirst.mkv\r\n0:01:00\r\n/gone/\r\nsecond.mkv\r\n"
+                           "0:02:00\r\n");
+    QVERIFY(writeBytes(PlaylistFilePath(), saved));
+    TFormVDMain &w = *m_window;
+    w.setCommandLineFile(generatedMedia("clip.mp4"));
+    QVERIFY(showAndWait());
+    QVERIFY(w.playlist().PlaylistTransient());
+    QCOMPARE(w.filterGraph().PlayState(), PlayState::psRunning);
+    QTRY_COMPARE(shownRows(w), QStringList {"clip.mp4 0:00:03"});
+    if (addFile) {
+        answerNextFileDialog({generatedMedia("clip.mkv")});
+        child<TRPopupMenu>(&w, "PopupMenu2")->item("MnuAdd")->trigger();
+        QVERIFY(!w.playlist().PlaylistTransient());
+        QTRY_COMPARE(shownRows(w), QStringList({"clip.mp4 0:00:03", "clip.mkv 0:00:03"}));
+    }
+    closeWindow();
+    if (!addFile) {
+        QCOMPARE(fileBytes(PlaylistFilePath()), saved);
+        return;
+    }
+    const QByteArray folder = QFile::encodeName(QStringLiteral(DUVARA_TEST_MEDIA_DIR "/"));
+    QCOMPARE(fileBytes(PlaylistFilePath()),
+             "2\r\n" + folder + "\r\nclip.mp4\r\n0:00:03\r\n" + folder
+                 + "\r\nclip.mkv\r\n0:00:03\r\n");
+}
+
+void TestSettingsWindow::savedRowsComeBackAsTheyWere()
+{
+    // A name from another code page, a row whose duration was still being measured, and a count
+    // that promises a row the file does not hold.
+    const QByteArray folder = QFile::encodeName(QStringLiteral(DUVARA_TEST_MEDIA_DIR "/"));
+    QVERIFY(writeBytes(PlaylistFilePath(),
+                       "3\r\n/films/\xe9t\xe9/\r\nclip \xff.mp4\r\n1:35:07\r\n" + folder
+                           + "\r\nclip.avi\r\n\r\n"));
+    TFormVDMain &w = *m_window;
+    QString reported;
+    answerNextErrorBox(reported);
+    QVERIFY(showAndWait());
+    QCOMPARE(reported,
+             QStringLiteral("The playlist file %1 lists 3 rows but holds 2; the rows "
+                            "it holds were loaded.")
+                 .arg(PlaylistFilePath()));
+    QCOMPARE(w.playlist().Count(), 2);
+    QVERIFY(child<TDSVideoWindowEx2>(&w, "VideoWnd")->isVisible());
+    QCOMPARE(w.playlist().PlayIndex(), 0);
+    QVERIFY(child<RListView>(&w, "LstPL")->topLevelItem(0)->font(0).bold());
+    // Only the row without a duration is measured.
+    QTRY_COMPARE(child<RListView>(&w, "LstPL")->topLevelItem(1)->text(1),
+                 QStringLiteral("0:00:03"));
+    QCOMPARE(child<RListView>(&w, "LstPL")->topLevelItem(0)->text(1), QStringLiteral("1:35:07"));
+    QVERIFY(!w.filterGraph().Active()); // nothing plays
+
+    closeWindow();
+    QCOMPARE(fileBytes(PlaylistFilePath()),
+             "2\r\n/films/\xe9t\xe9/\r\nclip \xff.mp4\r\n1:35:07\r\n" + folder
+                 + "\r\nclip.avi\r\n0:00:03\r\n");
+}
+
+void TestSettingsWindow::unreadablePlaylistIsReportedAndTheFilmPlays()
+{
+    const QByteArray unreadable("Films of 2009\r\n/a/\r\nb.mkv\r\n");
+    QVERIFY(writeBytes(PlaylistFilePath(), unreadable));
+    QVERIFY(writeBytes(SettingsFilePath(), "[Volume]\nLevel=3000\n"));
+    TFormVDMain &w = *m_window;
+    w.setCommandLineFile(generatedMedia("clip.mp4"));
+    QString reported;
+    answerNextErrorBox(reported);
+    QVERIFY(showAndWait());
+    const QString aside = PlaylistFilePath() + ".unreadable";
+    QCOMPARE(reported,
+             QStringLiteral("The playlist file %1 cannot be read: its first line is not a number "
+                            "of rows. It was kept as %2; the playlist starts empty.")
+                 .arg(PlaylistFilePath(), aside));
+    // The settings read before it stay, and the start goes on to the film.
+    QCOMPARE(child<VideoPage>(&w, "TabVideo")->SldVol->value(), 3000);
+    QCOMPARE(w.filterGraph().PlayState(), PlayState::psRunning);
+    QCOMPARE(w.playlist().Count(), 1);
+    QCOMPARE(fileBytes(aside), unreadable);
+    QVERIFY(!QFile::exists(PlaylistFilePath()));
+}
+
+void TestSettingsWindow::failedSaveIsReportedAndKeepsTheOldFiles_data()
+{
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("disk full") << true;
+    QTest::newRow("folder under a file") << false;
+}
+
+void TestSettingsWindow::failedSaveIsReportedAndKeepsTheOldFiles()
+{
+    QFETCH(bool, diskFull);
+    // Folder permissions do not stop root, whom tests may run as: a full disk is a file size
+    // limit, and a folder that cannot be made is one whose parent is a file.
+    QTemporaryDir dir;
+    if (!diskFull) {
+        QVERIFY(writeBytes(dir.filePath("file"), "a file"));
+        qputenv("DUVARA_CONFIG_DIR", QFile::encodeName(dir.filePath("file/Duvara")));
+    }
+    const QByteArray oldSettings("[Volume]\nLevel=2000\n");
+    const QByteArray oldPlaylist("1\r\n/a/\r\nkept.mkv\r\n0:01:00\r\n");
+    if (diskFull) {
+        QVERIFY(writeBytes(SettingsFilePath(), oldSettings));
+        QVERIFY(writeBytes(PlaylistFilePath(), oldPlaylist));
+    }
+    QVERIFY(showAndWait());
+    child<VideoPage>(m_window, "TabVideo")->SldVol->setValue(4000);
+
+    QString reported;
+    answerNextErrorBox(reported);
+    {
+        std::optional<FileSizeLimit> limit;
+        if (diskFull)
+            limit.emplace(16);
+        closeWindow();
+    }
+    QCOMPARE(reported,
+             QStringLiteral("Unable to write to %1\nUnable to write to %2.")
+                 .arg(SettingsFilePath(), PlaylistFilePath()));
+    if (diskFull) {
+        QCOMPARE(fileBytes(SettingsFilePath()), oldSettings);
+        QCOMPARE(fileBytes(PlaylistFilePath()), oldPlaylist);
+        QCOMPARE(QDir(SettingsFolder()).entryList(QDir::Files),
+                 QStringList({"Duvara.ini", "Duvara.plf"}));
+    } else {
+        QVERIFY(QFileInfo(dir.filePath("file")).isFile());
+    }
+}
+
+QTEST_MAIN(TestSettingsWindow)
+#include "tst_settings_window.moc"

@@ -305,15 +305,33 @@ void TFormVDMain::showEvent(QShowEvent *event)
     if (m_firstShowDone)
         return;
     m_firstShowDone = true;
-    // Runs once the window is on screen, so that it is painted before a file is opened.
-    QMetaObject::invokeMethod(this, Guarded(this, [this] { FormShow(); }), Qt::QueuedConnection);
+    // Sent before the window is on screen, so that it opens where and as it was left: a window
+    // maximised once it is mapped can lose its restored bounds to the window manager's replies.
+    FormShow();
 }
 
 void TFormVDMain::FormShow()
 {
-    // A file that cannot be read is reported; the start goes on with what could be read.
-    RunGuarded(this, [this] { LoadSettings(); });
+    // A file that cannot be read is reported once the window is on screen; the start goes on.
+    QString unreadable;
+    try {
+        LoadSettings();
+    } catch (const std::exception &error) {
+        unreadable = QString::fromUtf8(error.what());
+    } catch (...) {
+        unreadable = QStringLiteral("Unexpected error");
+    }
     m_playlist->SetPlaylistTransient(false);
+    // The rest runs once the window is on screen, so that it is painted before a file is opened.
+    QMetaObject::invokeMethod(this,
+                              Guarded(this, [this, unreadable] { finishFirstShow(unreadable); }),
+                              Qt::QueuedConnection);
+}
+
+void TFormVDMain::finishFirstShow(const QString &unreadable)
+{
+    if (!unreadable.isEmpty())
+        ShowErrorBox(this, unreadable);
     repaint();
     if (!m_commandLineFile.isNull() && !m_filterGraph.Active())
         OpenFileByName(m_commandLineFile);

@@ -94,6 +94,9 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    // What the first show does once the window is on screen: the report of a settings file
+    // that could not be read (if any), then the command-line film.
+    void finishFirstShow(const QString &unreadable);
     void FormActivate();
     void FormCloseQuery();
 

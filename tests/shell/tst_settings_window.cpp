@@ -71,6 +71,7 @@ private slots:
     void keptPlaceIsUsedOnlyOnAScreen_data();
     void keptPlaceIsUsedOnlyOnAScreen();
     void maximisedWindowKeepsItsRestoredBounds();
+    void maximisedStartKeepsItsRestoredBounds();
     void commandLineFileLeavesThePlaylistFile_data();
     void commandLineFileLeavesThePlaylistFile();
     void savedRowsComeBackAsTheyWere();
@@ -271,6 +272,30 @@ void TestSettingsWindow::maximisedWindowKeepsItsRestoredBounds()
     QCOMPARE(child<QWidget>(m_window, "PnlPList")->width(), 176);
     m_window->showNormal();
     QTRY_COMPARE(m_window->geometry(), restored);
+}
+
+// Also run on a desktop: a window maximised while its window manager still answers its mapping
+// can be told the maximised bounds as its restored ones.
+void TestSettingsWindow::maximisedStartKeepsItsRestoredBounds()
+{
+    const QRect restored(300, 200, 900, 650);
+    QVERIFY(writeBytes(SettingsFilePath(),
+                       "[Position]\nLeft=300\nTop=200\nWidth=900\n"
+                       "Height=650\nState=2\n"));
+    for (int round = 0; round < 3; ++round) {
+        if (round > 0)
+            reopen();
+        QVERIFY(showAndWait());
+        QTRY_VERIFY(m_window->isMaximized() && m_window->width() > 1500);
+        closeWindow();
+        const SettingsStore saved(SettingsFilePath());
+        QCOMPARE(saved.ReadInteger("Position", "State", -1), 2);
+        QCOMPARE(QRect(saved.ReadInteger("Position", "Left", -1),
+                       saved.ReadInteger("Position", "Top", -1),
+                       saved.ReadInteger("Position", "Width", -1),
+                       saved.ReadInteger("Position", "Height", -1)),
+                 restored);
+    }
 }
 
 void TestSettingsWindow::commandLineFileLeavesThePlaylistFile_data()

@@ -65,11 +65,9 @@ class TestPlaylistFile : public QObject
 private slots:
     void fileNameBytesComeBack_data();
     void fileNameBytesComeBack();
-    void writtenForm();
     void rowsComeBackAsTheyWere();
     void reading_data();
     void reading();
-    void nameWithLineBreakIsLeftOut();
     void killedSaveLeavesAWholeFile();
 };
 
@@ -77,18 +75,13 @@ void TestPlaylistFile::fileNameBytesComeBack_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("utf8");
-    QTest::newRow("ASCII") << QByteArray("clip.mp4") << true;
-    QTest::newRow("UTF-8") << QByteArray("\xc3\xa9t\xc3\xa9 \xe6\x97\xa5.mkv") << true;
-    QTest::newRow("outside the basic plane") << QByteArray("\xf0\x9f\x8e\xac.mp4") << true;
-    // A leading byte order mark is a character of the name (the system's decoding drops it).
-    QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbfx") << false;
+    QTest::newRow("UTF-8") << QByteArray("\xc3\xa9t\xc3\xa9 \xf0\x9f\x8e\xac.mkv") << true;
     QTest::newRow("Latin-1") << QByteArray("\xe9t\xe9.avi") << false;
-    QTest::newRow("lone continuation") << QByteArray("a\x80z") << false;
     QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << false;
     QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << false;
     QTest::newRow("cut short") << QByteArray("ab\xe2\x82") << false;
-    QTest::newRow("beyond Unicode") << QByteArray("\xf4\x90\x80\x80") << false;
-    QTest::newRow("every high byte") << QByteArray("\x80\x90\xa0\xb0\xc0\xd0\xe0\xf0\xff") << false;
+    // A leading byte order mark is a character of the name (the system's decoding drops it).
+    QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbfx") << false;
 }
 
 void TestPlaylistFile::fileNameBytesComeBack()
@@ -100,112 +93,73 @@ void TestPlaylistFile::fileNameBytesComeBack()
     // A name the system's decoding can hold reads as it reads it.
     if (utf8)
         QCOMPARE(text, QFile::decodeName(bytes));
-    else
-        QVERIFY(!text.contains(QChar::ReplacementCharacter));
-}
-
-void TestPlaylistFile::writtenForm()
-{
-    QCOMPARE(PlaylistFileBytes({}), QByteArray("0\r\n"));
-    const QList<PlaylistRow> rows {row("/films/", "a b.mkv", "1:35:07"),
-                                   row(QString(), "bare.mp4", "0:00:59"),
-                                   row("/films/", "measuring.avi", QString())};
-    QCOMPARE(PlaylistFileBytes(rows),
-             QByteArray("3\r\n"
-                        "/films/\r\na b.mkv\r\n1:35:07\r\n"
-                        "\r\nbare.mp4\r\n0:00:59\r\n"
-                        "/films/\r\nmeasuring.avi\r\n\r\n"));
 }
 
 void TestPlaylistFile::rowsComeBackAsTheyWere()
 {
-    const QByteArray bytes("2\r\n"
-                           "/films/\xe9t\xe9/\r\nclip \xff.mp4\r\n0:01:00\r\n"
-                           "/m\xc3\xbcsic/\r\nsong.mp3\r\n0:03:59\r\n");
+    const QByteArray bytes("3\r\n"
+                           "/films/\xe9t\xe9/\r\nclip \xff.mp4\r\n1:35:07\r\n"
+                           "\r\nbare.mp4\r\n0:00:59\r\n"
+                           "/m\xc3\xbcsic/\r\nmeasuring.mp3\r\n\r\n");
     const PlaylistFileContents contents = ParsePlaylistFile(bytes);
-    QVERIFY(contents.unreadable.isEmpty());
-    QCOMPARE(contents.rows.size(), 2);
-    QCOMPARE(contents.rows[1], row(QString::fromUtf8("/m\xc3\xbcsic/"), "song.mp3", "0:03:59"));
-    QCOMPARE(PlaylistFileBytes(contents.rows), bytes);
-
+    QCOMPARE(contents.rows.size(), 3);
+    QCOMPARE(contents.rows[2], row(QString::fromUtf8("/m\xc3\xbcsic/"), "measuring.mp3", ""));
     QTemporaryDir dir;
     const QString path = dir.filePath("Duvara.plf");
     WritePlaylistFile(path, contents.rows);
     QCOMPARE(fileBytes(path), bytes);
+    QCOMPARE(PlaylistFileBytes({}), QByteArray("0\r\n"));
+
+    // A name with a line break would shift every row after it: it is left out, and said so.
+    QVERIFY_THROWS_EXCEPTION(
+        SettingsFileError,
+        WritePlaylistFile(path,
+                          {row("/a/", "x\ny.mp4", "0:00:01"), row("/a/", "z.mp4", "0:00:02")}));
+    QCOMPARE(fileBytes(path), QByteArray("1\r\n/a/\r\nz.mp4\r\n0:00:02\r\n"));
 }
 
 void TestPlaylistFile::reading_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("names"); // the rows read, folder and name joined
-    QTest::addColumn<QStringList>("durations");
+    QTest::addColumn<QStringList>("rows"); // full name and duration of each row read
     QTest::addColumn<int>("heldRows");
     QTest::addColumn<bool>("unreadable");
-    QTest::newRow("empty file") << QByteArray() << QStringList() << QStringList() << 0 << false;
-    QTest::newRow("no rows") << QByteArray("0\r\n") << QStringList() << QStringList() << 0 << false;
+    const QStringList one {"/a/x.mp4 0:00:10"};
+    QTest::newRow("empty file") << QByteArray() << QStringList() << 0 << false;
     QTest::newRow("line feeds alone")
-        << QByteArray("1\n/a/\nx.mp4\n0:00:10\n") << QStringList {"/a/x.mp4"}
-        << QStringList {"0:00:10"} << 1 << false;
+        << QByteArray("1\n/a/\nx.mp4\n0:00:10\n") << one << 1 << false;
     QTest::newRow("count larger than the rows")
-        << QByteArray("3\r\n/a/\r\nx.mp4\r\n0:00:10\r\n") << QStringList {"/a/x.mp4"}
-        << QStringList {"0:00:10"} << 1 << false;
+        << QByteArray("3\r\n/a/\r\nx.mp4\r\n0:00:10\r\n") << one << 1 << false;
     QTest::newRow("last row without its duration")
         << QByteArray("2\r\n/a/\r\nx.mp4\r\n0:00:10\r\n/b/\r\ny.mp4")
-        << QStringList {"/a/x.mp4", "/b/y.mp4"} << QStringList {"0:00:10", ""} << 2 << false;
+        << QStringList {"/a/x.mp4 0:00:10", "/b/y.mp4 "} << 2 << false;
     QTest::newRow("last row without its name")
-        << QByteArray("2\r\n/a/\r\nx.mp4\r\n0:00:10\r\n/b/\r\n") << QStringList {"/a/x.mp4"}
-        << QStringList {"0:00:10"} << 1 << false;
+        << QByteArray("2\r\n/a/\r\nx.mp4\r\n0:00:10\r\n/b/\r\n") << one << 1 << false;
     QTest::newRow("rows without names")
-        << QByteArray("3\r\n\r\n\r\n\r\n/a/\r\nx.mp4\r\n0:00:10\r\n\r\n\r\n\r\n")
-        << QStringList {"/a/x.mp4"} << QStringList {"0:00:10"} << 3 << false;
+        << QByteArray("3\r\n\r\n\r\n\r\n/a/\r\nx.mp4\r\n0:00:10\r\n\r\n\r\n\r\n") << one << 3
+        << false;
     QTest::newRow("lines past the count")
-        << QByteArray("1\r\n/a/\r\nx.mp4\r\n0:00:10\r\n/b/\r\ny.mp4\r\n0:00:20\r\n")
-        << QStringList {"/a/x.mp4"} << QStringList {"0:00:10"} << 1 << false;
-    QTest::newRow("blanks around the count")
-        << QByteArray(" 1 \r\n/a/\r\nx.mp4\r\n?\r\n") << QStringList {"/a/x.mp4"}
-        << QStringList {"?"} << 1 << false;
+        << QByteArray("1\r\n/a/\r\nx.mp4\r\n0:00:10\r\n/b/\r\ny.mp4\r\n0:00:20\r\n") << one << 1
+        << false;
     QTest::newRow("first line not a number")
-        << QByteArray("Playlist\r\n/a/\r\nx.mp4\r\n0:00:10\r\n") << QStringList() << QStringList()
-        << 0 << true;
-    QTest::newRow("negative count") << QByteArray("-1\r\n/a/\r\nx.mp4\r\n0:00:10\r\n")
-                                    << QStringList() << QStringList() << 0 << true;
-    QTest::newRow("binary") << QByteArray("\x00\x01\x02", 3) << QStringList() << QStringList() << 0
-                            << true;
+        << QByteArray("Playlist\r\n/a/\r\nx.mp4\r\n0:00:10\r\n") << QStringList() << 0 << true;
+    QTest::newRow("negative count")
+        << QByteArray("-1\r\n/a/\r\nx.mp4\r\n0:00:10\r\n") << QStringList() << 0 << true;
 }
 
 void TestPlaylistFile::reading()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, durations);
+    QFETCH(QStringList, rows);
     QFETCH(int, heldRows);
     QFETCH(bool, unreadable);
     const PlaylistFileContents contents = ParsePlaylistFile(bytes);
-    QStringList readNames;
-    QStringList readDurations;
-    for (const PlaylistRow &read : contents.rows) {
-        readNames << read.item.path();
-        readDurations << read.duration;
-    }
-    QCOMPARE(readNames, names);
-    QCOMPARE(readDurations, durations);
+    QStringList read;
+    for (const PlaylistRow &each : contents.rows)
+        read << each.item.path() + " " + each.duration;
+    QCOMPARE(read, rows);
     QCOMPARE(contents.heldRows, heldRows);
     QCOMPARE(!contents.unreadable.isEmpty(), unreadable);
-}
-
-void TestPlaylistFile::nameWithLineBreakIsLeftOut()
-{
-    QStringList leftOut;
-    const QByteArray bytes = PlaylistFileBytes(
-        {row("/a/", "one\nline.mp4", "0:00:01"), row("/a/", "two.mp4", "0:00:02")}, &leftOut);
-    QCOMPARE(bytes, QByteArray("1\r\n/a/\r\ntwo.mp4\r\n0:00:02\r\n"));
-    QCOMPARE(leftOut, QStringList {"/a/one\nline.mp4"});
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Duvara.plf");
-    QVERIFY_THROWS_EXCEPTION(SettingsFileError,
-                             WritePlaylistFile(path, {row("/a/", "x\ry.mp4", "0:00:01")}));
-    QCOMPARE(fileBytes(path), QByteArray("0\r\n")); // the rest is written all the same
 }
 
 // A saving process killed at random moments leaves the old file or the new one, whole.

@@ -121,24 +121,52 @@ QString Playlist::checked(const QString &file)
     return file;
 }
 
-// The row shows its duration once a worker has measured it: a slow or stuck file never holds
-// up the window.
 void Playlist::appendRow(const QString &file)
 {
-    const TPlayListItem item = MakePlayListItem(file);
-    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, QString()});
+    appendRow(MakePlayListItem(file), QString());
+}
+
+// The row shows its duration once a worker has measured it: a slow or stuck file never holds
+// up the window.
+void Playlist::appendRow(const TPlayListItem &item, const QString &durationText)
+{
+    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, durationText});
     row->setData(0, Qt::UserRole, QVariant::fromValue(item));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     row->setFlags(row->flags() & ~Qt::ItemIsDropEnabled);
+    if (!durationText.isEmpty())
+        return;
     // The row may move or go before the answer comes: it is found again by its item.
     const QPersistentModelIndex place(m_list.indexFromItem(row));
-    ProbeMediaDurationLater(file, this, [this, place](std::optional<qint64> duration) {
+    ProbeMediaDurationLater(item.path(), this, [this, place](std::optional<qint64> duration) {
         if (!place.isValid())
             return;
         QTreeWidgetItem *measured = m_list.itemFromIndex(place);
         measured->setText(1, duration ? MediaDurationText(*duration) : QStringLiteral("?"));
         emit DurationShown(m_list.indexOfTopLevelItem(measured));
     });
+}
+
+QList<PlaylistRow> Playlist::Rows() const
+{
+    QList<PlaylistRow> rows;
+    rows.reserve(Count());
+    for (int row = 0; row < Count(); ++row) {
+        const QTreeWidgetItem *item = m_list.topLevelItem(row);
+        rows.append({item->data(0, Qt::UserRole).value<TPlayListItem>(), item->text(1)});
+    }
+    return rows;
+}
+
+void Playlist::AddSavedRows(const QList<PlaylistRow> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    for (const PlaylistRow &row : rows)
+        appendRow(row.item, row.duration);
+    RepaintPlaylist();
+    if (m_player)
+        m_player->ShowVideo(true);
 }
 
 void Playlist::RepaintPlaylist()

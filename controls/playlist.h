@@ -15,6 +15,8 @@ namespace duvara {
 
 class FileDialogs;
 class RListView;
+struct PlaylistRow;
+struct TPlayListItem;
 
 // What the playlist asks of playback when its rows change under it. The transport answers.
 class PlaylistPlayer
@@ -57,6 +59,12 @@ public:
     int PlayIndex() const { return m_playIndex; }
     // The full name of row `row`; empty for a row that does not exist.
     QString PlaylistPath(int row) const;
+    // Every row with its duration text, in the list's order.
+    QList<PlaylistRow> Rows() const;
+    // Appends rows kept from an earlier run, without checking their files: a row keeps the
+    // duration text it was kept with, and only one without is measured again. The video window
+    // shows when there are rows.
+    void AddSavedRows(const QList<PlaylistRow> &rows);
     // A playlist made from one file handed to the player is not kept as the user's.
     bool PlaylistTransient() const { return m_transient; }
     void SetPlaylistTransient(bool transient) { m_transient = transient; }
@@ -89,6 +97,7 @@ private:
     // regular file); its duration is measured later, off the GUI thread.
     QString checked(const QString &file);
     void appendRow(const QString &file);
+    void appendRow(const TPlayListItem &item, const QString &durationText);
     int selectedRow() const;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

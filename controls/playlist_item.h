@@ -18,6 +18,19 @@ struct TPlayListItem
 // Splits a file name as the playlist stores it.
 TPlayListItem MakePlayListItem(const QString &name);
 
+// A row of the playlist as the playlist file keeps it between runs.
+struct PlaylistRow
+{
+    TPlayListItem item;
+    QString duration; // the text shown beside the name; empty while it is still being measured
+
+    bool operator==(const PlaylistRow &other) const
+    {
+        return item.FileName == other.item.FileName && item.Directory == other.item.Directory
+            && duration == other.duration;
+    }
+};
+
 } // namespace duvara
 
 Q_DECLARE_METATYPE(duvara::TPlayListItem)

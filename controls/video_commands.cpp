@@ -152,6 +152,26 @@ void VideoCommands::CropClick()
     setAspect(TRatioModes::rmCrop, m_items.crop);
 }
 
+TRatioModes VideoCommands::AspectMode() const
+{
+    return m_video.AspectRatio();
+}
+
+void VideoCommands::SetAspectMode(TRatioModes mode)
+{
+    switch (mode) {
+    case TRatioModes::rmStretched:
+        StretchedClick();
+        break;
+    case TRatioModes::rmLetterBox:
+        LetterBoxClick();
+        break;
+    case TRatioModes::rmCrop:
+        CropClick();
+        break;
+    }
+}
+
 void VideoCommands::MnuZ100Click()
 {
     m_video.SetDigitalZoom(0);

@@ -57,6 +57,9 @@ public:
     void StretchedClick();
     void LetterBoxClick();
     void CropClick();
+    // The aspect mode the picture and its menu marks show; setting it acts as the mode's item.
+    TRatioModes AspectMode() const;
+    void SetAspectMode(TRatioModes mode);
     void MnuZ100Click();
     void MnuZ200Click();
     void MnuZ300Click();

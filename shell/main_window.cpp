@@ -25,6 +25,7 @@
 #include "shell/menu_icons.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
+#include "shell/settings_files.h"
 #include "shell/shell_logging.h"
 #include "shell/shortcut_rule.h"
 #include "shell/update_check.h"
@@ -75,6 +76,15 @@ void TFormVDMain::FormCreate()
     createTracks();
     wireMenus();
     wireVideoWindow();
+    m_settingsFiles
+        = std::make_unique<SettingsFiles>(SettingsFiles::Parts {*this,
+                                                                *Splitter,
+                                                                *PnlPList,
+                                                                *TabVideo->SldVol,
+                                                                *m_videoCommands,
+                                                                *m_playlist,
+                                                                {*m_primaryTrack, *Panel1},
+                                                                {*m_secondaryTrack, *Panel2}});
 }
 
 void TFormVDMain::createCollaborators()
@@ -288,6 +298,7 @@ void TFormVDMain::CreateOtherWindows()
     m_secondaryTrack->SetFontDialog(FormFont);
     FormGoTo = new TFormGoTo(*SldPos, *TabVideo->SldDS, this);
     FormFile = new TFormFile(this);
+    m_settingsFiles->SetFileTypeDialog(FormFile);
     FormNewV = new TFormNewV(this);
     // F1 in a dialog opens the topic of the window it belongs to.
     const std::pair<QWidget *, HelpContext> helpKeys[] = {
@@ -305,14 +316,33 @@ void TFormVDMain::showEvent(QShowEvent *event)
     if (m_firstShowDone)
         return;
     m_firstShowDone = true;
-    // Runs once the window is on screen, so that it is painted before a file is opened.
-    QMetaObject::invokeMethod(this, Guarded(this, [this] { FormShow(); }), Qt::QueuedConnection);
+    // Sent before the window is on screen, so that it opens where and as it was left: a window
+    // maximised once it is mapped can lose its restored bounds to the window manager's replies.
+    FormShow();
 }
 
 void TFormVDMain::FormShow()
 {
-    LoadSettings();
+    // A file that cannot be read is reported once the window is on screen; the start goes on.
+    QString unreadable;
+    try {
+        LoadSettings();
+    } catch (const std::exception &error) {
+        unreadable = QString::fromUtf8(error.what());
+    } catch (...) {
+        unreadable = QStringLiteral("Unexpected error");
+    }
     m_playlist->SetPlaylistTransient(false);
+    // The rest runs once the window is on screen, so that it is painted before a file is opened.
+    QMetaObject::invokeMethod(this,
+                              Guarded(this, [this, unreadable] { finishFirstShow(unreadable); }),
+                              Qt::QueuedConnection);
+}
+
+void TFormVDMain::finishFirstShow(const QString &unreadable)
+{
+    if (!unreadable.isEmpty())
+        ShowErrorBox(this, unreadable);
     repaint();
     if (!m_commandLineFile.isNull() && !m_filterGraph.Active())
         OpenFileByName(m_commandLineFile);
@@ -347,19 +377,28 @@ void TFormVDMain::closeEvent(QCloseEvent *event)
 
 void TFormVDMain::FormCloseQuery()
 {
-    // The settings are written however the exit went; its error is shown afterwards.
+    // The settings are written however the exit went; its error is shown afterwards. They are
+    // written before the event loop is told to end: no error box can show after that.
     std::exception_ptr failure;
     try {
-        MnuExitClick();
+        releaseGraphs();
     } catch (...) {
         failure = std::current_exception();
     }
-    SaveSettings();
+    RunGuarded(this, [this] { SaveSettings(); });
     if (failure)
         std::rethrow_exception(failure);
+    QCoreApplication::exit(0);
 }
 
 void TFormVDMain::MnuExitClick()
+{
+    releaseGraphs();
+    // Ends the event loop without asking the windows to close again.
+    QCoreApplication::exit(0);
+}
+
+void TFormVDMain::releaseGraphs()
 {
     m_exiting = true;
     try {
@@ -370,8 +409,6 @@ void TFormVDMain::MnuExitClick()
         m_exiting = false;
         throw;
     }
-    // Ends the event loop without asking the windows to close again.
-    QCoreApplication::exit(0);
 }
 
 void TFormVDMain::OpenFileByName(const QString &name)
@@ -387,11 +424,13 @@ void TFormVDMain::OpenFileByName(const QString &name)
 void TFormVDMain::LoadSettings()
 {
     qCDebug(lcShell) << "LoadSettings";
+    m_settingsFiles->LoadSettings();
 }
 
 void TFormVDMain::SaveSettings()
 {
     qCDebug(lcShell) << "SaveSettings";
+    m_settingsFiles->SaveSettings();
 }
 
 } // namespace duvara

@@ -27,6 +27,7 @@ class OnScreenDisplay;
 class Playlist;
 class RListView;
 class RSubtitleLabel;
+class SettingsFiles;
 class SubtitleListView;
 class SubtitleTrackController;
 class Synchronisation;
@@ -97,6 +98,9 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    // What the first show does once the window is on screen: the report of a settings file
+    // that could not be read (if any), then the command-line film.
+    void finishFirstShow(const QString &unreadable);
     void FormActivate();
     void FormCloseQuery();
     void PopupMenu1Popup();
@@ -117,6 +121,8 @@ private:
     void createTracks();
     void wireMenus();
     void wireVideoWindow();
+    // The Exit command's first half: both graphs emptied and closed.
+    void releaseGraphs();
 
     // The engine of playback. (Playlist durations are measured by workers of their own.)
     TFilterGraph m_filterGraph;
@@ -167,6 +173,7 @@ private:
     std::unique_ptr<VideoCommands> m_videoCommands;
     std::unique_ptr<Help> m_help;
     std::unique_ptr<UpdateCheck> m_updateCheck;
+    std::unique_ptr<SettingsFiles> m_settingsFiles;
 
     QString m_commandLineFile;
     bool m_firstShowDone = false;

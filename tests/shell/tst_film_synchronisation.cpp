@@ -59,6 +59,7 @@ private:
 void TestFilmSynchronisation::init()
 {
     std::setlocale(LC_NUMERIC, "C");
+    forgetSettings();
     m_window = new TFormVDMain;
     m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();

@@ -97,6 +97,7 @@ QString TestMainWindow::filmCopy(const QString &name)
 void TestMainWindow::init()
 {
     std::setlocale(LC_NUMERIC, "C");
+    forgetSettings();
     m_window = new TFormVDMain;
     m_window->filterGraph().SetAudioEnabled(false);
 }

@@ -93,6 +93,7 @@ private:
 void TestTrackPanels::init()
 {
     std::setlocale(LC_NUMERIC, "C");
+    forgetSettings();
     m_window = new TFormVDMain;
     m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();

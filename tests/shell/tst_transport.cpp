@@ -87,6 +87,7 @@ private:
 void TestTransport::init()
 {
     std::setlocale(LC_NUMERIC, "C");
+    forgetSettings();
     m_window = new TFormVDMain;
     m_window->filterGraph().SetAudioEnabled(false);
     m_window->resize(800, 600);

@@ -19,12 +19,15 @@
 #include "shell/idle_picture.h"
 #include "shell/main_window.h"
 #include "shell/popup_menus.h"
+#include "shell/settings_files.h"
 #include "subtitles/subtitle_reader.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -32,6 +35,19 @@
 namespace duvara::test {
 
 constexpr int kPlaybackTimeoutMs = 15000;
+
+// Each test function starts as a first start does, without the settings and playlist files a
+// window of an earlier one wrote. Run outside ctest, which names a folder per test, the files go
+// to a temporary folder rather than beside the program, where a developer's own may be.
+inline void forgetSettings()
+{
+    if (qEnvironmentVariableIsEmpty("DUVARA_CONFIG_DIR")) {
+        static QTemporaryDir folder;
+        qputenv("DUVARA_CONFIG_DIR", QFile::encodeName(folder.path()));
+    }
+    QFile::remove(SettingsFilePath());
+    QFile::remove(PlaylistFilePath());
+}
 
 // The window's part (a widget, a timer) with this object name; the test stops when it is not there.
 template<typename T> T *child(QObject *window, const char *name)

@@ -1,5 +1,7 @@
 #include "media/form_color.h"
 
+#include "media/dialog_placement.h"
+
 #include "media/error_box.h"
 
 #include "media/media_logging.h"
@@ -10,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -127,7 +128,7 @@ void TFormColor::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return; // the window manager restoring it, not the program opening it
-    centreOnScreen();
+    CentreOnPlayerScreen(*this);
     runGuarded([this] { FormShow(); });
     focusFirstControl();
 }
@@ -140,17 +141,6 @@ void TFormColor::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void TFormColor::centreOnScreen()
-{
-    // The screen the player is on, so that the dialog opens over a fullscreen picture on the
-    // second monitor rather than on the first.
-    QScreen *target = parentWidget() ? parentWidget()->window()->screen() : screen();
-    if (!target)
-        return;
-    const QRect area = target->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void TFormColor::focusFirstControl()

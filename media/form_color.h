@@ -58,7 +58,6 @@ protected:
 
 private:
     template<typename Action> void runGuarded(Action &&action);
-    void centreOnScreen();
     void focusFirstControl();
 
     TColorControl &m_control;

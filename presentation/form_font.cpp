@@ -1,5 +1,7 @@
 #include "presentation/form_font.h"
 
+#include "media/dialog_placement.h"
+
 #include "media/error_box.h"
 #include "presentation/subtitle_label.h"
 #include "presentation/subtitle_layout.h"
@@ -11,7 +13,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -238,21 +239,10 @@ void TFormFont::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return; // the window manager restoring it, not an opening
-    centreOnScreen();
+    CentreOnPlayerScreen(*this);
     // Each opening starts on the font list, so Enter means "&Cancel" whatever was clicked the
     // last time.
     CmbFnt->setFocus(Qt::OtherFocusReason);
-}
-
-void TFormFont::centreOnScreen()
-{
-    // The screen the player is on, so that the dialog opens over a fullscreen picture on the
-    // second monitor rather than on the first.
-    QScreen *target = parentWidget() ? parentWidget()->window()->screen() : screen();
-    if (!target)
-        return;
-    const QRect area = target->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 } // namespace duvara

@@ -59,7 +59,6 @@ protected:
 
 private:
     void listFonts();
-    void centreOnScreen();
     void setPreviewFont(const QFont &font);
 
     int m_track = 1;

@@ -1,12 +1,13 @@
 #include "shell/form_file.h"
 
+#include "media/dialog_placement.h"
+
 #include "media/error_box.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -66,20 +67,9 @@ void TFormFile::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return; // the window manager restoring it, not the program opening it
-    centreOnScreen();
+    CentreOnPlayerScreen(*this);
     FormShow();
     ChkFile.front()->setFocus(Qt::OtherFocusReason);
-}
-
-void TFormFile::centreOnScreen()
-{
-    // The screen the player is on, so that the dialog opens over a fullscreen picture on the
-    // second monitor rather than on the first.
-    QScreen *target = parentWidget() ? parentWidget()->window()->screen() : screen();
-    if (!target)
-        return;
-    const QRect area = target->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void TFormFile::FormShow()

@@ -48,7 +48,6 @@ protected:
 
 private:
     FileTypeChecks checks() const;
-    void centreOnScreen();
 
     FileTypeChecks m_shownChecks {};
 };

@@ -1,5 +1,7 @@
 #include "shell/form_new_version.h"
 
+#include "media/dialog_placement.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,7 +9,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace duvara {
@@ -117,9 +118,7 @@ bool TFormNewV::ShowVersionMessage(const QString &message)
 {
     LblMessage->setText(message);
     adjustSize();
-    const QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPlayerScreen(*this);
     BtnClose->setFocus();
     const int result = exec();
     BtnDownload->setVisible(false);

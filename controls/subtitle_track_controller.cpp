@@ -219,6 +219,7 @@ void SubtitleTrackController::showOpenedTrack()
     const bool hasEntries = m_track.SubCount() > 0;
     EnableTrackControls(hasEntries);
     fillRates();
+    enableAlignment();
     emit EntriesChanged();
     // The duration handler fills the emptied list.
     setUpDuration();
@@ -250,6 +251,7 @@ void SubtitleTrackController::BtnClrClick()
     m_faces.list->hide();
     m_faces.panel->ScrOffset->setValue(0);
     m_faces.panel->ScrDur->setValue(m_track.SubDuration);
+    enableAlignment();
     emit EntriesChanged();
 }
 

@@ -70,6 +70,8 @@ TrackPanel::TrackPanel(int track, const QString &pageName, QWidget *parent)
     checks->addWidget(ChkShadow);
     CmbRate = new QComboBox(this);
     CmbRate->setObjectName(QStringLiteral("CmbRate%1").arg(track));
+    // What a track timed in milliseconds (or no track) shows in the greyed-out box.
+    CmbRate->setPlaceholderText(QStringLiteral("Frame rate"));
     CmbRate->setToolTip(QStringLiteral("Frames a second the track's frame numbers are read at"));
     checks->addWidget(CmbRate);
     row->addLayout(checks);

@@ -228,6 +228,15 @@ void TestQuickCorrections::anchorsThenAlignment()
     qInfo("aligned: largest error %d ms", error);
     QVERIFY2(error >= 0 && error <= 100, qPrintable(QString::number(error)));
 
+    // Nothing in common: said so, and the correction stays.
+    const int offset = secondary.Offset();
+    QVERIFY(loadTrack(m_window->primaryTrack(), srtText(reference.mid(0, 3)).toStdString(),
+                      "short.srt"));
+    QTest::mouseClick(panel(2).BtnAlign, Qt::LeftButton);
+    QVERIFY2(osdText().startsWith(QStringLiteral("Secondary: no fit to the other track")),
+             qPrintable(osdText()));
+    QCOMPARE(secondary.Offset(), offset);
+
     // Aligning needs both tracks.
     QTest::mouseClick(panel(1).BtnClr, Qt::LeftButton);
     QVERIFY(!panel(1).BtnAlign->isEnabled());

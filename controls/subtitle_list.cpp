@@ -10,6 +10,9 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+#include <utility>
+
 namespace duvara {
 
 namespace {
@@ -57,6 +60,16 @@ void SubtitleRowsModel::SetCharset(int charset)
         emit dataChanged(index(0, TextColumn), index(m_rows - 1, TextColumn), {Qt::DisplayRole});
 }
 
+void SubtitleRowsModel::SetAnchoredRows(std::vector<int> rows)
+{
+    std::vector<int> touched = m_anchored;
+    m_anchored = std::move(rows);
+    touched.insert(touched.end(), m_anchored.begin(), m_anchored.end());
+    for (int row : touched)
+        if (row >= 0 && row < m_rows)
+            emit dataChanged(index(row, NumberColumn), index(row, TextColumn), {AnchorRole});
+}
+
 int SubtitleRowsModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows;
@@ -71,7 +84,11 @@ QVariant SubtitleRowsModel::data(const QModelIndex &index, int role) const
 {
     // The model may be asked between the track's change and its notice: rows it no longer has
     // are empty.
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_track.SubCount())
+    if (!index.isValid() || index.row() >= m_track.SubCount())
+        return {};
+    if (role == AnchorRole)
+        return std::find(m_anchored.begin(), m_anchored.end(), index.row()) != m_anchored.end();
+    if (role != Qt::DisplayRole)
         return {};
     const auto row = std::size_t(index.row());
     switch (index.column()) {
@@ -126,7 +143,11 @@ void SubtitleRowDelegate::initStyleOption(QStyleOptionViewItem *option,
     QStyledItemDelegate::initStyleOption(option, index);
     const bool selected = option->state & QStyle::State_Selected;
     option->font.setBold(selected);
-    const QColor colour = selected ? QColor(Qt::white) : QColor(Qt::yellow);
+    const bool anchored = index.data(SubtitleRowsModel::AnchorRole).toBool();
+    if (anchored && index.column() == NumberColumn)
+        option->text = QStringLiteral("\u25C6 ") + option->text;
+    const QColor colour
+        = selected ? QColor(Qt::white) : (anchored ? QColor(Qt::cyan) : QColor(Qt::yellow));
     option->palette.setColor(QPalette::Text, colour);
     option->palette.setColor(QPalette::HighlightedText, colour);
 }

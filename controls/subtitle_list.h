@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace duvara {
 
@@ -27,6 +28,9 @@ class SubtitleRowsModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // True for the rows the user anchored (see SetAnchoredRows).
+    static constexpr int AnchorRole = Qt::UserRole + 1;
+
     SubtitleRowsModel(const SubtitleTrack &track, QObject *parent = nullptr);
 
     // The track's entries were replaced or removed.
@@ -35,6 +39,8 @@ public:
     void SetCorrections(int32_t shift, float factor);
     // The text column reads text that is not UTF-8 in this character set.
     void SetCharset(int charset);
+    // The rows that carry an anchor; the rest lose theirs.
+    void SetAnchoredRows(std::vector<int> rows);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -46,6 +52,7 @@ private:
     int32_t m_shift = 0;
     float m_factor = 1.0f;
     int m_charset; // DefaultCharset until the track's font says otherwise
+    std::vector<int> m_anchored; // at most a few rows
 };
 
 // A track's list over the picture. It tells when the user scrolled it (not when the program
@@ -73,7 +80,8 @@ private:
     QList<int> m_widths;
 };
 
-// Draws the selected row white and bold and every other row yellow, over the list's black.
+// Draws the selected row white and bold and every other row yellow, over the list's black; an
+// anchored row has a mark before its number and shows cyan.
 class SubtitleRowDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "controls/subtitle_track_controller.h"
 
+#include "controls/correction_texts.h"
 #include "controls/file_dialogs.h"
 #include "controls/spin_arrows.h"
 #include "controls/subtitle_list.h"
@@ -14,11 +15,14 @@
 #include "presentation/subtitle_text.h"
 #include "presentation/synchronisation.h"
 #include "subtitles/corrections.h"
+#include "subtitles/frame_retiming.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_writer.h"
+#include "subtitles/track_alignment.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -30,6 +34,7 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -53,6 +58,9 @@ int saturatedInt(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(),
                                   std::numeric_limits<int>::max()));
 }
+
+// The frame-rate item that stands for the film's own rate, whatever it turns out to be.
+constexpr uint32_t kFilmRate = std::numeric_limits<uint32_t>::max();
 
 bool isListNavigationKey(int key)
 {
@@ -109,6 +117,7 @@ void SubtitleTrackController::wire(QWidget *errorParent)
         {panel.BtnSaveAs, m_faces.saveAsItem, &SubtitleTrackController::BtnSaveAsClick},
         {panel.BtnFont, m_faces.fontItem, &SubtitleTrackController::BtnFontClick},
         {panel.BtnDef, nullptr, &SubtitleTrackController::BtnDefClick},
+        {panel.BtnAlign, nullptr, &SubtitleTrackController::AlignToOtherTrack},
     };
     for (const auto &c : commands) {
         connect(c.button, &QPushButton::clicked, this, command(c.handler));
@@ -131,8 +140,27 @@ void SubtitleTrackController::wire(QWidget *errorParent)
     connect(panel.ArwDur, &SpinArrows::OnStep, this,
             [this](bool up) { RunGuarded(m_errorParent, [&] { ArwDurClick(up); }); });
 
+    connect(panel.CmbRate, &QComboBox::activated, this,
+            [this](int index) { RunGuarded(m_errorParent, [&] { CmbRateChange(index); }); });
+
     SubtitleListView &list = *m_faces.list;
     list.setItemDelegate(new SubtitleRowDelegate(&list));
+    // The list's own commands: its context menu, and Insert while it has the focus.
+    m_anchorItem = new QAction(QStringLiteral("This line is &now"), &list);
+    m_anchorItem->setObjectName(QStringLiteral("MnuAnchor%1").arg(m_faces.number));
+    m_anchorItem->setShortcut(QKeySequence(Qt::Key_Insert));
+    m_anchorItem->setShortcutContext(Qt::WidgetShortcut);
+    m_alignItem = new QAction(QStringLiteral("&Align to the other track"), &list);
+    m_alignItem->setObjectName(QStringLiteral("MnuAlign%1").arg(m_faces.number));
+    m_anchorItem->setEnabled(false);
+    m_alignItem->setEnabled(false);
+    list.addAction(m_anchorItem);
+    list.addAction(m_alignItem);
+    list.setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_anchorItem, &QAction::triggered, this,
+            command(&SubtitleTrackController::AnchorSelectedEntry));
+    connect(m_alignItem, &QAction::triggered, this,
+            command(&SubtitleTrackController::AlignToOtherTrack));
     connect(&list, &QAbstractItemView::clicked, this,
             command(&SubtitleTrackController::LstSubtClick));
     connect(&list, &SubtitleListView::OnKeyUp, this,
@@ -187,8 +215,12 @@ void SubtitleTrackController::showOpenedTrack()
 {
     ResetCorrections(m_track);
     m_rows->TrackChanged();
+    setAnchors({});
     const bool hasEntries = m_track.SubCount() > 0;
     EnableTrackControls(hasEntries);
+    fillRates();
+    enableAlignment();
+    emit EntriesChanged();
     // The duration handler fills the emptied list.
     setUpDuration();
     m_faces.list->setVisible(hasEntries && m_pages.currentIndex() == m_faces.page);
@@ -214,9 +246,13 @@ void SubtitleTrackController::BtnClrClick()
     // Emptied first, so that the refreshes below have no rows left to rewrite.
     m_track.Clear();
     m_rows->TrackChanged();
+    setAnchors({});
+    fillRates();
     m_faces.list->hide();
     m_faces.panel->ScrOffset->setValue(0);
     m_faces.panel->ScrDur->setValue(m_track.SubDuration);
+    enableAlignment();
+    emit EntriesChanged();
 }
 
 void SubtitleTrackController::BtnSaveAsClick()
@@ -234,6 +270,7 @@ void SubtitleTrackController::BtnSaveAsClick()
 
 void SubtitleTrackController::BtnDefClick()
 {
+    setAnchors({});
     m_faces.panel->ScrDur->setValue(m_track.SubDuration);
     m_faces.panel->ScrOffset->setValue(0);
 }
@@ -370,10 +407,11 @@ void SubtitleTrackController::EnableTrackControls(bool enabled)
              panel.ArwDur, panel.EditDur, panel.BtnDef, panel.BtnSaveAs, panel.BtnClr,
              panel.ChkOutline, panel.ChkShadow})
         control->setEnabled(enabled);
-    for (QAction *item : {m_faces.saveAsItem, m_faces.clearItem})
+    for (QAction *item : {m_faces.saveAsItem, m_faces.clearItem, m_anchorItem})
         if (item)
             item->setEnabled(enabled);
     enableFontChoice(enabled);
+    enableAlignment();
 }
 
 void SubtitleTrackController::FillSubtitleList()
@@ -418,6 +456,196 @@ void SubtitleTrackController::LstSubtVScroll()
 {
     m_sync.HoldListFocus();
     m_faces.list->setFocus();
+}
+
+int SubtitleTrackController::TargetSpan() const
+{
+    return m_faces.panel->ScrDur->value();
+}
+
+void SubtitleTrackController::SetOtherTrack(SubtitleTrackController *other)
+{
+    if (m_other)
+        disconnect(m_other, &SubtitleTrackController::EntriesChanged, this, nullptr);
+    m_other = other;
+    if (m_other)
+        connect(m_other, &SubtitleTrackController::EntriesChanged, this,
+                &SubtitleTrackController::enableAlignment);
+    enableAlignment();
+}
+
+void SubtitleTrackController::enableAlignment()
+{
+    const bool enabled = m_track.SubCount() > 0 && m_other && m_other->Track().SubCount() > 0;
+    m_faces.panel->BtnAlign->setEnabled(enabled);
+    if (m_alignItem)
+        m_alignItem->setEnabled(enabled);
+}
+
+void SubtitleTrackController::setAnchors(std::vector<TrackAnchor> anchors)
+{
+    m_anchors = std::move(anchors);
+    std::vector<int> rows;
+    for (const TrackAnchor &anchor : m_anchors)
+        rows.push_back(anchor.entry);
+    m_rows->SetAnchoredRows(std::move(rows));
+}
+
+// Span first: the offset handler then lists and shows the track once more with both in place.
+void SubtitleTrackController::applyCorrection(int offsetMs, int spanMs)
+{
+    m_faces.panel->ScrDur->setValue(ClampTargetSpan(spanMs, m_track.SubDuration));
+    m_faces.panel->ScrOffset->setValue(ClampUserOffset(offsetMs));
+}
+
+void SubtitleTrackController::AnchorSelectedEntry()
+{
+    const SubtitleListView &list = *m_faces.list;
+    const QModelIndex current = list.currentIndex();
+    if (m_track.SubCount() == 0)
+        return;
+    if (!current.isValid() || !list.selectionModel()->isSelected(current)
+        || current.row() >= m_track.SubCount()) {
+        emit Report(m_faces.name + QStringLiteral(": select the line that is spoken now"));
+        return;
+    }
+    const std::optional<qint64> position = m_graph.CurrentPosition();
+    if (!position) {
+        emit Report(m_faces.name + QStringLiteral(": play the film to the line first"));
+        return;
+    }
+    const TrackAnchor added {current.row(), (*position + 5000) / 10000};
+    AnchorPlacement placement = AnchorPlacement::Added;
+    setAnchors(PlaceAnchor(m_track, m_anchors, added, &placement));
+    const AnchorCorrection correction = CorrectionForAnchors(m_track, m_anchors, TargetSpan());
+    applyCorrection(correction.offsetMs, correction.spanMs);
+
+    QString text = CorrectionText(m_faces.name, Offset(), m_track.DurFactor);
+    if (correction.offsetClamped)
+        text += QStringLiteral(" (nearest to the %1 needed)")
+                    .arg(SignedSeconds(correction.wantedOffsetMs));
+    if (correction.spanClamped)
+        text += QStringLiteral(" (stretch at its limit)");
+    if (placement == AnchorPlacement::Contradicted)
+        text += QStringLiteral("; the earlier anchor was out of order and is gone");
+    emit Report(text);
+}
+
+void SubtitleTrackController::AlignToOtherTrack()
+{
+    if (!m_other || m_track.SubCount() == 0 || m_other->Track().SubCount() == 0) {
+        emit Report(m_faces.name + QStringLiteral(": aligning needs both tracks open"));
+        return;
+    }
+    // The other track as the user sees it now, corrections and all.
+    const SubtitleTrack reference = CorrectedTimings(m_other->Track(), m_other->Offset());
+    const TrackAlignment fit = AlignTracks(m_track, reference);
+    if (!fit.found) {
+        QString why;
+        switch (fit.failure) {
+        case AlignmentFailure::OffsetOutOfReach:
+            why = QStringLiteral("it needs an offset of %1, beyond 60 s")
+                      .arg(SignedSeconds(fit.offsetMs));
+            break;
+        case AlignmentFailure::SpanOutOfReach:
+            why = QStringLiteral("it needs a stretch beyond 30 minutes");
+            break;
+        default:
+            why = QStringLiteral("the timings have too little in common");
+            break;
+        }
+        emit Report(m_faces.name + QStringLiteral(": no fit to the other track, ") + why);
+        return;
+    }
+    setAnchors({});
+    applyCorrection(int(fit.offsetMs), int(fit.spanMs));
+    emit Report(CorrectionText(m_faces.name, Offset(), m_track.DurFactor));
+}
+
+void SubtitleTrackController::NudgeOffset(int deltaMs)
+{
+    if (m_track.SubCount() == 0) {
+        emit Report(m_faces.name + QStringLiteral(": no subtitles to move"));
+        return;
+    }
+    const qint64 wanted = qint64(Offset()) + deltaMs;
+    m_faces.panel->ScrOffset->setValue(ClampUserOffset(wanted));
+    QString text = CorrectionText(m_faces.name, Offset(), m_track.DurFactor);
+    if (Offset() != wanted)
+        text += QStringLiteral(" (the limit)");
+    emit Report(text);
+}
+
+// The rates offered: the common ones, the one the track was read at, and the film's own.
+void SubtitleTrackController::fillRates()
+{
+    QComboBox &combo = *m_faces.panel->CmbRate;
+    const QSignalBlocker quiet(&combo);
+    combo.clear();
+    const bool retimable = CanRetime(m_track);
+    combo.setEnabled(retimable);
+    if (!retimable) {
+        combo.setToolTip(m_track.SubCount() > 0 && m_track.FrameRate == 0
+                             ? QStringLiteral("Timed in milliseconds: no frame rate applies")
+                             : QString());
+        return;
+    }
+    combo.setToolTip(QStringLiteral("Frames a second the track's frame numbers are read at"));
+    std::vector<uint32_t> rates = CommonFrameRates();
+    if (std::find(rates.begin(), rates.end(), m_track.FrameRate) == rates.end()) {
+        rates.push_back(m_track.FrameRate);
+        std::sort(rates.begin(), rates.end());
+    }
+    for (uint32_t rate : rates)
+        combo.addItem(QString::fromStdString(FrameRateText(rate)) + QStringLiteral(" fps"),
+                      QVariant::fromValue(rate));
+    // The film's rate is looked up when chosen: the film may tell it only after it started.
+    const uint32_t filmRate = filmFrameRate();
+    combo.addItem(
+        filmRate > 0
+            ? QStringLiteral("Film's, %1 fps").arg(QString::fromStdString(FrameRateText(filmRate)))
+            : QStringLiteral("Film's rate"),
+        QVariant::fromValue(kFilmRate));
+    combo.setCurrentIndex(combo.findData(QVariant::fromValue(m_track.FrameRate)));
+}
+
+uint32_t SubtitleTrackController::filmFrameRate() const
+{
+    const std::optional<double> film = m_graph.FilmFrameRate();
+    return film ? FrameRateFromFps(*film) : 0;
+}
+
+void SubtitleTrackController::FilmChanged()
+{
+    fillRates();
+}
+
+void SubtitleTrackController::CmbRateChange(int index)
+{
+    QComboBox &combo = *m_faces.panel->CmbRate;
+    uint32_t rate = combo.itemData(index).toUInt();
+    if (rate == kFilmRate) {
+        rate = filmFrameRate();
+        if (rate == 0) {
+            combo.setCurrentIndex(combo.findData(QVariant::fromValue(m_track.FrameRate)));
+            emit Report(m_faces.name + QStringLiteral(": the film's frame rate is not known"));
+            return;
+        }
+    }
+    if (!CanRetime(m_track) || rate == 0 || rate == m_track.FrameRate) {
+        fillRates();
+        return;
+    }
+    RetimeFrames(m_track, rate);
+    // New times, new span: the duration starts again from the track's own, the offset stays,
+    // and anchors set on the old times no longer hold.
+    ResetCorrections(m_track);
+    setAnchors({});
+    fillRates();
+    setUpDuration();
+    m_sync.Refresh();
+    emit Report(m_faces.name + QStringLiteral(": ") + QString::fromStdString(FrameRateText(rate))
+                + QStringLiteral(" frames a second"));
 }
 
 } // namespace duvara

@@ -5,10 +5,13 @@
 
 #include "presentation/font_choices.h"
 #include "subtitles/subtitle_track.h"
+#include "subtitles/track_anchors.h"
 
 #include <QFont>
 #include <QObject>
 #include <QString>
+
+#include <vector>
 
 class QAction;
 class QTabWidget;
@@ -48,6 +51,7 @@ public:
         QString openTitle;
         QString saveTitle;
         QString fontTitle;
+        QString name; // "Primary", "Secondary": how the on-screen display names the track
     };
     // The player's parts the track works with.
     struct Parts
@@ -99,9 +103,32 @@ public:
     void LstSubtKeyUp(int key);
     void LstSubtVScroll();
 
+    // The track the other page shows, which "Align" lines this one up with.
+    void SetOtherTrack(SubtitleTrackController *other);
+    int Page() const { return m_faces.page; }
+    // The target span the user set, in milliseconds.
+    int TargetSpan() const;
+    const std::vector<TrackAnchor> &Anchors() const { return m_anchors; }
+
+    // The selected entry starts at the present playback position: the offset moves, and with a
+    // second anchor on another entry the span follows so that both start where they were put.
+    void AnchorSelectedEntry();
+    // Lines the track up with the other one as the other is shown now.
+    void AlignToOtherTrack();
+    // Moves the offset by `deltaMs`, within its reach.
+    void NudgeOffset(int deltaMs);
+    // The film changed: its frame rate is offered to a MicroDVD track.
+    void FilmChanged();
+    // The user chose another frame rate for a MicroDVD track.
+    void CmbRateChange(int index);
+
 signals:
     // A double click on the list: the picture goes to or leaves fullscreen.
     void ListDoubleClicked();
+    // A line for the on-screen display: what a command changed, or why it changed nothing.
+    void Report(const QString &text);
+    // The track was opened, cleared or emptied: whether commands between tracks apply changes.
+    void EntriesChanged();
 
 private:
     void wire(QWidget *errorParent);
@@ -110,6 +137,11 @@ private:
     void setUpDuration();
     bool moveToSelectedRow();
     int shift() const;
+    void applyCorrection(int offsetMs, int spanMs);
+    void setAnchors(std::vector<TrackAnchor> anchors);
+    void enableAlignment();
+    void fillRates();
+    uint32_t filmFrameRate() const;
 
     Faces m_faces;
     TFilterGraph &m_graph;
@@ -122,6 +154,10 @@ private:
     SubtitleTrack m_track;
     int m_charset = 0;
     SubtitleRowsModel *m_rows = nullptr; // the list's rows, read from m_track
+    SubtitleTrackController *m_other = nullptr;
+    std::vector<TrackAnchor> m_anchors;
+    QAction *m_anchorItem = nullptr;
+    QAction *m_alignItem = nullptr;
 };
 
 } // namespace duvara

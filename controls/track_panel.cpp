@@ -4,6 +4,7 @@
 #include "controls/time_edit.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -41,11 +42,14 @@ TrackPanel::TrackPanel(int track, const QString &pageName, QWidget *parent)
     BtnSaveAs = addButton(QStringLiteral("BtnSaveAs"), QStringLiteral("Save &As"));
     BtnFont = addButton(QStringLiteral("BtnFont"), QStringLiteral("&Font"));
     BtnDef = addButton(QStringLiteral("BtnDef"), QStringLiteral("&Default"));
+    BtnAlign = addButton(QStringLiteral("BtnAlign"), QStringLiteral("Al&ign"));
+    BtnAlign->setToolTip(QStringLiteral("Align to the other track"));
     buttonRow1->addWidget(BtnOpen);
     buttonRow1->addWidget(BtnClr);
     buttonRow1->addWidget(BtnSaveAs);
     buttonRow2->addWidget(BtnFont);
     buttonRow2->addWidget(BtnDef);
+    buttonRow2->addWidget(BtnAlign);
     buttonRow2->addStretch();
     buttons->addLayout(buttonRow1);
     buttons->addLayout(buttonRow2);
@@ -64,11 +68,17 @@ TrackPanel::TrackPanel(int track, const QString &pageName, QWidget *parent)
     ChkShadow->setObjectName(QStringLiteral("ChkShadow%1").arg(track));
     checks->addWidget(ChkOutline);
     checks->addWidget(ChkShadow);
+    CmbRate = new QComboBox(this);
+    CmbRate->setObjectName(QStringLiteral("CmbRate%1").arg(track));
+    // What a track timed in milliseconds (or no track) shows in the greyed-out box.
+    CmbRate->setPlaceholderText(QStringLiteral("Frame rate"));
+    CmbRate->setToolTip(QStringLiteral("Frames a second the track's frame numbers are read at"));
+    checks->addWidget(CmbRate);
     row->addLayout(checks);
 
     for (QWidget *control : std::initializer_list<QWidget *> {
-             BtnClr, BtnSaveAs, BtnFont, BtnDef, GrpOffset, ScrOffset, EditOffset, GrpDur, ScrDur,
-             ArwDur, EditDur, ChkOutline, ChkShadow})
+             BtnClr, BtnSaveAs, BtnFont, BtnDef, BtnAlign, CmbRate, GrpOffset, ScrOffset,
+             EditOffset, GrpDur, ScrDur, ArwDur, EditDur, ChkOutline, ChkShadow})
         control->setEnabled(false);
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QSlider;
@@ -30,6 +31,7 @@ public:
     QPushButton *BtnSaveAs = nullptr;
     QPushButton *BtnFont = nullptr;
     QPushButton *BtnDef = nullptr;
+    QPushButton *BtnAlign = nullptr; // to the other track
     QGroupBox *GrpOffset = nullptr;
     QSlider *ScrOffset = nullptr;
     QSpinBox *EditOffset = nullptr;
@@ -39,6 +41,8 @@ public:
     RTimeEdit *EditDur = nullptr;
     QCheckBox *ChkOutline = nullptr;
     QCheckBox *ChkShadow = nullptr;
+    // The frame rate a MicroDVD track's frames are timed at.
+    QComboBox *CmbRate = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -116,6 +116,7 @@ const TFilterGraph::ObservedProperty TFilterGraph::kObservedProperties[] = {
     {mpvname::kEofReached, MPV_FORMAT_FLAG, &TFilterGraph::onEofReached},
     {mpvname::kPause, MPV_FORMAT_FLAG, &TFilterGraph::onPause},
     {mpvname::kVideoTrackId, MPV_FORMAT_INT64, &TFilterGraph::onVideoTrack},
+    {mpvname::kContainerFps, MPV_FORMAT_DOUBLE, &TFilterGraph::onContainerFps},
 };
 
 TFilterGraph::TFilterGraph(QObject *parent)
@@ -339,6 +340,7 @@ void TFilterGraph::beginGeneration()
     m_entryId = 0;
     m_timePos.reset();
     m_duration.reset();
+    m_frameRate.reset();
     m_eofReached = false;
     m_pictureReady = false;
     m_seekPending = false;
@@ -592,6 +594,11 @@ void TFilterGraph::onTimePos(const mpv_event_property &property)
 void TFilterGraph::onDuration(const mpv_event_property &property)
 {
     m_duration = doubleValue(property);
+}
+
+void TFilterGraph::onContainerFps(const mpv_event_property &property)
+{
+    m_frameRate = doubleValue(property);
 }
 
 void TFilterGraph::onVideoTrack(const mpv_event_property &property)
@@ -911,6 +918,13 @@ std::optional<qint64> TFilterGraph::CurrentPosition() const
     if (!m_active || m_load != LoadState::Loaded)
         return std::nullopt;
     return hundredNs(m_timePos);
+}
+
+std::optional<double> TFilterGraph::FilmFrameRate() const
+{
+    if (!m_active || m_load != LoadState::Loaded || !m_frameRate || !(*m_frameRate > 0))
+        return std::nullopt;
+    return m_frameRate;
 }
 
 // The core always plays to the end of the file.

@@ -105,6 +105,9 @@ public:
     std::optional<qint64> Duration() const;
     std::optional<qint64> CurrentPosition() const;
     std::optional<qint64> StopPosition() const;
+    // Frames a second of the loaded film as its container states them; empty while unknown,
+    // without a session, or for a film without pictures.
+    std::optional<double> FilmFrameRate() const;
     // The picture's display size as the core last reported it (EC_CLOCK_CHANGED); empty while
     // unknown.
     QSize DisplaySize() const;
@@ -224,6 +227,7 @@ private:
     void onDuration(const mpv_event_property &property);
     void onEofReached(const mpv_event_property &property);
     void onVideoTrack(const mpv_event_property &property);
+    void onContainerFps(const mpv_event_property &property);
     void onPause(const mpv_event_property &property);
     void onVideoReconfigured();
     void onDisplaySize(const mpv_node &videoOutParams);
@@ -266,6 +270,7 @@ private:
 
     std::optional<double> m_timePos;
     std::optional<double> m_duration;
+    std::optional<double> m_frameRate;
     bool m_eofReached = false;
     bool m_pictureReady = false; // the file's first restart has happened
     bool m_seekPending = false;

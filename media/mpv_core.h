@@ -23,6 +23,7 @@ constexpr const char *kTimePos = "time-pos";
 constexpr const char *kDuration = "duration";
 constexpr const char *kEofReached = "eof-reached";
 constexpr const char *kPause = "pause";
+constexpr const char *kContainerFps = "container-fps"; // the film's own frame rate
 constexpr const char *kVideoTrackId = "current-tracks/video/id"; // unavailable without video
 constexpr const char *kVideoOutParams = "video-out-params";
 constexpr const char *kDisplayWidthKey = "dw"; // of kVideoOutParams

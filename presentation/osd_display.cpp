@@ -8,8 +8,10 @@
 #include "presentation/presentation_logging.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -18,6 +20,8 @@ namespace duvara {
 namespace {
 
 constexpr int kBorderRadius = 6;
+constexpr int kPanelWidth = 211;
+constexpr int kInfoWidth = 201;
 
 QFont osdFont(const QString &family, int pixelSize, bool underline = false)
 {
@@ -71,12 +75,12 @@ OnScreenDisplay::OnScreenDisplay(QWidget *host, QTimer &timerOsd, QTimer &timerV
     const QString arialBlack = QStringLiteral("Arial Black");
     const QString arial = QStringLiteral("Arial");
 
-    m_pnlOsd = makePanel(host, QStringLiteral("PnlOSD"), QRect(20, 20, 211, 98), true);
+    m_pnlOsd = makePanel(host, QStringLiteral("PnlOSD"), QRect(20, 20, kPanelWidth, 98), true);
     m_lblNo = makeLabel(m_pnlOsd, QStringLiteral("LblOSDMNo"), QRect(8, 4, 105, 27),
                         osdFont(arialBlack, 21, true), QStringLiteral("Clip"));
     m_lblTime = makeLabel(m_pnlOsd, QStringLiteral("LblOSDMTime"), QRect(8, 37, 105, 27),
                           osdFont(arial, 27), QStringLiteral("0:00:00"));
-    m_lblInf = makeLabel(m_pnlOsd, QStringLiteral("LblOSDMInf"), QRect(8, 65, 201, 27),
+    m_lblInf = makeLabel(m_pnlOsd, QStringLiteral("LblOSDMInf"), QRect(8, 65, kInfoWidth, 27),
                          osdFont(arialBlack, 19));
 
     m_pnlVol = makePanel(host, QStringLiteral("PnlVol"), QRect(0, 20, 174, 53), false);
@@ -132,7 +136,24 @@ void OnScreenDisplay::ShowOsdMessage(OsdMessage kind)
     const OsdPlaybackState state = playbackState();
     if (kind == OsdMessage::Play)
         m_lblNo->setText(OsdClipText(state.playlistCount, state.playIndex));
-    m_lblInf->setText(OsdStateText(kind, state.speed));
+    showInfoText(OsdStateText(kind, state.speed));
+}
+
+void OnScreenDisplay::ShowOsdText(const QString &text)
+{
+    if (!m_pnlOsd)
+        return;
+    showInfoText(text);
+}
+
+void OnScreenDisplay::showInfoText(const QString &text)
+{
+    // The state texts fit the panel's own width; a longer line widens it for as long as it shows.
+    const int textWidth = QFontMetrics(m_lblInf->font()).horizontalAdvance(text) + 4;
+    const int infoWidth = std::max(kInfoWidth, textWidth);
+    m_lblInf->resize(infoWidth, m_lblInf->height());
+    m_pnlOsd->resize(kPanelWidth + infoWidth - kInfoWidth, m_pnlOsd->height());
+    m_lblInf->setText(text);
     m_timerOsd.start(); // a running timer starts over
     showPanel(m_pnlOsd);
     setCovered(true);

@@ -49,6 +49,9 @@ public:
                     QObject *parent = nullptr);
 
     void ShowOsdMessage(OsdMessage kind);
+    // A line of its own in place of the state line, for as long as a state message stays (a
+    // track's correction, a note); the panel widens to hold it.
+    void ShowOsdText(const QString &text);
     // Normal playback began without a message of its own (a new file): a state display that a
     // pause or fast motion left up goes away in the usual time.
     void PlaybackResumed();
@@ -81,6 +84,7 @@ public:
 private:
     void showMuteState(const QString &text);
     void showPanel(GradientPanel *panel);
+    void showInfoText(const QString &text);
     void setCovered(bool covered);
     OsdPlaybackState playbackState() const;
 

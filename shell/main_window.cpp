@@ -7,6 +7,7 @@
 #include "controls/rlistview.h"
 #include "controls/subtitle_list.h"
 #include "controls/subtitle_track_controller.h"
+#include "controls/track_nudges.h"
 #include "controls/track_panel.h"
 #include "controls/transport.h"
 #include "controls/video_commands.h"
@@ -136,6 +137,7 @@ void TFormVDMain::createTracks()
         track.saveTitle = QStringLiteral("Save %1 subtitles").arg(which);
         track.fontTitle
             = which.left(1).toUpper() + which.mid(1) + QStringLiteral(" subtitles font");
+        track.name = which.left(1).toUpper() + which.mid(1);
         return track;
     };
     m_primaryTrack = std::make_unique<SubtitleTrackController>(
@@ -143,9 +145,20 @@ void TFormVDMain::createTracks()
     m_secondaryTrack = std::make_unique<SubtitleTrackController>(
         faces(2, Panel2, PnlSub2, LblSub2, LstSubt2, QStringLiteral("secondary")), parts, this);
 
-    for (SubtitleTrackController *track : {m_primaryTrack.get(), m_secondaryTrack.get()})
+    m_primaryTrack->SetOtherTrack(m_secondaryTrack.get());
+    m_secondaryTrack->SetOtherTrack(m_primaryTrack.get());
+    auto *nudges
+        = new TrackNudges(*this, *PageCntrl, {m_primaryTrack.get(), m_secondaryTrack.get()});
+    connect(nudges, &TrackNudges::Report, m_osd.get(), &OnScreenDisplay::ShowOsdText);
+    for (SubtitleTrackController *track : {m_primaryTrack.get(), m_secondaryTrack.get()}) {
         connect(track, &SubtitleTrackController::ListDoubleClicked, this,
                 Guarded(this, [this] { m_videoCommands->VideoWndDblClick(); }));
+        connect(track, &SubtitleTrackController::Report, m_osd.get(),
+                &OnScreenDisplay::ShowOsdText);
+        // The film's own frame rate is offered to a MicroDVD track.
+        connect(m_transport.get(), &Transport::MediaLoadedChanged, track,
+                &SubtitleTrackController::FilmChanged);
+    }
     connect(PageCntrl, &QTabWidget::currentChanged, this,
             [this](int page) { RunGuarded(this, [&] { m_sync->PageCntrlChange(page); }); });
 }

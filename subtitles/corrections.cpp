@@ -76,6 +76,23 @@ int32_t SeekTenths(uint32_t start, float factor, int32_t shift)
     return SaturateToInt32(RoundToInt64(ms / 100));
 }
 
+SubtitleTrack CorrectedTimings(const SubtitleTrack &track, int32_t userOffset)
+{
+    SubtitleTrack copy;
+    copy.BaseTime = TrackShift(userOffset, track.BaseTime);
+    copy.Subs.resize(track.Subs.size());
+    copy.ListText.resize(track.Subs.size());
+    const auto scaled = [&track](uint32_t stored) {
+        return static_cast<uint32_t>(SaturateToInt32(CorrectedTime(stored, track.DurFactor, 0)));
+    };
+    for (std::size_t i = 0; i < track.Subs.size(); ++i) {
+        copy.Subs[i].StartTime = scaled(track.Subs[i].StartTime);
+        copy.Subs[i].EndTime = scaled(track.Subs[i].EndTime);
+    }
+    ResetCorrections(copy);
+    return copy;
+}
+
 std::string ListRowTimes(const TSubT &entry, float factor, int32_t shift)
 {
     return ListTimeRange(ShownTime(entry.StartTime, factor, shift),

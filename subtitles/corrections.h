@@ -7,6 +7,7 @@
 
 namespace duvara {
 
+struct SubtitleTrack;
 struct TSubT;
 
 inline constexpr int32_t MaxUserOffset = 60000; // ms either way
@@ -37,6 +38,10 @@ uint32_t ShownTime(uint32_t stored, float factor, int32_t shift);
 
 // Round((factor * start + shift) / 100): the corrected start as a position in tenths of a second.
 int32_t SeekTenths(uint32_t start, float factor, int32_t shift);
+
+// The track's timing as it is shown under `userOffset` and its DurFactor: a copy without text
+// whose read times are the corrected ones, for measuring another track against this one.
+SubtitleTrack CorrectedTimings(const SubtitleTrack &track, int32_t userOffset);
 
 // The time column of a list row for one entry.
 std::string ListRowTimes(const TSubT &entry, float factor, int32_t shift);

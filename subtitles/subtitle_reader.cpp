@@ -313,8 +313,11 @@ public:
         , m_lines(text)
     { }
 
-    void Run()
+    // Leaves the rate the entries were read at in `frameRate`: 0 when they were read at several.
+    void Run(uint32_t &frameRate)
     {
+        frameRate = 0;
+        bool mixed = false;
         uint32_t rate = 0;
         std::string_view line;
         while (m_lines.Next(line)) {
@@ -327,6 +330,8 @@ public:
             }
             if (rate == 0)
                 rate = DefaultFrameRate;
+            mixed = mixed || (frameRate != 0 && frameRate != rate);
+            frameRate = mixed ? 0 : rate;
             // Every other line is an entry, even when its frames cannot be read.
             ReadEntry(m_builder.Add(), trimmed, rate);
         }
@@ -384,9 +389,10 @@ void ReadText(SubtitleTrack &track, std::string_view text, SubtitleGrammar gramm
     // Some 80 bytes make a SubRip entry and 60 a MicroDVD one; a little too much is harmless.
     if (grammar == SubtitleGrammar::MicroDvd) {
         TrackBuilder builder(track, text.size() / 40 + 1, budget);
-        MicroDvdReader(builder, text).Run();
+        MicroDvdReader(builder, text).Run(track.FrameRate);
         builder.Finish();
     } else {
+        track.FrameRate = 0;
         TrackBuilder builder(track, text.size() / 48 + 1, budget);
         SubRipReader(builder, text).Run();
         builder.Finish();

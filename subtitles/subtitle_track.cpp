@@ -8,6 +8,7 @@ void SubtitleTrack::Clear()
     ListText.clear();
     LastIndex = 1;
     BaseTime = 0;
+    FrameRate = 0;
 }
 
 int32_t TrackSpan(const SubtitleTrack &track)

@@ -43,6 +43,9 @@ struct SubtitleTrack
     std::string SubFileName; // last successfully loaded file, without directory
     int32_t BaseTime = 0; // absolute start of the first entry
     int32_t SubDuration = 0; // span: EndTime of the last entry in file order
+    // A MicroDVD track's frame rate in thousandths of a frame per second, when all its entries
+    // were read at one rate; 0 for SubRip and for a file that changes its rate midway.
+    uint32_t FrameRate = 0;
 
     // Never above MaxSubtitleEntries, so it fits the int the widgets count rows in.
     int SubCount() const { return static_cast<int>(Subs.size()); }

@@ -13,7 +13,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
+class QAbstractButton;
 class QAction;
 class QSlider;
 class QWidget;
@@ -46,8 +48,12 @@ public:
     };
     Transport(const Parts &parts, QWidget *errorParent);
 
-    // Another face of a command (a menu item): it acts like the button and is enabled with it.
+    // Another face of a command (a menu item, a button of another window): it acts like the
+    // video page's button and is enabled with it.
     void AddFace(Command command, QAction *item);
+    void AddFace(Command command, QAbstractButton *button);
+    // Another mute pair: it shows the same one of its two buttons as the video page's pair.
+    void AddMutePair(QAbstractButton *muteOn, QAbstractButton *muteOff);
     // Items that are enabled while something plays, and while a file is loaded.
     void AddRunningItems(const QList<QAction *> &items);
     void AddLoadedItems(const QList<QAction *> &items);
@@ -101,6 +107,7 @@ signals:
 
 private:
     void setCommandEnabled(Command command, bool on);
+    void connectFace(Command command, QObject *face);
     void endFastMotion();
     void showStopped();
     void changeSpeed(double speed);
@@ -122,6 +129,7 @@ private:
     std::array<QList<QObject *>, kCommandCount> m_faces;
     QList<QAction *> m_runningItems;
     QList<QAction *> m_loadedItems;
+    QList<std::pair<QAbstractButton *, QAbstractButton *>> m_mutePairs;
     QAction *m_muteItem = nullptr;
     QTimer m_timerMove;
     double m_speed = 1.0;

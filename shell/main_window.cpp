@@ -85,6 +85,9 @@ TFormVDMain::~TFormVDMain()
 {
     // The hook must not see the events sent while the widgets below are torn down.
     delete m_keyHook;
+    // A fullscreen picture lives in a window of its own: it comes home first, so that it goes
+    // with this window instead of staying on screen after it.
+    m_videoCommands->LeaveFullScreen();
 }
 
 void TFormVDMain::FormCreate()

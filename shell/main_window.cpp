@@ -280,7 +280,13 @@ void TFormVDMain::wireVideoWindow()
 
 void TFormVDMain::CreateOtherWindows()
 {
-    FormRemote = new TFormRemote(this);
+    FormRemote = new TFormRemote(
+        {*m_transport, *m_playlist, *m_sync, *SldPos, *TabVideo->SldDS, *TabVideo->SldVol}, this);
+    FormRemote->SetPopupMenu(PopupMenu1);
+    m_videoCommands->SetRemote({FormRemote,
+                                PageCntrl,
+                                {{PageCntrl->indexOf(Panel1), &m_primaryTrack->Track()},
+                                 {PageCntrl->indexOf(Panel2), &m_secondaryTrack->Track()}}});
     FormAbout = new TFormAbout(this);
     FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
     m_videoCommands->SetColorDialog(FormColor);

@@ -281,6 +281,14 @@ void RemoteButton::paintEvent(QPaintEvent *)
     painter.setPen(QPen(kOutline, 1));
     painter.setBrush(face);
     painter.drawEllipse(centre, radius, radius);
+    // The button under the mouse is ringed in the displays' amber.
+    if (lit) {
+        QColor ring = kAmber;
+        ring.setAlpha(150);
+        painter.setPen(QPen(ring, 1.2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre, radius - 0.6, radius - 0.6);
+    }
     // A gloss on the upper half.
     if (!down) {
         QLinearGradient gloss(0, centre.y() - radius, 0, centre.y());

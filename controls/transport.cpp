@@ -10,6 +10,7 @@
 #include "presentation/osd_display.h"
 #include "presentation/synchronisation.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QMouseEvent>
 #include <QSlider>
@@ -77,15 +78,42 @@ Transport::Transport(const Parts &parts, QWidget *errorParent)
 
 void Transport::AddFace(Command command, QAction *item)
 {
+    connectFace(command, item);
+}
+
+// A button made after the transport started takes the state its command is in now.
+void Transport::AddFace(Command command, QAbstractButton *button)
+{
+    button->setEnabled(CommandEnabled(command));
+    connectFace(command, button);
+}
+
+void Transport::connectFace(Command command, QObject *face)
+{
     static constexpr void (Transport::*kHandlers[kCommandCount])() = {
         &Transport::BtnPlayClick, &Transport::BtnPauseClick, &Transport::BtnStopClick,
         &Transport::BtnStepClick, &Transport::BtnRewClick,   &Transport::BtnFFClick,
         &Transport::BtnPrvClick,  &Transport::BtnNxtClick,
     };
-    m_faces[std::size_t(command)] << item;
-    connect(item, &QAction::triggered, this,
-            Guarded(m_errorParent,
-                    [this, handler = kHandlers[std::size_t(command)]] { (this->*handler)(); }));
+    m_faces[std::size_t(command)] << face;
+    const auto handler = Guarded(
+        m_errorParent, [this, handler = kHandlers[std::size_t(command)]] { (this->*handler)(); });
+    if (auto *item = qobject_cast<QAction *>(face))
+        connect(item, &QAction::triggered, this, handler);
+    else if (auto *button = qobject_cast<QAbstractButton *>(face))
+        connect(button, &QAbstractButton::clicked, this, handler);
+}
+
+void Transport::AddMutePair(QAbstractButton *muteOn, QAbstractButton *muteOff)
+{
+    m_mutePairs.append(std::pair(muteOn, muteOff));
+    const bool soundOn = !m_page.BtnMuteOn->isHidden();
+    muteOn->setVisible(soundOn);
+    muteOff->setVisible(!soundOn);
+    connect(muteOn, &QAbstractButton::clicked, this,
+            Guarded(m_errorParent, [this] { BtnMuteOnClick(); }));
+    connect(muteOff, &QAbstractButton::clicked, this,
+            Guarded(m_errorParent, [this] { BtnMuteOffClick(); }));
 }
 
 void Transport::AddRunningItems(const QList<QAction *> &items)
@@ -398,6 +426,10 @@ void Transport::showSoundOn(bool on)
     // The menu's image follows the sound however it changed (buttons, menu, volume slider).
     if (m_muteItem)
         m_muteItem->setIcon(on ? m_soundOnImage : m_mutedImage);
+    for (const auto &[muteOn, muteOff] : std::as_const(m_mutePairs)) {
+        muteOn->setVisible(on);
+        muteOff->setVisible(!on);
+    }
 }
 
 void Transport::SldVolChange()

@@ -14,7 +14,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
+class QAbstractButton;
 class QAction;
 class QSlider;
 class QWidget;
@@ -47,8 +49,12 @@ public:
     };
     Transport(const Parts &parts, QWidget *errorParent);
 
-    // Another face of a command (a menu item): it acts like the button and is enabled with it.
+    // Another face of a command (a menu item, a button of another window): it acts like the
+    // video page's button and is enabled with it.
     void AddFace(Command command, QAction *item);
+    void AddFace(Command command, QAbstractButton *button);
+    // Another mute pair: it shows the same one of its two buttons as the video page's pair.
+    void AddMutePair(QAbstractButton *muteOn, QAbstractButton *muteOff);
     // Items that are enabled while something plays, and while a file is loaded.
     void AddRunningItems(const QList<QAction *> &items);
     void AddLoadedItems(const QList<QAction *> &items);
@@ -103,6 +109,7 @@ signals:
 
 private:
     void setCommandEnabled(Command command, bool on);
+    void connectFace(Command command, QObject *face);
     void endFastMotion();
     void showStopped();
     void changeSpeed(double speed);
@@ -124,6 +131,7 @@ private:
     std::array<QList<QObject *>, kCommandCount> m_faces;
     QList<QAction *> m_runningItems;
     QList<QAction *> m_loadedItems;
+    QList<std::pair<QAbstractButton *, QAbstractButton *>> m_mutePairs;
     QAction *m_muteItem = nullptr;
     QIcon m_soundOnImage;
     QIcon m_mutedImage;

@@ -1,16 +1,19 @@
 #include "controls/video_commands.h"
 
+#include "controls/form_remote.h"
 #include "media/error_box.h"
 #include "media/filter_graph.h"
 #include "media/form_color.h"
 #include "media/video_window.h"
 #include "presentation/synchronisation.h"
+#include "subtitles/subtitle_track.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTabWidget>
 
 namespace duvara {
 
@@ -42,6 +45,15 @@ QStringList MonitorListEntries(int monitorCount)
     return entries;
 }
 
+RemoteClick RemoteClickFor(const RemoteClickState &state)
+{
+    if (!state.fullScreen)
+        return RemoteClick::Nothing;
+    if (!state.pageTrackEntries)
+        return state.remoteShown ? RemoteClick::HideRemote : RemoteClick::ShowRemoteSoon;
+    return *state.pageTrackEntries == 0 ? RemoteClick::ShowRemoteSoon : RemoteClick::Nothing;
+}
+
 VideoCommands::VideoCommands(TDSVideoWindowEx2 &video, QGroupBox &monitorGroup,
                              QComboBox &monitorList, Synchronisation &sync, QWidget *errorParent)
     : QObject(errorParent)
@@ -53,7 +65,11 @@ VideoCommands::VideoCommands(TDSVideoWindowEx2 &video, QGroupBox &monitorGroup,
 {
     m_timerRem.setObjectName(QStringLiteral("TimerRem"));
     m_timerRem.setInterval(kRemoteInterval);
+    m_timerRem.setSingleShot(true);
     m_timerRem.setParent(this);
+    connect(&m_timerRem, &QTimer::timeout, this, Guarded(errorParent, [this] { TimerRemTimer(); }));
+    connect(&m_video, &TDSVideoWindowEx2::OnClick, this,
+            Guarded(errorParent, [this] { VideoWndClick(); }));
     connect(&m_video, &TDSVideoWindowEx2::OnDblClick, this,
             Guarded(errorParent, [this] { VideoWndDblClick(); }));
     connect(&m_video, &TDSVideoWindowEx2::OnColorKeyChanged, this,
@@ -95,6 +111,61 @@ void VideoCommands::SetMenuItems(const MenuItems &items)
     // The aspect marks follow the video window's mode.
     QAction *const aspectItems[] = {items.stretched, items.letterBox, items.crop};
     aspectItems[static_cast<int>(m_video.AspectRatio())]->setChecked(true);
+}
+
+void VideoCommands::SetRemote(const Remote &remote)
+{
+    m_remote = remote;
+    connect(&m_video, &TDSVideoWindowEx2::OnPaint, this, [this] { PlaceRemote(); });
+}
+
+RemoteClickState VideoCommands::remoteClickState() const
+{
+    RemoteClickState state;
+    state.fullScreen = m_video.FullScreen();
+    state.remoteShown = m_remote.window->isVisible();
+    const int page = m_remote.pages ? m_remote.pages->currentIndex() : -1;
+    for (const auto &[trackPage, track] : m_remote.trackPages) {
+        if (trackPage == page)
+            state.pageTrackEntries = track->SubCount();
+    }
+    return state;
+}
+
+void VideoCommands::VideoWndClick()
+{
+    if (!m_remote.window)
+        return;
+    switch (RemoteClickFor(remoteClickState())) {
+    case RemoteClick::HideRemote:
+        m_remote.window->hide();
+        break;
+    case RemoteClick::ShowRemoteSoon:
+        m_timerRem.start();
+        break;
+    case RemoteClick::Nothing:
+        break;
+    }
+}
+
+void VideoCommands::TimerRemTimer()
+{
+    m_timerRem.stop();
+    // The picture may have left fullscreen in the meantime by a key.
+    if (!m_remote.window || !m_video.FullScreen())
+        return;
+    PlaceRemote();
+    m_remote.window->ShowOverPicture(&m_video);
+}
+
+void VideoCommands::PlaceRemote()
+{
+    if (!m_remote.window)
+        return;
+    if (m_video.FullScreen())
+        m_remote.window->PlaceOver(QRect(m_video.mapToGlobal(QPoint(0, 0)), m_video.size()));
+    else if (m_remote.window->isVisible())
+        m_remote.window->hide();
 }
 
 void VideoCommands::AddSubtitleAreas(const QList<QWidget *> &areas)
@@ -205,9 +276,11 @@ void VideoCommands::VideoWndDblClick()
 
 void VideoCommands::LeaveFullScreen()
 {
+    m_timerRem.stop();
     if (m_video.FullScreen())
         m_video.LeaveFullScreen();
     ShowFullScreenState();
+    PlaceRemote();
 }
 
 void VideoCommands::MediaLoadedChanged(bool loaded)

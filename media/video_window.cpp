@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace duvara {
 
@@ -345,18 +346,33 @@ void TDSVideoWindowEx2::resizeEvent(QResizeEvent *event)
     updateVideoRect();
 }
 
+void TDSVideoWindowEx2::mousePressEvent(QMouseEvent *event)
+{
+    // A press after a double click whose release never came here (the picture moved to
+    // another window in between) starts afresh.
+    if (event->type() == QEvent::MouseButtonPress)
+        m_releaseEndsDoubleClick = false;
+    QWidget::mousePressEvent(event);
+}
+
 void TDSVideoWindowEx2::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit OnClick();
+    if (event->button() == Qt::LeftButton) {
+        const bool endsDoubleClick = std::exchange(m_releaseEndsDoubleClick, false);
+        if (!endsDoubleClick && rect().contains(event->position().toPoint()))
+            emit OnClick();
+    }
     QWidget::mouseReleaseEvent(event);
 }
 
+// The double click's first click has been a click already; its second release is not one:
+// the player would otherwise take it for a click on the picture just put in fullscreen.
 void TDSVideoWindowEx2::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         emit OnDblClick();
     QWidget::mouseDoubleClickEvent(event);
+    m_releaseEndsDoubleClick = event->button() == Qt::LeftButton;
 }
 
 bool TDSVideoWindowEx2::eventFilter(QObject *watched, QEvent *event)

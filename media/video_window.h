@@ -96,6 +96,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -141,6 +142,9 @@ private:
     QPointer<QWidget> m_savedParent;
     QRect m_savedGeometry;
     QPointer<QScreen> m_fullScreenMonitor;
+
+    // The release that ends a double click is not a click of its own.
+    bool m_releaseEndsDoubleClick = false;
 
     QTimer m_cursorTimer {this};
     QElapsedTimer m_lastActivity;

@@ -69,6 +69,9 @@ TFormVDMain::~TFormVDMain()
 {
     // The hook must not see the events sent while the widgets below are torn down.
     delete m_keyHook;
+    // A fullscreen picture lives in a window of its own: it comes home first, so that it goes
+    // with this window instead of staying on screen after it.
+    m_videoCommands->LeaveFullScreen();
 }
 
 void TFormVDMain::FormCreate()
@@ -302,7 +305,13 @@ void TFormVDMain::wireVideoWindow()
 
 void TFormVDMain::CreateOtherWindows()
 {
-    FormRemote = new TFormRemote(this);
+    FormRemote = new TFormRemote(
+        {*m_transport, *m_playlist, *m_sync, *SldPos, *TabVideo->SldDS, *TabVideo->SldVol}, this);
+    FormRemote->SetPopupMenu(PopupMenu1);
+    m_videoCommands->SetRemote({FormRemote,
+                                PageCntrl,
+                                {{PageCntrl->indexOf(Panel1), &m_primaryTrack->Track()},
+                                 {PageCntrl->indexOf(Panel2), &m_secondaryTrack->Track()}}});
     FormAbout = new TFormAbout(this);
     FormColor = new TFormColor(VideoWnd->ColorControl(), VideoWnd->Caps(), this);
     m_videoCommands->SetColorDialog(FormColor);

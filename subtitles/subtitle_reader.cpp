@@ -175,7 +175,14 @@ std::size_t TimeArrowPosition(std::string_view line)
     constexpr std::size_t firstColumn = 10;
     if (line.size() < firstColumn + 3)
         return std::string_view::npos;
-    return line.find("-->", firstColumn);
+    // Searched inline: most lines are short text, where a library search costs more in its call
+    // than in its loop.
+    const std::size_t last = line.size() - 3;
+    for (std::size_t i = firstColumn; i <= last; ++i) {
+        if (line[i] == '-' && line[i + 1] == '-' && line[i + 2] == '>')
+            return i;
+    }
+    return std::string_view::npos;
 }
 
 bool IsTimeLine(std::string_view line)
@@ -193,11 +200,45 @@ bool IsFollowedByTimeLine(LineCursor lines)
 
 // An entry's text is gathered in buffers that keep their capacity from entry to entry, and
 // each string of the entry is then allocated once, at its final size: on large files the
-// allocator, not the parsing, is what costs.
+// allocator, not the parsing, is what costs. Most entries are a single line that needs no
+// change; its bytes go straight from the file into both strings.
 class EntryText
 {
 public:
-    void Append(std::string_view line)
+    // A `lasting` line stays where it is until MoveTo, so it need not be copied yet.
+    void Append(std::string_view line, bool lasting)
+    {
+        if (m_lines == 0 && lasting) {
+            m_first = line;
+            m_firstPending = true;
+            m_lines = 1;
+            return;
+        }
+        if (m_firstPending) {
+            AppendToBuffers(m_first);
+            m_firstPending = false;
+        }
+        AppendToBuffers(line);
+        ++m_lines;
+    }
+
+    void MoveTo(TSubT &entry, std::string &listText)
+    {
+        if (m_firstPending) {
+            entry.Text.assign(m_first);
+            listText.assign(m_first);
+        } else {
+            entry.Text.assign(m_text);
+            listText.assign(m_list);
+        }
+        m_text.clear();
+        m_list.clear();
+        m_firstPending = false;
+        m_lines = 0;
+    }
+
+private:
+    void AppendToBuffers(std::string_view line)
     {
         if (!m_list.empty())
             m_list.push_back(ListLineBreak);
@@ -207,17 +248,11 @@ public:
         m_text.append(line);
     }
 
-    void MoveTo(TSubT &entry, std::string &listText)
-    {
-        entry.Text.assign(m_text);
-        listText.assign(m_list);
-        m_text.clear();
-        m_list.clear();
-    }
-
-private:
     std::string m_text;
     std::string m_list;
+    std::string_view m_first;
+    bool m_firstPending = false;
+    std::size_t m_lines = 0;
 };
 
 class SubRipReader
@@ -259,12 +294,12 @@ private:
                 more = m_lines.Next(line);
                 break;
             }
-            if (Contains(trimmed, '<') || Contains(trimmed, '{')) {
+            if (ContainsEither(trimmed, '<', '{')) {
                 m_scratch.assign(trimmed);
                 StripSrtTags(m_scratch, entry);
-                m_text.Append(m_scratch);
+                m_text.Append(m_scratch, false);
             } else {
-                m_text.Append(trimmed);
+                m_text.Append(trimmed, true);
             }
         }
         m_text.MoveTo(entry, listText);

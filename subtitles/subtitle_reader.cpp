@@ -168,29 +168,9 @@ private:
 
 // ---- SubRip ----
 
-// "-->" counts from the eleventh column on, so a time line needs at least "0:0:0,0 -->"-sized
-// text before the arrow; the arrow searched is the first one from there.
-std::size_t TimeArrowPosition(std::string_view line)
-{
-    constexpr std::size_t firstColumn = 10;
-    if (line.size() < firstColumn + 3)
-        return std::string_view::npos;
-    // The first "-->" from there ends at the first '>' after two '-': text lines, which are most
-    // lines, rarely hold a '>' at all, so they are passed sixteen bytes at a time.
-    const char *end = line.data() + line.size();
-    for (const char *from = line.data() + firstColumn + 2;;) {
-        const char *close = FindEitherByte(from, end, '>', '>');
-        if (close == end)
-            return std::string_view::npos;
-        if (close[-1] == '-' && close[-2] == '-')
-            return static_cast<std::size_t>(close - 2 - line.data());
-        from = close + 1;
-    }
-}
-
 bool IsTimeLine(std::string_view line)
 {
-    return TimeArrowPosition(line) != std::string_view::npos;
+    return FindTimeArrow(line) != std::string_view::npos;
 }
 
 // A line of digits is the next entry's number only when a time line follows it at once;
@@ -271,7 +251,7 @@ public:
         std::string_view line;
         bool more = m_lines.Next(line);
         while (more) {
-            const std::size_t arrow = TimeArrowPosition(line);
+            const std::size_t arrow = FindTimeArrow(line);
             if (arrow == std::string_view::npos) {
                 more = m_lines.Next(line); // numbers, blanks and stray text between entries
                 continue;

@@ -41,6 +41,26 @@ inline bool ContainsEither(std::string_view text, char a, char b)
     return FindEitherByte(text.data(), end, a, b) != end;
 }
 
+// Where the "-->" of a SubRip time line starts, or npos. It counts from the eleventh column on,
+// so a time line needs at least "0:0:0,0 -->"-sized text before the arrow; the arrow is the first
+// one from there. That "-->" ends at the first '>' after two '-': text lines, which are most
+// lines, rarely hold a '>' at all and are passed sixteen bytes at a time.
+inline std::size_t FindTimeArrow(std::string_view line)
+{
+    constexpr std::size_t firstColumn = 10;
+    if (line.size() < firstColumn + 3)
+        return std::string_view::npos;
+    const char *end = line.data() + line.size();
+    for (const char *from = line.data() + firstColumn + 2;;) {
+        const char *close = FindEitherByte(from, end, '>', '>');
+        if (close == end)
+            return std::string_view::npos;
+        if (close[-1] == '-' && close[-2] == '-')
+            return static_cast<std::size_t>(close - 2 - line.data());
+        from = close + 1;
+    }
+}
+
 // Every byte up to and including the space counts as blank when subtitle lines are trimmed, so
 // tabs and stray control bytes vanish too, while bytes of multi-byte characters (>= 0x80) never
 // do.

@@ -43,9 +43,10 @@ fuzz: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DDUVARA_BUILD_TESTS=OFF \
 	      -DDUVARA_BUILD_BENCHMARKS=ON
-	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-benchmarks duvara-presentation-benchmarks
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-benchmarks duvara-presentation-benchmarks duvara-cold-load
 	$(BENCH_BUILD)/bin/duvara-benchmarks
 	$(BENCH_BUILD)/bin/duvara-presentation-benchmarks
+	bash scripts/bench-cold-load.sh $(BENCH_BUILD)
 
 # Playback against the mpv command under Xvfb, and the playlist's probe against ffprobe.
 bench-play: build

@@ -5,6 +5,8 @@
 #include "subtitles/subtitle_writer.h"
 #include "subtitles/time_text.h"
 
+#include "subtitle_files.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,52 +14,9 @@
 #include <unistd.h>
 
 using namespace duvara;
+using namespace duvara::bench;
 
 namespace {
-
-constexpr uint32_t EntrySpacing = 2500; // ms from one start to the next
-constexpr uint32_t EntryLength = 2000;
-
-// Captions of typical length; every fourth in italics, every third on two lines. About 90 bytes
-// an entry, as in real files (a 65,535-entry file is some 5.9 MB).
-const char *const Lines[] = {"I don't think we should be here.", "Then why did you come?",
-                             "Because somebody had to stop you.", "Keep your voice down!",
-                             "We have twenty minutes, no more."};
-
-std::string SubRipFile(int entries)
-{
-    std::string text;
-    text.reserve(static_cast<std::size_t>(entries) * 96);
-    for (int i = 0; i < entries; ++i) {
-        const uint32_t start = 1000 + static_cast<uint32_t>(i) * EntrySpacing;
-        text += std::to_string(i + 1) + "\r\n";
-        text += FormatSrtTime(start) + " --> " + FormatSrtTime(start + EntryLength) + "\r\n";
-        const char *line = Lines[i % 5];
-        text += i % 4 == 0 ? std::string("<i>") + line + "</i>" : std::string(line);
-        text += "\r\n";
-        if (i % 3 == 0)
-            text += std::string(Lines[(i + 2) % 5]) + "\r\n";
-        text += "\r\n";
-    }
-    return text;
-}
-
-std::string MicroDvdFile(int entries)
-{
-    std::string text = "{1}{1}23.976\r\n";
-    text.reserve(static_cast<std::size_t>(entries) * 72);
-    for (int i = 0; i < entries; ++i) {
-        const uint32_t start = 24 + static_cast<uint32_t>(i) * 60;
-        text += "{" + std::to_string(start) + "}{" + std::to_string(start + 48) + "}";
-        if (i % 4 == 0)
-            text += "{y:i}";
-        text += Lines[i % 5];
-        if (i % 3 == 0)
-            text += std::string("|") + Lines[(i + 2) % 5];
-        text += "\r\n";
-    }
-    return text;
-}
 
 const std::string &CachedFile(bool microDvd, int entries)
 {

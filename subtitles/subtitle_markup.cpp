@@ -102,10 +102,16 @@ std::size_t FindEither(const std::string &text, const char *first, const char *s
 
 void StripSrtTags(std::string &line, TSubT &entry)
 {
-    entry.Style |= RemoveAngleStyleTags(line);
-    RemoveBracketGroups(line, '<', '>');
-    entry.Style |= RemoveBraceStyleTags(line);
-    RemoveBracketGroups(line, '{', '}');
+    // Each kind of markup is removed only when its opening byte is there: most marked lines
+    // hold one kind, and every pass is a walk over the whole line.
+    if (ContainsEither(line, '<', '<')) {
+        entry.Style |= RemoveAngleStyleTags(line);
+        RemoveBracketGroups(line, '<', '>');
+    }
+    if (ContainsEither(line, '{', '{')) {
+        entry.Style |= RemoveBraceStyleTags(line);
+        RemoveBracketGroups(line, '{', '}');
+    }
 }
 
 void ParseBraceTags(std::string &text, TSubT &entry)

@@ -168,19 +168,9 @@ private:
 
 // ---- SubRip ----
 
-// "-->" counts from the eleventh column on, so a time line needs at least "0:0:0,0 -->"-sized
-// text before the arrow; the arrow searched is the first one from there.
-std::size_t TimeArrowPosition(std::string_view line)
-{
-    constexpr std::size_t firstColumn = 10;
-    if (line.size() < firstColumn + 3)
-        return std::string_view::npos;
-    return line.find("-->", firstColumn);
-}
-
 bool IsTimeLine(std::string_view line)
 {
-    return TimeArrowPosition(line) != std::string_view::npos;
+    return FindTimeArrow(line) != std::string_view::npos;
 }
 
 // A line of digits is the next entry's number only when a time line follows it at once;
@@ -193,11 +183,45 @@ bool IsFollowedByTimeLine(LineCursor lines)
 
 // An entry's text is gathered in buffers that keep their capacity from entry to entry, and
 // each string of the entry is then allocated once, at its final size: on large files the
-// allocator, not the parsing, is what costs.
+// allocator, not the parsing, is what costs. Most entries are a single line that needs no
+// change; its bytes go straight from the file into both strings.
 class EntryText
 {
 public:
-    void Append(std::string_view line)
+    // A `lasting` line stays where it is until MoveTo, so it need not be copied yet.
+    void Append(std::string_view line, bool lasting)
+    {
+        if (m_lines == 0 && lasting) {
+            m_first = line;
+            m_firstPending = true;
+            m_lines = 1;
+            return;
+        }
+        if (m_firstPending) {
+            AppendToBuffers(m_first);
+            m_firstPending = false;
+        }
+        AppendToBuffers(line);
+        ++m_lines;
+    }
+
+    void MoveTo(TSubT &entry, std::string &listText)
+    {
+        if (m_firstPending) {
+            entry.Text.assign(m_first);
+            listText.assign(m_first);
+        } else {
+            entry.Text.assign(m_text);
+            listText.assign(m_list);
+        }
+        m_text.clear();
+        m_list.clear();
+        m_firstPending = false;
+        m_lines = 0;
+    }
+
+private:
+    void AppendToBuffers(std::string_view line)
     {
         if (!m_list.empty())
             m_list.push_back(ListLineBreak);
@@ -207,17 +231,11 @@ public:
         m_text.append(line);
     }
 
-    void MoveTo(TSubT &entry, std::string &listText)
-    {
-        entry.Text.assign(m_text);
-        listText.assign(m_list);
-        m_text.clear();
-        m_list.clear();
-    }
-
-private:
     std::string m_text;
     std::string m_list;
+    std::string_view m_first;
+    bool m_firstPending = false;
+    std::size_t m_lines = 0;
 };
 
 class SubRipReader
@@ -233,7 +251,7 @@ public:
         std::string_view line;
         bool more = m_lines.Next(line);
         while (more) {
-            const std::size_t arrow = TimeArrowPosition(line);
+            const std::size_t arrow = FindTimeArrow(line);
             if (arrow == std::string_view::npos) {
                 more = m_lines.Next(line); // numbers, blanks and stray text between entries
                 continue;
@@ -259,12 +277,12 @@ private:
                 more = m_lines.Next(line);
                 break;
             }
-            if (Contains(trimmed, '<') || Contains(trimmed, '{')) {
+            if (ContainsEither(trimmed, '<', '{')) {
                 m_scratch.assign(trimmed);
                 StripSrtTags(m_scratch, entry);
-                m_text.Append(m_scratch);
+                m_text.Append(m_scratch, false);
             } else {
-                m_text.Append(trimmed);
+                m_text.Append(trimmed, true);
             }
         }
         m_text.MoveTo(entry, listText);

@@ -7,7 +7,59 @@
 #include <limits>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace duvara {
+
+// The first `a` or `b` in [from, end), or `end`. Subtitle lines are a few dozen bytes, where a
+// library search per line and per byte sought costs more in its calls than in its loop: sixteen
+// bytes are tested at a time inline, for both bytes at once.
+inline const char *FindEitherByte(const char *from, const char *end, char a, char b)
+{
+#ifdef __SSE2__
+    const __m128i first = _mm_set1_epi8(a);
+    const __m128i second = _mm_set1_epi8(b);
+    while (end - from >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+        const int found = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(bytes, second)));
+        if (found != 0)
+            return from + __builtin_ctz(static_cast<unsigned>(found));
+        from += 16;
+    }
+#endif
+    while (from != end && *from != a && *from != b)
+        ++from;
+    return from;
+}
+
+inline bool ContainsEither(std::string_view text, char a, char b)
+{
+    const char *end = text.data() + text.size();
+    return FindEitherByte(text.data(), end, a, b) != end;
+}
+
+// Where the "-->" of a SubRip time line starts, or npos. It counts from the eleventh column on,
+// so a time line needs at least "0:0:0,0 -->"-sized text before the arrow; the arrow is the first
+// one from there. That "-->" ends at the first '>' after two '-': text lines, which are most
+// lines, rarely hold a '>' at all and are passed sixteen bytes at a time.
+inline std::size_t FindTimeArrow(std::string_view line)
+{
+    constexpr std::size_t firstColumn = 10;
+    if (line.size() < firstColumn + 3)
+        return std::string_view::npos;
+    const char *end = line.data() + line.size();
+    for (const char *from = line.data() + firstColumn + 2;;) {
+        const char *close = FindEitherByte(from, end, '>', '>');
+        if (close == end)
+            return std::string_view::npos;
+        if (close[-1] == '-' && close[-2] == '-')
+            return static_cast<std::size_t>(close - 2 - line.data());
+        from = close + 1;
+    }
+}
 
 // Every byte up to and including the space counts as blank when subtitle lines are trimmed, so
 // tabs and stray control bytes vanish too, while bytes of multi-byte characters (>= 0x80) never

@@ -56,13 +56,10 @@ void AppendPadded(std::string &out, uint32_t value, std::size_t width)
 
 } // namespace
 
-int32_t ParseSrtTime(std::string_view text)
-{
-    return ReadTimeFields(TrimBlanks(text), false).value_or(0);
-}
-
 std::optional<int32_t> ReadTimeFields(std::string_view time, bool millisOptional)
 {
+    if (const std::optional<int32_t> usual = ReadUsualSrtTime(time))
+        return usual;
     // The other fields keep their distances from the end of the hours: with two-digit hours
     // these are the usual columns 3, 6 and 9.
     const std::size_t hoursWidth = HoursWidth(time);

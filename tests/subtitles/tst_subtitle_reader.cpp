@@ -2,6 +2,7 @@
 #include "subtitle_test_support.h"
 
 #include "subtitles/corrections.h"
+#include "subtitles/line_cursor.h"
 #include "subtitles/subtitle_markup.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_writer.h"
@@ -57,6 +58,24 @@ void StripByRepeatedDeletion(std::string &line, uint8_t &style)
     removeGroups('{', '}');
 }
 
+// Line splitting stated plainly: CR LF, a lone CR or a lone LF ends a line; an ending at the very
+// end adds no empty line.
+std::vector<std::string> SplitBySearch(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = std::min(text.find('\r', from), text.find('\n', from));
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(from));
+            break;
+        }
+        lines.push_back(text.substr(from, end - from));
+        from = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestSubtitleReader : public QObject
@@ -82,6 +101,7 @@ private slots:
     void hostileLines();
     void binaryInput();
     void stripSrtTagsMatchesRepeatedDeletion();
+    void linesAndArrowsMatchAPlainSearch();
     void regressionInputs();
 };
 
@@ -117,6 +137,24 @@ void TestSubtitleReader::readBuffer_data()
     QTest::newRow("digits on the last line are a caption")
         << "a.srt" << QByteArray("00:00:01,000 --> 00:00:02,000\nA\n  2001  ") << true << 1000
         << QStringList {R"(0-1000 - -1 "A\n\r2001" "A|2001")"};
+    // Single unmarked lines go to the track straight from the file, others through buffers.
+    QTest::newRow("plain line, then a marked one")
+        << "a.srt" << QByteArray("00:00:01,000 --> 00:00:02,000\nA plain one\n<b>B</b>\n") << true
+        << 1000 << QStringList {R"(0-1000 b -1 "A plain one\n\rB" "A plain one|B")"};
+    QTest::newRow("a line that markup empties, then a plain one")
+        << "a.srt" << QByteArray("00:00:01,000 --> 00:00:02,000\n<i></i>\nA\n") << true << 1000
+        << QStringList {R"(0-1000 i -1 "A" "A")"};
+    QTest::newRow("plain line, then one that markup empties")
+        << "a.srt" << QByteArray("00:00:01,000 --> 00:00:02,000\nA\n{\\u1}\n") << true << 1000
+        << QStringList {R"(0-1000 u -1 "A\n\r" "A|")"};
+    QTest::newRow("three plain lines, the entries around single ones")
+        << "a.srt"
+        << QByteArray("00:00:01,000 --> 00:00:02,000\nfirst\n\n"
+                      "00:00:03,000 --> 00:00:04,000\nA\nB\nC\n\n"
+                      "00:00:05,000 --> 00:00:06,000\nlast")
+        << true << 1000
+        << QStringList {R"(0-1000 - -1 "first" "first")", R"(2000-3000 - -1 "A\n\rB\n\rC" "A|B|C")",
+                        R"(4000-5000 - -1 "last" "last")"};
     QTest::newRow("arrow before column 11 is no time line")
         << "a.srt" << QByteArray("0:0:1,0 --> 0:0:2,0\nX\n") << true << 0 << none;
     QTest::newRow("short millisecond field and a point")
@@ -604,6 +642,35 @@ void TestSubtitleReader::stripSrtTagsMatchesRepeatedDeletion()
                                  .arg(entry.Style)
                                  .arg(QString::fromStdString(expected))
                                  .arg(expectedStyle)));
+    }
+}
+
+// Lines and arrows are found sixteen bytes at a time: endings and arrows at every distance from
+// a block's edge, in texts of every length, must come out as a byte-by-byte search finds them.
+void TestSubtitleReader::linesAndArrowsMatchAPlainSearch()
+{
+    static constexpr char rare[] = "\r\n->-<{";
+    std::mt19937 random(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(random() % 90, 'a');
+        for (char &c : text) {
+            if (random() % 4 == 0)
+                c = rare[random() % (sizeof(rare) - 1)];
+        }
+        std::vector<std::string> lines;
+        LineCursor cursor(text);
+        for (std::string_view line; cursor.Next(line);) {
+            lines.emplace_back(line);
+            if (FindTimeArrow(line) != (line.size() < 13 ? line.npos : line.find("-->", 10)))
+                QFAIL(qPrintable(QStringLiteral("arrow of \"%1\"")
+                                     .arg(QByteArray(line.data(), int(line.size()))
+                                              .toPercentEncoding(" -<>{a"))));
+            const bool hasMarkup = line.find_first_of("<{") != line.npos;
+            QCOMPARE(ContainsEither(line, '<', '{'), hasMarkup);
+        }
+        if (lines != SplitBySearch(text))
+            QFAIL(qPrintable(QStringLiteral("lines of \"%1\"")
+                                 .arg(QByteArray::fromStdString(text).toPercentEncoding("-<>{a"))));
     }
 }
 

@@ -145,8 +145,13 @@ public:
         } catch (const std::bad_alloc &) {
             m_error = "Out of memory";
         }
-        if (!m_error.empty())
-            m_stop.failed = true;
+        // A part stopped because of a cancel or another part's failure has nothing to add.
+        if (!m_error.empty()) {
+            if (m_stop.Stop())
+                m_error.clear();
+            else
+                m_stop.failed = true;
+        }
         m_done = true;
     }
 
@@ -316,9 +321,9 @@ FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &opti
     int parts = options.parts > 0 ? options.parts
                                   : static_cast<int>(std::thread::hardware_concurrency());
     parts = std::clamp(parts, 1, 16);
-    if (durationMs <= 0)
-        parts = 1;
-    parts = static_cast<int>(std::clamp<int64_t>(durationMs / MinPartMs, 1, parts));
+    // Parts asked for are given as long as each holds more than the preroll.
+    const int64_t partMs = options.parts > 0 ? 10 * PrerollMs : MinPartMs;
+    parts = static_cast<int>(std::clamp<int64_t>(durationMs / partMs, 1, parts));
 
     const int64_t totalSamples = durationMs * SpeechSampleRate / 1000;
     const int64_t hopsPerPart = totalSamples / SpeechHopSamples / parts;
@@ -359,15 +364,15 @@ FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &opti
     for (std::thread &thread : threads)
         thread.join();
 
+    if (options.cancel && options.cancel->load()) {
+        result.status = FilmSpeechStatus::Cancelled;
+        return result;
+    }
     for (const auto &decoder : decoders) {
         if (!decoder->Error().empty()) {
             result.error = decoder->Error();
             return result;
         }
-    }
-    if (options.cancel && options.cancel->load()) {
-        result.status = FilmSpeechStatus::Cancelled;
-        return result;
     }
     SpeechFeatures features;
     for (const auto &decoder : decoders)

@@ -42,10 +42,25 @@ AlignmentOptions SpeechAlignmentOptions()
     return options;
 }
 
+namespace {
+
+// Where a voice stops says little about when its subtitle goes (subtitles stay up to be read,
+// and a sentence's last syllables fade into the noise), while onsets are sharp. Both sides are
+// matched on starts alone: every entry ends where it starts, except the track's last in file
+// order, whose end is the span the answer is expressed in.
+SubtitleTrack StartsOnly(SubtitleTrack track)
+{
+    for (std::size_t i = 0; i + 1 < track.Subs.size(); ++i)
+        track.Subs[i].EndTime = track.Subs[i].StartTime;
+    return track;
+}
+
+} // namespace
+
 TrackAlignment AlignTrackToSpeech(const SubtitleTrack &track, const std::vector<SpeechSpan> &speech,
                                   const AlignmentOptions &options)
 {
-    return AlignTracks(track, SpeechReferenceTrack(speech), options);
+    return AlignTracks(StartsOnly(track), StartsOnly(SpeechReferenceTrack(speech)), options);
 }
 
 } // namespace duvara

@@ -84,8 +84,11 @@ std::vector<float> Trim(const std::vector<float> &samples)
 std::string SrtTime(int64_t ms)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", (long long)(ms / 3600000),
-                  (long long)(ms / 60000 % 60), (long long)(ms / 1000 % 60), (long long)(ms % 1000));
+    const auto part = [ms](int64_t unit, int64_t modulo) {
+        return static_cast<long long>(ms / unit % modulo);
+    };
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", part(3600000, 1000),
+                  part(60000, 60), part(1000, 60), part(1, 1000));
     return text;
 }
 

@@ -420,4 +420,10 @@ void SubtitleTrackController::LstSubtVScroll()
     m_faces.list->setFocus();
 }
 
+void SubtitleTrackController::ApplyCorrection(int offsetMs, int spanMs)
+{
+    m_faces.panel->ScrDur->setValue(ClampTargetSpan(spanMs, m_track.SubDuration));
+    m_faces.panel->ScrOffset->setValue(ClampUserOffset(offsetMs));
+}
+
 } // namespace duvara

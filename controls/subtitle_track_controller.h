@@ -98,6 +98,9 @@ public:
     void LstSubtClick();
     void LstSubtKeyUp(int key);
     void LstSubtVScroll();
+    // Sets Offset and Duration to a correction found elsewhere (an alignment), each within
+    // its control's reach.
+    void ApplyCorrection(int offsetMs, int spanMs);
 
 signals:
     // A double click on the list: the picture goes to or leaves fullscreen.

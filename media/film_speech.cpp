@@ -16,6 +16,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
@@ -300,6 +301,11 @@ private:
 };
 
 } // namespace
+
+void SilenceFfmpegMessages()
+{
+    av_log_set_level(AV_LOG_QUIET);
+}
 
 FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &options)
 {

@@ -38,6 +38,10 @@ struct FilmSpeechOptions
     SpeechDetectionOptions detection;
 };
 
+// Keeps FFmpeg's own diagnostics off stderr for the rest of the process, for a command-line
+// program whose errors already say what went wrong. The player leaves them to its media log.
+void SilenceFfmpegMessages();
+
 // Blocks until the film's audio has been analysed, failed or been cancelled.
 FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &options = {});
 

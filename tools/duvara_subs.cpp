@@ -139,6 +139,7 @@ std::string NoFitReason(const TrackAlignment &fit, const SubtitleTrack &track,
 // The speech in --to-audio's film; false after saying why there is none to align to.
 bool FindSpeech(const SubsArguments &args, std::vector<SpeechSpan> &speech)
 {
+    SilenceFfmpegMessages();
     FilmSpeechOptions options;
     // A pipe or a log gets the answer alone; a person watching gets to see it is working.
     const bool showProgress = ::isatty(STDERR_FILENO) == 1;

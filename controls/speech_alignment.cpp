@@ -35,10 +35,9 @@ SpeechAlignmentOutcome DescribeSpeechFit(const QString &which, const TrackAlignm
         outcome.applied = true;
         outcome.offsetMs = fit.offsetMs;
         outcome.spanMs = fit.spanMs;
-        outcome.message
-            = QStringLiteral("%1: %2, \u00d7%3")
-                  .arg(which, seconds)
-                  .arg(double(fit.spanMs) / std::max(1, track.SubDuration), 0, 'f', 4);
+        outcome.message = QStringLiteral("%1: %2, \u00d7%3")
+                              .arg(which, seconds)
+                              .arg(double(fit.spanMs) / std::max(1, track.SubDuration), 0, 'f', 4);
         break;
     case AlignmentFailure::EmptyTrack:
         outcome.message = QStringLiteral("The %1 subtitles have no entries").arg(which.toLower());
@@ -97,9 +96,10 @@ void SpeechAlignment::Start()
         return;
     const QString film = m_film ? m_film() : QString();
     if (film.isEmpty()) {
-        ShowErrorBox(m_dialogParent, QStringLiteral("Play a film first: the %1 subtitles are "
-                                                    "aligned to its speech")
-                                         .arg(m_which.toLower()));
+        ShowErrorBox(m_dialogParent,
+                     QStringLiteral("Play a film first: the %1 subtitles are "
+                                    "aligned to its speech")
+                         .arg(m_which.toLower()));
         return;
     }
     if (m_track.Track().Subs.empty()) {

@@ -223,10 +223,7 @@ private:
     }
 
     // The last part ends with the file; the others once their last frame's window is full.
-    bool Finished() const
-    {
-        return m_to >= 0 && m_next >= m_to + SpeechFrameSamples;
-    }
+    bool Finished() const { return m_to >= 0 && m_next >= m_to + SpeechFrameSamples; }
 
     std::string Convert(const AVFrame *frame, AVRational timeBase)
     {
@@ -235,8 +232,8 @@ private:
             AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
             int error = swr_alloc_set_opts2(&raw, &mono, AV_SAMPLE_FMT_FLT, SpeechSampleRate,
                                             const_cast<AVChannelLayout *>(&frame->ch_layout),
-                                            AVSampleFormat(frame->format),
-                                            frame->sample_rate, 0, nullptr);
+                                            AVSampleFormat(frame->format), frame->sample_rate, 0,
+                                            nullptr);
             m_resampler.reset(raw);
             if (error >= 0)
                 error = swr_init(raw);
@@ -245,18 +242,17 @@ private:
             // Place the part by the first frame's time: sound that starts late is preceded by
             // silence, priming samples before zero fall away.
             const int64_t pts = frame->best_effort_timestamp;
-            m_next = pts == AV_NOPTS_VALUE
-                ? m_from
-                : av_rescale_q(pts, timeBase, {1, SpeechSampleRate});
+            m_next = pts == AV_NOPTS_VALUE ? m_from
+                                           : av_rescale_q(pts, timeBase, {1, SpeechSampleRate});
         }
         const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
         if (capacity < 0)
             return m_path + ": cannot convert the film's sound: " + AvText(capacity);
         m_buffer.resize(static_cast<std::size_t>(capacity));
         auto *out = reinterpret_cast<uint8_t *>(m_buffer.data());
-        const int count = swr_convert(m_resampler.get(), &out, capacity,
-                                      const_cast<const uint8_t **>(frame->extended_data),
-                                      frame->nb_samples);
+        const int count
+            = swr_convert(m_resampler.get(), &out, capacity,
+                          const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples);
         if (count < 0)
             return m_path + ": cannot convert the film's sound: " + AvText(count);
         Deliver(m_buffer.data(), count);
@@ -276,7 +272,8 @@ private:
             return;
         if (m_next > m_delivered + m_from) {
             // A gap in the sound (or a late start): silence, so that frames stay on film time.
-            const std::vector<float> silence(static_cast<std::size_t>(m_next - m_from - m_delivered));
+            const std::vector<float> silence(
+                static_cast<std::size_t>(m_next - m_from - m_delivered));
             m_extractor.Push(silence.data(), silence.size());
             m_delivered += static_cast<int64_t>(silence.size());
         }
@@ -324,8 +321,8 @@ FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &opti
         }
         durationMs = probe.durationMs;
     }
-    int parts = options.parts > 0 ? options.parts
-                                  : static_cast<int>(std::thread::hardware_concurrency());
+    int parts
+        = options.parts > 0 ? options.parts : static_cast<int>(std::thread::hardware_concurrency());
     parts = std::clamp(parts, 1, 16);
     // Parts asked for are given as long as each holds more than the preroll.
     const int64_t partMs = options.parts > 0 ? 10 * PrerollMs : MinPartMs;

@@ -201,7 +201,9 @@ std::vector<SpeechInterval> DetectSpeech(const SpeechFeatures &features,
     }
 
     const std::size_t bridge = framesOf(options.bridgeMs);
-    const auto frameMs = [](std::size_t k) { return std::llround(double(k) * SpeechHopMs); };
+    const auto frameMs = [](std::size_t k) {
+        return std::llround(double(k) * SpeechHopMs);
+    };
     // A frame stands for the middle of its window.
     const double centreMs = 500.0 * SpeechFrameSamples / SpeechSampleRate;
     std::size_t k = 0;

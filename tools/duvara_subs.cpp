@@ -4,9 +4,9 @@
 
 #include "media/film_speech.h"
 #include "subtitles/corrections.h"
+#include "subtitles/speech_fit.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_track.h"
-#include "subtitles/speech_fit.h"
 #include "subtitles/subtitle_writer.h"
 #include "subtitles/time_text.h"
 #include "subtitles/track_alignment.h"

@@ -75,9 +75,9 @@ private slots:
         const QString saved = m_dir.filePath(QStringLiteral("fixed.srt"));
         QVERIFY(WriteStretchedTrack(track));
 
-        const Outcome outcome = RunTool({QStringLiteral("align"), track,
-                                         QStringLiteral("--to-audio"), Film,
-                                         QStringLiteral("--save"), saved});
+        const Outcome outcome
+            = RunTool({QStringLiteral("align"), track, QStringLiteral("--to-audio"), Film,
+                       QStringLiteral("--save"), saved});
         QCOMPARE(outcome.exitCode, 0);
         // Not a terminal: the answer alone, no progress.
         QCOMPARE(outcome.err, QByteArray());
@@ -127,9 +127,9 @@ private slots:
             QVERIFY(WriteStretchedTrack(track));
         }
         const QString saved = m_dir.filePath(QStringLiteral("never.srt"));
-        const Outcome outcome = RunTool({QStringLiteral("align"), track,
-                                         QStringLiteral("--to-audio"), film,
-                                         QStringLiteral("--save"), saved});
+        const Outcome outcome
+            = RunTool({QStringLiteral("align"), track, QStringLiteral("--to-audio"), film,
+                       QStringLiteral("--save"), saved});
         QCOMPARE(outcome.exitCode, 1);
         QCOMPARE(outcome.out, QByteArray());
         QVERIFY2(outcome.err.contains(message.toUtf8()), outcome.err.constData());
@@ -138,9 +138,8 @@ private slots:
 
     void refusesTwoReferences()
     {
-        const Outcome outcome
-            = RunTool({QStringLiteral("align"), Truth, QStringLiteral("--to"), Truth,
-                       QStringLiteral("--to-audio"), Film});
+        const Outcome outcome = RunTool({QStringLiteral("align"), Truth, QStringLiteral("--to"),
+                                         Truth, QStringLiteral("--to-audio"), Film});
         QCOMPARE(outcome.exitCode, 2);
         QVERIFY(outcome.err.contains("--to-audio FILM"));
     }

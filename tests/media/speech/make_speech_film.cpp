@@ -117,8 +117,12 @@ int main(int argc, char **argv)
     const auto total = static_cast<std::size_t>(seconds * rate);
     std::vector<float> sound(total, 0.0f);
     std::uniform_real_distribution<double> unit(0, 1);
-    const auto between = [&](double low, double high) { return low + (high - low) * unit(random); };
-    const auto msToSample = [rate](int64_t ms) { return static_cast<std::size_t>(ms * rate / 1000); };
+    const auto between = [&](double low, double high) {
+        return low + (high - low) * unit(random);
+    };
+    const auto msToSample = [rate](int64_t ms) {
+        return static_cast<std::size_t>(ms * rate / 1000);
+    };
 
     std::ofstream srt(srtPath, std::ios::binary);
     int64_t at = 2000;
@@ -157,7 +161,8 @@ int main(int argc, char **argv)
     }
 
     // A noise bed 15 dB under the voices: low rumble and hiss, as a room or a street gives.
-    const double speechRms = std::sqrt(speechPower / double(std::max<std::size_t>(speechSamples, 1)));
+    const double speechRms
+        = std::sqrt(speechPower / double(std::max<std::size_t>(speechSamples, 1)));
     const float bedRms = static_cast<float>(speechRms * std::pow(10.0, -15.0 / 20));
     std::normal_distribution<float> white(0, 1);
     float brown = 0;

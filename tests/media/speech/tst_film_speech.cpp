@@ -111,8 +111,8 @@ private slots:
         track.BaseTime = static_cast<int32_t>(std::llround((truth.front() + 3200) * scale));
         for (std::size_t i = 0; i < track.Subs.size(); ++i) {
             const int64_t start = std::llround((truth[i] + 3200) * scale) - track.BaseTime;
-            const int64_t length = RelativeMs(track.Subs[i].EndTime)
-                - RelativeMs(track.Subs[i].StartTime);
+            const int64_t length
+                = RelativeMs(track.Subs[i].EndTime) - RelativeMs(track.Subs[i].StartTime);
             track.Subs[i].StartTime = static_cast<uint32_t>(start);
             track.Subs[i].EndTime = static_cast<uint32_t>(start + std::llround(length * scale));
         }
@@ -124,8 +124,8 @@ private slots:
         const int32_t shift = TrackShift(ClampUserOffset(fit.offsetMs), track.BaseTime);
         int within = 0;
         for (std::size_t i = 0; i < truth.size(); ++i)
-            within += std::abs(CorrectedTime(track.Subs[i].StartTime, factor, shift) - truth[i])
-                    <= 100
+            within
+                += std::abs(CorrectedTime(track.Subs[i].StartTime, factor, shift) - truth[i]) <= 100
                 ? 1
                 : 0;
         QVERIFY2(within >= int(truth.size()) * 95 / 100,
@@ -144,8 +144,8 @@ private slots:
                                  << QStringLiteral("No such file");
         QTest::newRow("folder") << QStringLiteral(DUVARA_TEST_MEDIA_DIR)
                                 << QStringLiteral("not a regular file");
-        QTest::newRow("not a film") << QStringLiteral(DUVARA_TEST_MEDIA_DIR "/unplayable.mp4")
-                                    << QString();
+        QTest::newRow("not a film")
+            << QStringLiteral(DUVARA_TEST_MEDIA_DIR "/unplayable.mp4") << QString();
         QTest::newRow("picture without sound")
             << QStringLiteral(DUVARA_SPEECH_MEDIA_DIR "/silent-picture.mp4")
             << QStringLiteral("no sound track");
@@ -177,7 +177,9 @@ private slots:
         options.cancel = &cancel;
         options.parts = 2;
         // Reported once a part has decoded anything: cancelling then must end every part.
-        options.progress = [&cancel](double) { cancel = true; };
+        options.progress = [&cancel](double) {
+            cancel = true;
+        };
         const FilmSpeech speech = FindFilmSpeech(FilmPath, options);
         if (fromProgress && speech.status == FilmSpeechStatus::Found)
             QSKIP("the film was analysed before the first progress report");

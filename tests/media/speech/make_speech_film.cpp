@@ -115,7 +115,6 @@ int main(int argc, char **argv)
     }
 
     const auto total = static_cast<std::size_t>(seconds * rate);
-    std::vector<float> sound(total, 0.0f);
     std::uniform_real_distribution<double> unit(0, 1);
     const auto between = [&](double low, double high) {
         return low + (high - low) * unit(random);
@@ -124,6 +123,21 @@ int main(int argc, char **argv)
         return static_cast<std::size_t>(ms * rate / 1000);
     };
 
+    // What is heard where, laid out first and mixed a block at a time, so that a feature-length
+    // film never has to be held in memory.
+    struct Voice
+    {
+        const Phrase *phrase;
+        std::size_t first;
+        float loudness;
+    };
+    struct Hiss
+    {
+        std::size_t first;
+        std::size_t length;
+    };
+    std::vector<Voice> voices;
+    std::vector<Hiss> hisses;
     std::ofstream srt(srtPath, std::ios::binary);
     int64_t at = 2000;
     int number = 0;
@@ -138,25 +152,18 @@ int main(int argc, char **argv)
         if (msToSample(at + lengthMs + linger + gap) >= total)
             break;
         const float loudness = static_cast<float>(between(0.5, 1.0));
-        const std::size_t first = msToSample(at);
-        for (std::size_t i = 0; i < phrase.samples.size(); ++i) {
-            const float s = phrase.samples[i] * loudness;
-            sound[first + i] += s;
-            speechPower += double(s) * s;
-        }
+        voices.push_back({&phrase, msToSample(at), loudness});
+        for (const float s : phrase.samples)
+            speechPower += double(s * loudness) * (s * loudness);
         speechSamples += phrase.samples.size();
         ++number;
         srt << number << "\r\n"
             << SrtTime(at) << " --> " << SrtTime(at + lengthMs + linger) << "\r\nLine " << number
             << "\r\n\r\n";
         // Now and then a door, wind or applause between the lines: loud, but flat.
-        if (gap > 1500 && unit(random) < 0.3) {
-            const std::size_t from = msToSample(at + lengthMs + linger + 300);
-            const std::size_t length = msToSample(static_cast<int64_t>(between(300, gap - 800)));
-            std::normal_distribution<float> hiss(0, 0.12f);
-            for (std::size_t i = 0; i < length; ++i)
-                sound[from + i] += hiss(random);
-        }
+        if (gap > 1500 && unit(random) < 0.3)
+            hisses.push_back({msToSample(at + lengthMs + linger + 300),
+                              msToSample(static_cast<int64_t>(between(300, gap - 800)))});
         at += lengthMs + linger + gap;
     }
 
@@ -166,14 +173,40 @@ int main(int argc, char **argv)
     const float bedRms = static_cast<float>(speechRms * std::pow(10.0, -15.0 / 20));
     std::normal_distribution<float> white(0, 1);
     float brown = 0;
-    std::vector<int16_t> out(total);
-    for (std::size_t i = 0; i < total; ++i) {
-        brown = 0.98f * brown + 0.2f * white(random);
-        const float bed = bedRms * (0.7f * white(random) + 0.7f * brown);
-        const float s = std::clamp(sound[i] + bed, -1.0f, 1.0f);
-        out[i] = static_cast<int16_t>(std::lrint(s * 32767));
+    constexpr std::size_t Block = 1 << 16;
+    std::vector<float> sound(Block);
+    std::vector<int16_t> out(Block);
+    std::size_t nextVoice = 0;
+    std::size_t nextHiss = 0;
+    for (std::size_t from = 0; from < total; from += Block) {
+        const std::size_t to = std::min(total, from + Block);
+        std::fill(sound.begin(), sound.end(), 0.0f);
+        // Voices and hisses come in order and apart: those wholly before the block are done.
+        while (nextVoice < voices.size()
+               && voices[nextVoice].first + voices[nextVoice].phrase->samples.size() <= from)
+            ++nextVoice;
+        for (std::size_t v = nextVoice; v < voices.size() && voices[v].first < to; ++v) {
+            const std::vector<float> &samples = voices[v].phrase->samples;
+            for (std::size_t i = std::max(from, voices[v].first);
+                 i < std::min(to, voices[v].first + samples.size()); ++i)
+                sound[i - from] += samples[i - voices[v].first] * voices[v].loudness;
+        }
+        while (nextHiss < hisses.size() && hisses[nextHiss].first + hisses[nextHiss].length <= from)
+            ++nextHiss;
+        for (std::size_t h = nextHiss; h < hisses.size() && hisses[h].first < to; ++h) {
+            for (std::size_t i = std::max(from, hisses[h].first);
+                 i < std::min(to, hisses[h].first + hisses[h].length); ++i)
+                sound[i - from] += 0.12f * white(random);
+        }
+        for (std::size_t i = from; i < to; ++i) {
+            brown = 0.98f * brown + 0.2f * white(random);
+            const float bed = bedRms * (0.7f * white(random) + 0.7f * brown);
+            const float s = std::clamp(sound[i - from] + bed, -1.0f, 1.0f);
+            out[i - from] = static_cast<int16_t>(std::lrint(s * 32767));
+        }
+        if (std::fwrite(out.data(), sizeof(int16_t), to - from, stdout) != to - from)
+            return 1;
     }
-    std::fwrite(out.data(), sizeof(int16_t), out.size(), stdout);
     std::fprintf(stderr, "%d lines, %d Hz\n", number, rate);
     return std::fflush(stdout) == 0 && srt.good() ? 0 : 1;
 }

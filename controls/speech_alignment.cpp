@@ -92,8 +92,13 @@ SpeechAlignment::~SpeechAlignment()
 
 void SpeechAlignment::Start()
 {
-    if (Running())
+    if (Running()) {
+        if (m_dialog) {
+            m_dialog->raise();
+            m_dialog->activateWindow();
+        }
         return;
+    }
     const QString film = m_film ? m_film() : QString();
     if (film.isEmpty()) {
         ShowErrorBox(m_dialogParent,

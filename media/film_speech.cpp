@@ -158,6 +158,8 @@ public:
     }
 
     const std::string &Error() const { return m_error; }
+    // The film could not be entered in the middle: it has to be decoded in one part.
+    bool SeekFailed() const { return m_seekFailed; }
     bool Done() const { return m_done; }
     // Samples of the part decoded so far.
     int64_t Decoded() const { return m_decoded.load(std::memory_order_relaxed); }
@@ -187,8 +189,10 @@ private:
             const int64_t atMs = std::max<int64_t>(0, m_from * 1000 / SpeechSampleRate - PrerollMs);
             const int64_t target = av_rescale_q(atMs, {1, 1000}, stream->time_base);
             if (const int error = av_seek_frame(format, input.stream, target, AVSEEK_FLAG_BACKWARD);
-                error < 0)
+                error < 0) {
+                m_seekFailed = true;
                 return m_path + ": cannot seek in the film: " + AvText(error);
+            }
         }
 
         std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
@@ -299,6 +303,7 @@ private:
     int64_t m_delivered = 0; // samples handed to the extractor
     std::atomic<int64_t> m_decoded {0};
     std::atomic<bool> m_done {false};
+    bool m_seekFailed = false;
     std::string m_error;
 };
 
@@ -377,6 +382,11 @@ FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &opti
         return result;
     }
     for (const auto &decoder : decoders) {
+        if (decoder->SeekFailed()) {
+            FilmSpeechOptions whole = options;
+            whole.parts = 1;
+            return FindFilmSpeech(path, whole);
+        }
         if (!decoder->Error().empty()) {
             result.error = decoder->Error();
             return result;

@@ -361,6 +361,9 @@ FilmSpeech FindFilmSpeech(const std::string &path, const FilmSpeechOptions &opti
         return std::all_of(decoders.begin(), decoders.end(),
                            [](const auto &decoder) { return decoder->Done(); });
     };
+    // Started: a dialog can show that much at once.
+    if (options.progress)
+        options.progress(0.0);
     {
         std::unique_lock lock(mutex);
         while (!finished.wait_for(lock, std::chrono::milliseconds(100), allDone)) {

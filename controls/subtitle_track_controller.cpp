@@ -491,6 +491,13 @@ void SubtitleTrackController::setAnchors(std::vector<TrackAnchor> anchors)
     m_rows->SetAnchoredRows(std::move(rows));
 }
 
+// A correction found elsewhere (the film's speech) replaces the anchors, as Align does.
+void SubtitleTrackController::ApplyCorrection(int offsetMs, int spanMs)
+{
+    setAnchors({});
+    applyCorrection(offsetMs, spanMs);
+}
+
 // Span first: the offset handler then lists and shows the track once more with both in place.
 void SubtitleTrackController::applyCorrection(int offsetMs, int spanMs)
 {

@@ -102,6 +102,9 @@ public:
     void LstSubtClick();
     void LstSubtKeyUp(int key);
     void LstSubtVScroll();
+    // Sets Offset and Duration to a correction found elsewhere (an alignment), each within
+    // its control's reach.
+    void ApplyCorrection(int offsetMs, int spanMs);
 
     // The track the other page shows, which "Align" lines this one up with.
     void SetOtherTrack(SubtitleTrackController *other);

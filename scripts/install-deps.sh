@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libjpeg62-turbo-dev
+  libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libjpeg62-turbo-dev
   fonts-liberation2
   xvfb xauth ffmpeg openbox xdotool desktop-file-utils
+  espeak-ng
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
 )

@@ -5,6 +5,7 @@
 #include "controls/form_remote.h"
 #include "controls/playlist.h"
 #include "controls/rlistview.h"
+#include "controls/speech_alignment.h"
 #include "controls/subtitle_list.h"
 #include "controls/subtitle_track_controller.h"
 #include "controls/track_nudges.h"
@@ -42,6 +43,7 @@
 #include <QToolButton>
 
 #include <exception>
+#include <tuple>
 
 namespace duvara {
 
@@ -147,6 +149,25 @@ void TFormVDMain::createTracks()
         faces(1, Panel1, PnlSub1, LblSub1, LstSubt1, QStringLiteral("primary")), parts, this);
     m_secondaryTrack = std::make_unique<SubtitleTrackController>(
         faces(2, Panel2, PnlSub2, LblSub2, LstSubt2, QStringLiteral("secondary")), parts, this);
+
+    // Each track's list offers aligning the track to the playing film's speech.
+    const auto film = [this] {
+        const int row = m_playlist->PlayIndex();
+        return m_filterGraph.Active() && row >= 0 ? m_playlist->PlaylistPath(row) : QString();
+    };
+    for (const auto &[track, list, which] :
+         {std::tuple {m_primaryTrack.get(), LstSubt1, QStringLiteral("Primary")},
+          std::tuple {m_secondaryTrack.get(), LstSubt2, QStringLiteral("Secondary")}}) {
+        auto *speech = new SpeechAlignment(*track, which, film, this);
+        list->addAction(speech->Action());
+        connect(speech, &SpeechAlignment::Finished, m_osd.get(),
+                [this](const SpeechAlignmentOutcome &outcome) {
+                    // What went wrong was already said in a message box.
+                    if (outcome.applied)
+                        m_osd->ShowOsdText(outcome.message);
+                });
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
 
     m_primaryTrack->SetOtherTrack(m_secondaryTrack.get());
     m_secondaryTrack->SetOtherTrack(m_primaryTrack.get());

@@ -2,7 +2,9 @@
 #include "json_text.h"
 #include "subs_arguments.h"
 
+#include "media/film_speech.h"
 #include "subtitles/corrections.h"
+#include "subtitles/speech_fit.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_track.h"
 #include "subtitles/subtitle_writer.h"
@@ -12,6 +14,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace duvara {
 
@@ -113,7 +117,8 @@ std::string NoFitReason(const TrackAlignment &fit, const SubtitleTrack &track,
     case AlignmentFailure::EmptyTrack:
         return args.file + " has no entries";
     case AlignmentFailure::EmptyReference:
-        return args.reference + " has no entries";
+        return args.film.empty() ? args.reference + " has no entries"
+                                 : "no speech was heard in " + args.film;
     case AlignmentFailure::OffsetOutOfReach:
         return "lining them up needs an offset of " + Seconds(fit.offsetMs) + ", beyond the "
             + Seconds(MaxUserOffset) + " either way the offset reaches";
@@ -125,21 +130,55 @@ std::string NoFitReason(const TrackAlignment &fit, const SubtitleTrack &track,
     case AlignmentFailure::None:
         break;
     }
-    return "their timing has too little in common (at best "
+    return std::string(args.film.empty() ? "their timing has" : "the track and the speech have")
+        + " too little in common (at best "
         + std::to_string(static_cast<int>(fit.matchedFraction * 100))
         + " % of the entries line up)";
 }
 
-// Prints the offset and span that line the track up with --to's, and saves the track so
-// corrected with --save.
+// The speech in --to-audio's film; false after saying why there is none to align to.
+bool FindSpeech(const SubsArguments &args, std::vector<SpeechSpan> &speech)
+{
+    SilenceFfmpegMessages();
+    FilmSpeechOptions options;
+    // A pipe or a log gets the answer alone; a person watching gets to see it is working.
+    const bool showProgress = ::isatty(STDERR_FILENO) == 1;
+    if (showProgress) {
+        options.progress = [](double share) {
+            std::fprintf(stderr, "\rListening to the film: %3d %%", static_cast<int>(share * 100));
+        };
+    }
+    const FilmSpeech found = FindFilmSpeech(args.film, options);
+    if (showProgress)
+        std::fputs("\n", stderr);
+    if (found.status != FilmSpeechStatus::Found) {
+        std::fputs((found.error + "\n").c_str(), stderr);
+        return false;
+    }
+    for (const SpeechInterval &interval : found.intervals)
+        speech.push_back({interval.startMs, interval.endMs});
+    return true;
+}
+
+// Prints the offset and span that line the track up with --to's track or --to-audio's speech,
+// and saves the track so corrected with --save.
 int Align(SubtitleTrack &track, const SubsArguments &args)
 {
-    SubtitleTrack reference;
-    if (!LoadTrack(reference, args.reference, true))
-        return ExitFailure;
-    const TrackAlignment fit = AlignTracks(track, reference);
+    TrackAlignment fit;
+    if (args.film.empty()) {
+        SubtitleTrack reference;
+        if (!LoadTrack(reference, args.reference, true))
+            return ExitFailure;
+        fit = AlignTracks(track, reference);
+    } else {
+        std::vector<SpeechSpan> speech;
+        if (!FindSpeech(args, speech))
+            return ExitFailure;
+        fit = AlignTrackToSpeech(track, speech);
+    }
     if (!fit.found) {
-        const std::string message = "No fit between " + args.file + " and " + args.reference + ": "
+        const std::string other = args.film.empty() ? args.reference : args.film;
+        const std::string message = "No fit between " + args.file + " and " + other + ": "
             + NoFitReason(fit, track, args) + "\n";
         std::fputs(message.c_str(), stderr);
         return ExitFailure;

@@ -9,7 +9,8 @@ const char SubsUsage[]
       "       duvara-subs list FILE [--offset MS] [--span MS]\n"
       "       duvara-subs at   FILE POSITION_MS [--offset MS] [--span MS] [--last N]\n"
       "       duvara-subs save FILE OUT [--offset MS] [--span MS]\n"
-      "       duvara-subs align FILE --to OTHER [--save OUT]\n";
+      "       duvara-subs align FILE --to OTHER [--save OUT]\n"
+      "       duvara-subs align FILE --to-audio FILM [--save OUT]\n";
 
 namespace {
 
@@ -58,6 +59,8 @@ std::string *FileOptionSlot(std::string_view name, const CommandShape &shape, Su
 {
     if (shape.alignOptions && name == "--to")
         return &parsed.reference;
+    if (shape.alignOptions && name == "--to-audio")
+        return &parsed.film;
     if (shape.alignOptions && name == "--save")
         return &parsed.out;
     return nullptr;
@@ -126,7 +129,8 @@ std::optional<SubsArguments> ParseSubsArguments(const std::vector<std::string_vi
     }
     if (positionals != shape->positionals)
         return std::nullopt;
-    if (shape->alignOptions && parsed.reference.empty())
+    // Aligned to one thing: another track or a film's speech.
+    if (shape->alignOptions && parsed.reference.empty() == parsed.film.empty())
         return std::nullopt;
     return parsed;
 }

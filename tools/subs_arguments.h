@@ -23,6 +23,7 @@ struct SubsArguments
     std::string file;
     std::string out; // save; align's --save, empty when not given
     std::string reference; // align's --to
+    std::string film; // align's --to-audio
     int64_t position = 0; // at
     std::optional<int64_t> offset;
     std::optional<int64_t> span;

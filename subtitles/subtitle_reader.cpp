@@ -303,8 +303,10 @@ bool IsRateLine(std::string_view line)
     return head == "{0}{0}" || head == "{1}{1}";
 }
 
-// "{1}{1}23.976" holds the rate as digits with the point removed: 23976 thousandths. Text that
-// does not read that way leaves the rate as it was.
+// "{1}{1}23.976" holds the rate as digits with the point removed: 23976 thousandths. A rate
+// written without a point and no greater than 1000 ("{1}{1}25") is whole frames a second: read
+// as thousandths it would stretch the track a thousandfold, and no film runs at one frame a
+// second or less. Text that does not read either way leaves the rate as it was.
 void ReadRate(std::string_view line, uint32_t &rate)
 {
     const std::string_view field = line.substr(6, 10);
@@ -319,8 +321,10 @@ void ReadRate(std::string_view line, uint32_t &rate)
         digits[count++] = c;
     }
     uint32_t value = 0;
-    if (ParseUInt32(std::string_view(digits, count), value))
-        rate = value;
+    if (!ParseUInt32(std::string_view(digits, count), value))
+        return;
+    constexpr uint32_t kWholeFramesLimit = 1000;
+    rate = !pointSeen && value <= kWholeFramesLimit ? value * 1000 : value;
 }
 
 class MicroDvdReader

@@ -220,8 +220,14 @@ void TestSubtitleReader::readBuffer_data()
         << "a.sub" << QByteArray("{1}{1}23.976\n{24}{48}{y:i}{C:$0000FF}Hi|there") << true << 1001
         << QStringList {R"(0-1001 i 255 "Hi\n\rthere" "Hi|there")"};
     QTest::newRow("rate digits are thousandths")
-        << "a.sub" << QByteArray("{0}{0}25\n{1}{2}A") << true << 40000
-        << QStringList {R"(0-40000 - -1 "A" "A")"};
+        << "a.sub" << QByteArray("{0}{0}25000\n{25}{50}A") << true << 1000
+        << QStringList {R"(0-1000 - -1 "A" "A")"};
+    QTest::newRow("a rate without a point is whole frames a second")
+        << "a.sub" << QByteArray("{1}{1}25\n{25}{50}A") << true << 1000
+        << QStringList {R"(0-1000 - -1 "A" "A")"};
+    QTest::newRow("a whole rate of 24 frames")
+        << "a.sub" << QByteArray("{0}{0}24\n{24}{48}A") << true << 1000
+        << QStringList {R"(0-1000 - -1 "A" "A")"};
     QTest::newRow("rate applies to the lines after it")
         << "a.sub" << QByteArray("{25}{50}A\n{1}{1}50.000\n{100}{150}B") << true << 1000
         << QStringList {R"(0-1000 - -1 "A" "A")", R"(1000-2000 - -1 "B" "B")"};

@@ -53,19 +53,20 @@ constexpr Option kEmbeddingOptions[] = {
 
 // A player that only shows the film, as cheaply as it can.
 constexpr Option kPlaybackOptions[] = {
-    // Software decoding is what works everywhere; hardware decoding would copy every frame back
-    // for the software output anyway.
+    // Software decoding works with every driver, and the software output would have every
+    // hardware-decoded frame copied back anyway.
     {"hwdec", "no"},
     // Every frame-decoding thread keeps frames and a decoder state of its own: about 9 MB each
     // at 1080p. The core's automatic choice is one per processor and one more; two keep 1080p
     // films far ahead of real time on a loaded machine, at a fraction of the memory.
     {"vd-lavc-threads", "2"},
-    // The software renderer scales the picture to the window's size, every frame. Its default
-    // filter (lanczos) reaches three source pixels each way, bilinear one: a third of the work,
-    // a quarter less rendering time measured for a 1080p film in the default window. Widened to
-    // the scale when shrinking, as this scaler does, bilinear does not alias.
-    {"zimg-scaler", "bilinear"},
-    {"zimg-scaler-chroma", "bilinear"},
+    // The software renderer converts and scales every frame. Its default converter is exact
+    // but costs about as much as decoding at 1080p; the older converter, allowed its shortcuts
+    // (8-bit arithmetic, chroma not interpolated), converts a 1080p frame for fullscreen in a
+    // third of the time. Bilinear, widened to the scale when shrinking, does not alias.
+    {"sws-allow-zimg", "no"},
+    {"sws-fast", "yes"},
+    {"sws-scaler", "bilinear"},
     // Read-ahead and seek-back buffers of streamed films: what a player needs for smooth
     // playback and short seeks back, not the core's 150 and 50 MB. Local files play without.
     {"demuxer-max-bytes", "32MiB"},

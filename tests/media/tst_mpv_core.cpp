@@ -32,7 +32,8 @@ void TestMpvCore::playbackCostOptions_data()
     QTest::addColumn<QString>("value");
     QTest::newRow("software decoding") << QByteArray("hwdec") << QStringLiteral("no");
     QTest::newRow("decoding threads") << QByteArray("vd-lavc-threads") << QStringLiteral("2");
-    QTest::newRow("scaler") << QByteArray("zimg-scaler") << QStringLiteral("bilinear");
+    QTest::newRow("converter") << QByteArray("sws-allow-zimg") << QStringLiteral("no");
+    QTest::newRow("scaler") << QByteArray("sws-scaler") << QStringLiteral("bilinear");
     QTest::newRow("read-ahead") << QByteArray("demuxer-max-bytes") << QStringLiteral("33554432");
 }
 

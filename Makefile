@@ -48,13 +48,14 @@ bench: deps
 	$(BENCH_BUILD)/bin/duvara-presentation-benchmarks
 	bash scripts/bench-cold-load.sh $(BENCH_BUILD)
 
-# Playback against the mpv command under Xvfb, and the playlist's probe against ffprobe.
+# Playback of a Release player against the mpv command under Xvfb, and the playlist's probe
+# against ffprobe.
 bench-play: build
 	@bash scripts/install-deps.sh --bench
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DDUVARA_BUILD_TESTS=OFF \
 	      -DDUVARA_BUILD_BENCHMARKS=ON
-	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara-probe-bench duvara-fast-motion-bench
-	bash scripts/bench-play.sh $(BUILD) $(BENCH_BUILD)
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target duvara duvara-probe-bench duvara-fast-motion-bench
+	bash scripts/bench-play.sh $(BENCH_BUILD) $(BENCH_BUILD)
 	bash scripts/bench-fast-motion.sh $(BENCH_BUILD)
 
 # Memory over a long session: a Release player under Xvfb handed a new film every 8 s, its RSS

@@ -21,6 +21,12 @@ class RenderContext;
 // The frames are drawn on a thread of the output's own: the core holds its video back until
 // each frame has been drawn, and the GUI thread may be busy, or waiting for the core itself.
 // The GUI thread only paints the last frame drawn.
+//
+// Two images take turns, no more: one is drawn into while the other is shown, and they trade
+// places under the lock the painting holds while it copies the shown one into the window. The
+// window copy is a plain blit (same pixel format, same size), and the lock is never held while
+// anyone waits for the core. A third image would cost a whole frame of memory (8 MB at 1080p)
+// for nothing: the newest frame replaces one not yet painted anyway.
 class SoftwareVideoOutput : public QWidget, public VideoOutput
 {
     Q_OBJECT
@@ -80,13 +86,13 @@ private:
     bool m_updatePending = false;
     bool m_redrawPending = false;
     QSize m_targetSize {16, 16};
-    FrameBuffer m_ready;
-    bool m_readyIsNew = false;
+    // The last frame drawn; painted under m_mutex.
+    FrameBuffer m_shown;
+    bool m_shownIsNew = false;
     // The render thread's own.
     FrameBuffer m_drawing;
     bool m_drewPicture = false;
     // The GUI thread's own.
-    FrameBuffer m_shown;
     bool m_hasFrame = false;
     bool m_pictureShown = false;
 

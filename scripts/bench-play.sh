@@ -1,90 +1,187 @@
 #!/usr/bin/env bash
-# Measures playback against the mpv command with its software X11 output, in the same run and
-# under the same Xvfb screen: CPU seconds per second of playback, launch to first frame, peak
-# memory and dropped frames; then probing 100 files for the playlist against ffprobe.
+# Measures playback against the mpv command in the same run and under the same Xvfb screen:
+# CPU seconds per second of film, peak memory and dropped frames, for Duvara's software output
+# in its default window and in fullscreen, against `mpv --vo=null` (decoding alone) and
+# `mpv --vo=x11` showing the same picture size and the full screen. The players take turns,
+# round after round, so that the load of a shared machine falls on all of them alike; the
+# table gives each one's median and, beside it, the ratio to decoding alone in the same round.
+# Then the first frame from launch, and probing 100 files for the playlist against ffprobe.
 #
 # Both first frames are counted from the moment the program is started. mpv's log counts from
 # its own start, after its libraries are loaded (100-200 ms here, much the same libraries as
 # ours); that number is shown too.
-#   scripts/bench-play.sh BUILD_DIR BENCH_BUILD_DIR
+#   scripts/bench-play.sh PLAYER_BUILD_DIR BENCH_BUILD_DIR
+# BENCH_SECONDS (20) is the film's length, BENCH_ROUNDS (3) the number of turns.
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
 bench_build=$(cd "$2" && pwd)
+seconds=${BENCH_SECONDS:-20}
+rounds=${BENCH_ROUNDS:-3}
 work=$(mktemp -d)
-trap 'kill "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+cleanup() {
+  if [ -n "${player_pid:-}" ]; then kill "$player_pid" 2>/dev/null || true; wait "$player_pid" 2>/dev/null || true; fi
+  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
-seconds=10
 film="$work/film-1080p.mp4"
-echo "== making a ${seconds} s 1080p H.264 film"
+echo "== making a ${seconds} s 1080p30 H.264 + AAC film"
 ffmpeg -nostdin -hide_banner -loglevel error -y \
-  -f lavfi -i "testsrc2=size=1920x1080:rate=25:duration=$seconds" \
+  -f lavfi -i "testsrc2=size=1920x1080:rate=30:duration=$seconds" \
   -f lavfi -i "sine=frequency=440:duration=$seconds" \
   -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -shortest "$film"
 
-display=:93
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+# A screen of its own: -displayfd picks a free display number.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
-sleep 1
-export DISPLAY=$display
+exec 3>&-
+for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 ticks=$(getconf CLK_TCK)
+echo "machine: $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg) before the first round"
 
 now_ms() { date +%s%3N; }
+cpu_ticks() { local stat; read -r -a stat < <(cut -d')' -f2 "/proc/$1/stat"); echo $(( stat[11] + stat[12] )); }
+per_second() { echo "scale=4; $1 / $ticks / $2" | bc; }
 
-# The player: started on the film, measured from /proc until it reports the end of playback.
-echo "== Duvara (software output)"
-log="$work/duvara.log"
-start=$(now_ms)
-QT_LOGGING_RULES="duvara.*.info=true" "$build/bin/duvara" "$film" >"$log" 2>&1 &
-pid=$!
-for _ in $(seq 1 $(( (seconds + 30) * 10 ))); do
-  grep -q "playback complete" "$log" && break
-  sleep 0.1
+# Results, one line per run: "name cpu_per_s peak_mb dropped".
+results="$work/results"
+: >"$results"
+
+# The player on the film, measured from /proc until it reports the end of playback. With
+# "fullscreen" it is double-clicked into fullscreen at its first frame, and measured from then.
+run_duvara() {
+  local name=$1 mode=$2 log="$work/duvara.log" start first_at begin_ticks begin_ms end_ms
+  start=$(now_ms)
+  QT_LOGGING_RULES="duvara.*.info=true" "$build/bin/duvara" "$film" >"$log" 2>&1 &
+  player_pid=$!
+  for _ in $(seq 1 $(( (seconds + 30) * 10 ))); do
+    grep -q "first frame shown" "$log" && break
+    sleep 0.1
+  done
+  begin_ticks=0
+  begin_ms=$start
+  if [ "$mode" = fullscreen ]; then
+    # The video window fills the main window's top left corner.
+    xdotool mousemove 100 100 click --repeat 2 --delay 80 1
+    for _ in $(seq 1 50); do
+      xwininfo -root -tree | grep -q '"Duvara": ("duvara".*1920x1080+0+0' && break
+      sleep 0.1
+    done
+    begin_ticks=$(cpu_ticks "$player_pid")
+    begin_ms=$(now_ms)
+  fi
+  for _ in $(seq 1 $(( (seconds + 30) * 10 ))); do
+    grep -q "playback complete" "$log" && break
+    sleep 0.1
+  done
+  end_ms=$(now_ms)
+  local used=$(( $(cpu_ticks "$player_pid") - begin_ticks ))
+  local peak_kb
+  peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$player_pid/status")
+  kill "$player_pid"; wait "$player_pid" 2>/dev/null || true
+  player_pid=
+  local drops played
+  drops=$(sed -n 's/.*playback complete: .* \([0-9]*\) dropped.*/\1/p' "$log")
+  # Fullscreen is measured over the part played after the switch.
+  if [ "$mode" = fullscreen ]; then
+    played=$(echo "scale=3; ($end_ms - $begin_ms) / 1000" | bc)
+  else
+    played=$seconds
+  fi
+  echo "$name $(per_second "$used" "$played") $(( peak_kb / 1024 )) ${drops:-?}" >>"$results"
+  first_at=$(sed -n 's/.*first frame shown at \([0-9]*\) ms.*/\1/p' "$log" | head -1)
+  [ "$mode" = window ] && echo "$(( first_at - start ))" >>"$work/duvara-first"
+  if [ "$mode" = window ] && [ ! -s "$work/picture" ]; then
+    # The picture's size inside the video window, letter-boxed as the player shows it.
+    sed -n 's/.*video window \([0-9]*\)x\([0-9]*\).*/\1 \2/p' "$log" | head -1 \
+      | awk '{ w = $1; h = int(w * 1080 / 1920 + 0.5); if (h > $2) { h = $2; w = int(h * 1920 / 1080 + 0.5) }
+               printf "%dx%d\n", w, h }' >"$work/picture"
+  fi
+}
+
+run_mpv() {
+  local name=$1; shift
+  local status user sys kb drops mpv_log="$work/mpv.log" mpv_start
+  mpv_start=$(now_ms)
+  status=$( { /usr/bin/time -f "TIME %U %S %M" mpv --no-config "$@" --log-file="$mpv_log" \
+    --term-status-msg='DROP ${frame-drop-count}' "$film" 2>&1 || true; } | tr '\r' '\n')
+  read -r _ user sys kb < <(grep '^TIME' <<<"$status")
+  drops=$(grep -o 'DROP [0-9]*' <<<"$status" | tail -1 | cut -d' ' -f2)
+  echo "$name $(echo "scale=4; ($user + $sys) / $seconds" | bc) $(( kb / 1024 )) ${drops:-?}" >>"$results"
+  if [ "$name" = mpv-x11-window ]; then
+    local first opened made
+    first=$(sed -n 's/^\[ *\([0-9.]*\)\].*first video frame after restart shown.*/\1/p' "$mpv_log" | head -1)
+    first=$(echo "${first:-0} * 1000 / 1" | bc)
+    echo "$first" >>"$work/mpv-first-own"
+    # mpv's own clock in wall-clock time: the log file is made when mpv prints its banner the
+    # second time, and the file system keeps the moment it was made.
+    opened=$( { grep -m2 '\]\[cplayer\] mpv [0-9]' "$mpv_log" || true; } | tail -1 \
+      | sed -n 's/^\[ *\([0-9.]*\)\].*/\1/p')
+    made=$(stat -c '%.3W' "$mpv_log" 2>/dev/null | tr -d . || true)
+    if [[ "$made" =~ ^[0-9]+$ ]] && (( made > 0 )) && [ -n "$opened" ]; then
+      echo $(( made - mpv_start - $(echo "$opened * 1000 / 1" | bc) + first )) >>"$work/mpv-first"
+    fi
+  fi
+  rm -f "$mpv_log"
+}
+
+for round in $(seq 1 "$rounds"); do
+  echo "== round $round of $rounds (load $(cut -d' ' -f1 /proc/loadavg))"
+  run_mpv mpv-null --vo=null
+  run_duvara duvara-window window
+  run_mpv mpv-x11-window --vo=x11 --geometry="$(cat "$work/picture")"
+  run_duvara duvara-fullscreen fullscreen
+  run_mpv mpv-x11-fullscreen --vo=x11 --fs
+  tail -5 "$results" | sed 's/^/   /'
 done
-read -r -a stat < <(cut -d')' -f2 "/proc/$pid/stat")
-cpu_ticks=$(( stat[11] + stat[12] ))
-peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
-kill "$pid"; wait "$pid" 2>/dev/null || true
-first_at=$(sed -n 's/.*first frame shown at \([0-9]*\) ms.*/\1/p' "$log" | head -1)
-size=$(sed -n 's/.*video window \([0-9]*x[0-9]*\).*/\1/p' "$log" | head -1)
-ours_drops=$(sed -n 's/.*playback complete: .* \([0-9]*\) dropped.*/\1/p' "$log")
-ours_cpu=$(echo "scale=3; $cpu_ticks / $ticks / $seconds" | bc)
-ours_first=$(( first_at - start ))
-ours_peak=$(( peak_kb / 1024 ))
-echo "window $size: $ours_cpu CPU-s per s, first frame after $ours_first ms, peak $ours_peak MB, dropped $ours_drops"
 
-echo "== mpv --vo=x11, window $size"
-mpv_log="$work/mpv.log"
-mpv_start=$(now_ms)
-status=$( { /usr/bin/time -f "TIME %U %S %M" mpv --no-config --vo=x11 --geometry="$size" \
-  --log-file="$mpv_log" --term-status-msg='DROP ${frame-drop-count}' "$film" 2>&1 || true; } | tr '\r' '\n')
-read -r _ user sys mpv_kb < <(grep '^TIME' <<<"$status")
-mpv_drops=$(grep -o 'DROP [0-9]*' <<<"$status" | tail -1 | cut -d' ' -f2)
-mpv_cpu=$(echo "scale=3; ($user + $sys) / $seconds" | bc)
-mpv_first=$(sed -n 's/^\[ *\([0-9.]*\)\].*first video frame after restart shown.*/\1/p' "$mpv_log" | head -1)
-mpv_first=$(echo "$mpv_first * 1000 / 1" | bc)
-# mpv's own clock in wall-clock time: the log file is made when mpv prints its banner the
-# second time, and the file system keeps the moment it was made.
-log_opened=$( { grep -m2 '\]\[cplayer\] mpv [0-9]' "$mpv_log" || true; } | tail -1 \
-  | sed -n 's/^\[ *\([0-9.]*\)\].*/\1/p')
-log_made=$(stat -c '%.3W' "$mpv_log" 2>/dev/null | tr -d . || true)
-if [[ "$log_made" =~ ^[0-9]+$ ]] && (( log_made > 0 )) && [ -n "$log_opened" ]; then
-  mpv_launch=$(( log_made - mpv_start - $(echo "$log_opened * 1000 / 1" | bc) + mpv_first ))
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.4f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+column_of() { awk -v n="$1" -v c="$2" '$1 == n { print $c }' "$results"; }
+# Each run against decoding alone in its own round.
+ratio_of() {
+  paste <(column_of "$1" 2) <(column_of mpv-null 2) | awk '{ printf "%.3f\n", $1 / $2 }' | median
+}
+
+picture=$(cat "$work/picture")
+echo "== playback, medians of $rounds rounds (1080p30 film, picture $picture in the default window)"
+printf '%-32s %10s %10s %12s %8s\n' "" "CPU-s/s" "x decode" "peak MB" "dropped"
+for name in mpv-null duvara-window mpv-x11-window duvara-fullscreen mpv-x11-fullscreen; do
+  case $name in
+    mpv-null) label="mpv --vo=null (decoding alone)" ;;
+    duvara-window) label="Duvara, default window" ;;
+    mpv-x11-window) label="mpv --vo=x11, $picture" ;;
+    duvara-fullscreen) label="Duvara, fullscreen 1920x1080" ;;
+    mpv-x11-fullscreen) label="mpv --vo=x11 --fs 1920x1080" ;;
+  esac
+  printf '%-32s %10s %10s %12s %8s\n' "$label" "$(column_of "$name" 2 | median)" "$(ratio_of "$name")" \
+    "$(column_of "$name" 3 | sort -n | tail -1)" "$(column_of "$name" 4 | paste -sd+ | bc)"
+done
+echo "(peak: the highest of the rounds; dropped: the sum over the rounds)"
+if command -v cvlc >/dev/null; then
+  echo "(VLC is installed but not measured here)"
 else
-  mpv_launch=""   # no birth times on this file system
+  echo "(VLC is not installed: not measured)"
 fi
-mpv_peak=$(( mpv_kb / 1024 ))
-echo "$mpv_cpu CPU-s per s, first frame after ${mpv_launch:-?} ms (after $mpv_first ms on its own clock), peak $mpv_peak MB, dropped $mpv_drops"
+paste_ratio() { paste <(column_of "$1" 2) <(column_of "$2" 2) | awk '{ printf "%.3f\n", $1 / $2 }' | median; }
+echo "== ratios (goals: Duvara <= mpv --vo=x11 at the same size, <= 1.25 x decoding alone)"
+echo "default window: $(paste_ratio duvara-window mpv-x11-window) x mpv --vo=x11, $(ratio_of duvara-window) x decoding alone"
+echo "fullscreen:     $(paste_ratio duvara-fullscreen mpv-x11-fullscreen) x mpv --vo=x11, $(ratio_of duvara-fullscreen) x decoding alone"
+echo "peak memory:    $(echo "scale=2; $(column_of duvara-window 3 | sort -n | tail -1) / $(column_of mpv-x11-window 3 | sort -n | tail -1)" | bc) x mpv --vo=x11 (window)"
 
-echo "== ratios (Duvara / mpv; goals: CPU <= 1.15, first frame <= 1.2, memory <= 1.3)"
-echo "CPU          $(echo "scale=2; $ours_cpu / $mpv_cpu" | bc)"
-if [ -n "$mpv_launch" ]; then
-  echo "first frame  $(echo "scale=2; $ours_first / $mpv_launch" | bc)"
+echo "== first frame from launch, medians (goal: at or below mpv's)"
+ours_first=$(median <"$work/duvara-first")
+mpv_first_own=$(median <"$work/mpv-first-own")
+if [ -s "$work/mpv-first" ]; then
+  echo "Duvara $ours_first ms, mpv $(median <"$work/mpv-first") ms (mpv's own clock: $mpv_first_own ms)"
+else
+  echo "Duvara $ours_first ms, mpv $mpv_first_own ms on its own clock (no birth times on this file system)"
 fi
-echo "first frame  $(echo "scale=2; $ours_first / $mpv_first" | bc) against mpv's own clock"
-echo "peak memory  $(echo "scale=2; $ours_peak / $mpv_peak" | bc)"
 
 echo "== probing 100 files (goal: at least 20 x faster than ffprobe on each)"
 mkdir -p "$work/probe"

@@ -14,9 +14,10 @@ packages=(
   clang libclang-rt-14-dev clang-format
 )
 
-# The playback benchmark compares against the mpv command and needs GNU time and bc.
+# The playback benchmark compares against the mpv command and needs GNU time and bc; it
+# double-clicks the player into fullscreen (xdotool) and looks for its window (x11-utils).
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(mpv time bc)
+  packages+=(mpv time bc xdotool x11-utils)
 fi
 
 missing=()

@@ -47,13 +47,13 @@ double cpuLoad(int seconds)
     return (cpuSeconds() - cpuBefore) / (double(wall.elapsed()) / 1000.0);
 }
 
-double positionSeconds(const TFormVDMain &window)
+double positionSeconds(TFormVDMain &window)
 {
     return double(window.filterGraph().CurrentPosition().value_or(0)) / 1e7;
 }
 
 // The load at the window's present speed, and how far the film moved meanwhile.
-void reportSpeed(const TFormVDMain &window, int seconds)
+void reportSpeed(TFormVDMain &window, int seconds)
 {
     const double from = positionSeconds(window);
     const double load = cpuLoad(seconds);

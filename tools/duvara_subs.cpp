@@ -12,6 +12,7 @@
 #include "subtitles/track_alignment.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -244,5 +245,12 @@ int main(int argc, char **argv)
         std::fputs(duvara::SubsUsage, stderr);
         return duvara::ExitUsage;
     }
-    return duvara::Run(*parsed);
+    // A track that fits in memory can still be too large to print or convert: say so rather
+    // than abort.
+    try {
+        return duvara::Run(*parsed);
+    } catch (const std::bad_alloc &) {
+        std::fputs("duvara-subs: not enough memory for this file\n", stderr);
+        return duvara::ExitFailure;
+    }
 }

@@ -50,6 +50,7 @@ private slots:
     void switchedOffNothingComesBack();
     void missingFileIsLeftOutWithANote();
     void trackTheUserLoadedStays();
+    void unreadableStoreIsPutAsideAndReported();
 
 private:
     // Plays the film and waits for it to start.
@@ -86,6 +87,7 @@ void TestFilmSubtitles::init()
     std::setlocale(LC_NUMERIC, "C");
     forgetSettings();
     QFile::remove(FilmMemoryFilePath());
+    QFile::remove(FilmMemoryFilePath() + QStringLiteral(".unreadable"));
     QVERIFY(writeFile(m_primary, srtText(6, 1000)));
     QVERIFY(writeFile(m_secondary, srtText(4, 1500)));
     m_window = new TFormVDMain;
@@ -193,6 +195,29 @@ void TestFilmSubtitles::trackTheUserLoadedStays()
     QCOMPARE(m_window->primaryTrack().Offset(), 0);
     // The other, empty, track still gets what it had.
     QCOMPARE(m_window->secondaryTrack().FilePath(), m_secondary);
+}
+
+void TestFilmSubtitles::unreadableStoreIsPutAsideAndReported()
+{
+    const QByteArray garbage("{\"format\": 1, \"films\": [ cut off by a full disk");
+    QVERIFY(QDir().mkpath(QFileInfo(FilmMemoryFilePath()).absolutePath()));
+    QVERIFY(writeFile(FilmMemoryFilePath(), garbage));
+    play(m_filmA);
+    QTRY_VERIFY2(child<OsdLabel>(m_window, "LblOSDMInf")
+                     ->text()
+                     .startsWith(QStringLiteral("Film memory unreadable")),
+                 qPrintable(child<OsdLabel>(m_window, "LblOSDMInf")->text()));
+    QFile aside(FilmMemoryFilePath() + QStringLiteral(".unreadable"));
+    QVERIFY(aside.open(QIODevice::ReadOnly));
+    QCOMPARE(aside.readAll(), garbage);
+    // The films played from now on are kept in a store of their own.
+    m_window->primaryTrack().OpenSubtitleFile(m_primary);
+    m_window->transport().BtnStopClick();
+    QFile store(FilmMemoryFilePath());
+    QVERIFY(store.open(QIODevice::ReadOnly));
+    const auto films = ParseFilmMemory(store.readAll(), nullptr);
+    QVERIFY(films);
+    QVERIFY(RecallFilm(*films, m_filmA, QFileInfo(m_filmA).size()));
 }
 
 QTEST_MAIN(TestFilmSubtitles)

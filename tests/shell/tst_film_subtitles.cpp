@@ -49,7 +49,6 @@ private slots:
     void tracksComeBackWithTheFilm();
     void switchedOffNothingComesBack();
     void missingFileIsLeftOutWithANote();
-    void trackTheUserLoadedStays();
     void unreadableStoreIsPutAsideAndReported();
 
 private:
@@ -173,28 +172,20 @@ void TestFilmSubtitles::switchedOffNothingComesBack()
     QCOMPARE(m_window->secondaryTrack().Track().SubCount(), 0);
 }
 
+// The user's own track stays; the other one's file is gone and is left out with a note.
 void TestFilmSubtitles::missingFileIsLeftOutWithANote()
 {
     loadCorrectStopAndClear();
     QVERIFY(QFile::remove(m_secondary));
-    play(m_filmA);
-    QCOMPARE(m_window->primaryTrack().FilePath(), m_primary);
-    QCOMPARE(m_window->secondaryTrack().Track().SubCount(), 0);
-    QTRY_COMPARE(child<OsdLabel>(m_window, "LblOSDMInf")->text(),
-                 QStringLiteral("Secondary subtitles not found: secondary.srt"));
-}
-
-void TestFilmSubtitles::trackTheUserLoadedStays()
-{
-    loadCorrectStopAndClear();
     const QString own = m_dir.filePath(QStringLiteral("own.srt"));
     QVERIFY(writeFile(own, srtText(3, 500)));
     m_window->primaryTrack().OpenSubtitleFile(own);
     play(m_filmA);
     QCOMPARE(m_window->primaryTrack().FilePath(), own);
     QCOMPARE(m_window->primaryTrack().Offset(), 0);
-    // The other, empty, track still gets what it had.
-    QCOMPARE(m_window->secondaryTrack().FilePath(), m_secondary);
+    QCOMPARE(m_window->secondaryTrack().Track().SubCount(), 0);
+    QTRY_COMPARE(child<OsdLabel>(m_window, "LblOSDMInf")->text(),
+                 QStringLiteral("Secondary subtitles not found: secondary.srt"));
 }
 
 void TestFilmSubtitles::unreadableStoreIsPutAsideAndReported()

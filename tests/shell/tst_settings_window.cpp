@@ -81,7 +81,6 @@ private slots:
     void firstStartGivesTheDefaults();
     void everySettingComesBack();
     void subtitleLayoutComesBack();
-    void unknownSubtitleLayoutReadsAsTheDefault();
     void keptPlaceIsUsedOnlyOnAScreen();
     void maximisedWindowKeepsItsRestoredBounds();
     void maximisedStartKeepsItsRestoredBounds();
@@ -253,15 +252,6 @@ void TestSettingsWindow::subtitleLayoutComesBack()
     // And back at the top, at once.
     menu->item("MnuLayoutTop")->trigger();
     QVERIFY(onVideo("LblSub2").bottom() < 180);
-}
-
-void TestSettingsWindow::unknownSubtitleLayoutReadsAsTheDefault()
-{
-    QVERIFY(writeBytes(SettingsFilePath(), "[Subtitles]\nLayout=7\nRememberPerFilm=x\n"));
-    QVERIFY(showAndWait());
-    auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
-    QVERIFY(menu->item("MnuLayoutTop")->isChecked());
-    QVERIFY(menu->item("MnuRemember")->isChecked());
 }
 
 void TestSettingsWindow::keptPlaceIsUsedOnlyOnAScreen()

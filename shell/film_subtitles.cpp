@@ -82,6 +82,9 @@ void FilmSubtitles::filmStarted()
     if (film.absoluteFilePath() == m_film && film.size() == m_filmSize)
         return;
     FilmEnded();
+    // A stream has no size to know it by: it is not remembered.
+    if (!film.isFile())
+        return;
     m_film = film.absoluteFilePath();
     m_filmSize = film.size();
     if (!m_parts.remember.isChecked() || !loadStore())

@@ -327,7 +327,9 @@ void TFormVDMain::layoutVideoChildren()
         panel->setGeometry(area.panel);
         spacer->setGeometry(area.spacer);
         label->setGeometry(area.label);
-        label->SetTextVAlignment(area.alignment);
+        // Setting it draws the caption at once: only a change of arrangement does.
+        if (label->TextVAlignment() != area.alignment)
+            label->SetTextVAlignment(area.alignment);
     }
 
     for (auto [panel, label] : {std::pair {PnlSub1, LblSub1}, std::pair {PnlSub2, LblSub2}}) {

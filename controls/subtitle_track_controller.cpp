@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -189,6 +190,7 @@ void SubtitleTrackController::BtnOpenClick()
 void SubtitleTrackController::ShowTrack(SubtitleTrack track)
 {
     m_track = std::move(track);
+    m_filePath.clear();
     showOpenedTrack();
 }
 
@@ -200,6 +202,7 @@ void SubtitleTrackController::OpenSubtitleFile(const QString &path)
         SubtitleTrack loaded;
         if (LoadSubtitles(loaded, localPath(path)) && loaded.SubCount() > 0) {
             m_track = std::move(loaded);
+            m_filePath = QFileInfo(path).absoluteFilePath();
         } else {
             const VideoCover cover(m_sync);
             showFileError(m_errorParent,
@@ -245,6 +248,7 @@ void SubtitleTrackController::BtnClrClick()
     EnableTrackControls(false);
     // Emptied first, so that the refreshes below have no rows left to rewrite.
     m_track.Clear();
+    m_filePath.clear();
     m_rows->TrackChanged();
     setAnchors({});
     fillRates();

@@ -68,6 +68,9 @@ public:
     SubtitleTrackController(const Faces &faces, const Parts &parts, QWidget *errorParent);
 
     const SubtitleTrack &Track() const { return m_track; }
+    // The absolute path of the file the track was read from; empty when the track is empty or
+    // did not come from a file of its own.
+    const QString &FilePath() const { return m_filePath; }
     // The offset the user set, in milliseconds.
     int Offset() const;
     TrackFont Font() const;
@@ -155,6 +158,7 @@ private:
     QWidget *m_errorParent;
     TFormFont *m_fontDialog = nullptr;
     SubtitleTrack m_track;
+    QString m_filePath;
     int m_charset = 0;
     SubtitleRowsModel *m_rows = nullptr; // the list's rows, read from m_track
     SubtitleTrackController *m_other = nullptr;

@@ -270,6 +270,7 @@ void Transport::showStopped()
     m_sync.ShowStopped();
     setCommandEnabled(Command::Play, true);
     setCommandEnabled(Command::Pause, false);
+    emit Stopped();
 }
 
 void Transport::BtnStepClick()

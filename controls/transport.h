@@ -106,6 +106,8 @@ signals:
     // The picture goes away (the graph's session ends or the video window hides): a
     // fullscreen picture must give the window back first.
     void PictureEnding();
+    // Playback was stopped (the film stays loaded, at its start).
+    void Stopped();
 
 private:
     void setCommandEnabled(Command command, bool on);

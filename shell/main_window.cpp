@@ -20,7 +20,9 @@
 #include "presentation/form_font.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
+#include "presentation/subtitle_areas.h"
 #include "presentation/synchronisation.h"
+#include "shell/film_subtitles.h"
 #include "shell/form_file.h"
 #include "shell/form_new_version.h"
 #include "shell/help.h"
@@ -82,15 +84,18 @@ void TFormVDMain::FormCreate()
     createTracks();
     wireMenus();
     wireVideoWindow();
-    m_settingsFiles
-        = std::make_unique<SettingsFiles>(SettingsFiles::Parts {*this,
-                                                                *Splitter,
-                                                                *PnlPList,
-                                                                *TabVideo->SldVol,
-                                                                *m_videoCommands,
-                                                                *m_playlist,
-                                                                {*m_primaryTrack, *Panel1},
-                                                                {*m_secondaryTrack, *Panel2}});
+    m_settingsFiles = std::make_unique<SettingsFiles>(
+        SettingsFiles::Parts {*this,
+                              *Splitter,
+                              *PnlPList,
+                              *TabVideo->SldVol,
+                              *m_videoCommands,
+                              *m_playlist,
+                              {*m_primaryTrack, *Panel1},
+                              {*m_secondaryTrack, *Panel2},
+                              *PopupMenu1->item(QStringLiteral("MnuLayoutTop")),
+                              *PopupMenu1->item(QStringLiteral("MnuLayoutBottom")),
+                              *PopupMenu1->item(QStringLiteral("MnuRemember"))});
 }
 
 void TFormVDMain::createCollaborators()
@@ -185,6 +190,14 @@ void TFormVDMain::createTracks()
     }
     connect(PageCntrl, &QTabWidget::currentChanged, this,
             [this](int page) { RunGuarded(this, [&] { m_sync->PageCntrlChange(page); }); });
+
+    m_filmSubtitles
+        = new FilmSubtitles({*m_transport, *m_playlist, *m_primaryTrack, *m_secondaryTrack,
+                             *PopupMenu1->item(QStringLiteral("MnuRemember"))},
+                            this);
+    // Queued: a film's start shows its own message first, which would hide the note at once.
+    connect(m_filmSubtitles, &FilmSubtitles::Report, m_osd.get(), &OnScreenDisplay::ShowOsdText,
+            Qt::QueuedConnection);
 }
 
 void TFormVDMain::wireMenus()
@@ -252,6 +265,12 @@ void TFormVDMain::wireMenus()
             Guarded(this, [this] { m_help->ShowHomePage(); }));
     connect(item(PopupMenu1, "MnuFile"), &QAction::triggered, this,
             Guarded(this, [this] { MnuFileClick(); }));
+    connect(item(PopupMenu1, "MnuLayoutBottom"), &QAction::toggled, this, [this](bool atBottom) {
+        RunGuarded(this, [&] {
+            SetSubtitleArrangement(atBottom ? SubtitleArrangement::BothAtBottom
+                                            : SubtitleArrangement::SecondaryAtTop);
+        });
+    });
     m_updateCheck->AddFace(item(PopupMenu1, "MnuNew"));
     m_updateCheck->AddFace(TabVideo->BtnNew);
     connect(item(PopupMenu1, "MnuNew"), &QAction::triggered, this,
@@ -444,6 +463,7 @@ void TFormVDMain::MnuExitClick()
 void TFormVDMain::releaseGraphs()
 {
     m_exiting = true;
+    m_filmSubtitles->FilmEnded();
     try {
         m_filterGraph.EmptyGraph();
         m_filterGraph.SetActive(false);

@@ -20,6 +20,7 @@ class QTabWidget;
 namespace duvara {
 
 class FileDialogs;
+class FilmSubtitles;
 class GradientPanel;
 class Help;
 class IdlePicture;
@@ -45,6 +46,7 @@ class Transport;
 class UpdateCheck;
 class VideoCommands;
 class VideoPage;
+enum class SubtitleArrangement;
 
 // Removes leading and trailing blanks and control characters from a name given from outside.
 QString TrimmedFileName(const QString &name);
@@ -114,6 +116,7 @@ private:
     void buildVideoChildren();
     void buildTimers();
     void layoutVideoChildren();
+    void SetSubtitleArrangement(SubtitleArrangement arrangement);
     void layoutPositionBar();
 
     // Making and wiring the collaborators (main_window.cpp).
@@ -176,6 +179,8 @@ private:
     std::unique_ptr<SettingsFiles> m_settingsFiles;
 
     QString m_commandLineFile;
+    SubtitleArrangement m_arrangement {};
+    FilmSubtitles *m_filmSubtitles = nullptr;
     bool m_firstShowDone = false;
     bool m_exiting = false;
     QObject *m_keyHook = nullptr;

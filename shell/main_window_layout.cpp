@@ -14,6 +14,7 @@
 #include "presentation/color_ref.h"
 #include "presentation/gradient_panel.h"
 #include "presentation/osd_display.h"
+#include "presentation/subtitle_areas.h"
 #include "presentation/subtitle_label.h"
 #include "shell/idle_picture.h"
 #include "shell/popup_menus.h"
@@ -36,6 +37,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 // The shell is a static library: its resources are registered by hand.
@@ -306,28 +308,29 @@ bool TFormVDMain::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-// The subtitle areas over the picture. Each panel takes half the video height; its label sits
-// inside a 10-pixel border, kept off the panel's outer edge by a spacer about a sixtieth of the
-// width high. Fonts hold their size for a 612-pixel-wide picture and scale with the width.
+// The subtitle areas over the picture (presentation/subtitle_areas.h). Fonts hold their size
+// for a 612-pixel-wide picture and scale with the width.
 void TFormVDMain::layoutVideoChildren()
 {
     const int w = VideoWnd->width();
     const int h = VideoWnd->height();
-    const int half = RoundHalfEven(h * 0.5);
-    const int spacer = RoundHalfEven(w / 61.3);
-    constexpr int border = 10;
 
     const int listLeft = std::max(0, RoundHalfEven((w - 550) / 2.0));
     for (SubtitleListView *list : {LstSubt1, LstSubt2})
         list->setGeometry(listLeft, RoundHalfEven(h * 0.27), std::min(550, w),
                           RoundHalfEven(h * 0.46));
 
-    PnlSub2->setGeometry(0, 0, w, half);
-    LblNill2->setGeometry(border, border, w - 2 * border, spacer);
-    LblSub2->setGeometry(border, border + spacer, w - 2 * border, half - 2 * border - spacer);
-    PnlSub1->setGeometry(0, h - half, w, half);
-    LblNill1->setGeometry(border, half - border - spacer, w - 2 * border, spacer);
-    LblSub1->setGeometry(border, border, w - 2 * border, half - 2 * border - spacer);
+    const SubtitleAreas areas = LayOutSubtitleAreas(QSize(w, h), m_arrangement);
+    for (const auto &[area, panel, label, spacer] :
+         {std::tuple {areas.primary, PnlSub1, LblSub1, LblNill1},
+          std::tuple {areas.secondary, PnlSub2, LblSub2, LblNill2}}) {
+        panel->setGeometry(area.panel);
+        spacer->setGeometry(area.spacer);
+        label->setGeometry(area.label);
+        // Setting it draws the caption at once: only a change of arrangement does.
+        if (label->TextVAlignment() != area.alignment)
+            label->SetTextVAlignment(area.alignment);
+    }
 
     for (auto [panel, label] : {std::pair {PnlSub1, LblSub1}, std::pair {PnlSub2, LblSub2}}) {
         QFont font = label->font();
@@ -337,6 +340,12 @@ void TFormVDMain::layoutVideoChildren()
         label->SetTextOutlineWidth(static_cast<std::uint8_t>(RoundHalfEven(points / 8.0)));
     }
     m_osd->LayoutForVideoWidth(w);
+}
+
+void TFormVDMain::SetSubtitleArrangement(SubtitleArrangement arrangement)
+{
+    m_arrangement = arrangement;
+    layoutVideoChildren();
 }
 
 void TFormVDMain::layoutPositionBar()

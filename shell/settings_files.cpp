@@ -12,6 +12,7 @@
 #include "shell/settings_store.h"
 #include "shell/shell_logging.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -41,6 +42,10 @@ constexpr int kDefaultFontSize = 22;
 // machine's memory. Such a value reads as the default, as a value that is no number does.
 constexpr int kLargestFontSize = 1000;
 const QString kDefaultFontName = QStringLiteral("Arial");
+
+// The values of [Subtitles] Layout.
+constexpr int kLayoutAtTop = 0;
+constexpr int kLayoutAtBottom = 1;
 
 enum WindowState { kNormal = 0, kMinimised = 1, kMaximised = 2 };
 
@@ -138,6 +143,10 @@ void SettingsFiles::LoadSettings()
     m_parts.video.SetAspectMode(mode);
     loadTrack(store, "Subtitles1", m_parts.primary);
     loadTrack(store, "Subtitles2", m_parts.secondary);
+    // An arrangement this version does not know reads as the default one.
+    const bool atBottom = store.ReadInteger("Subtitles", "Layout", kLayoutAtTop) == kLayoutAtBottom;
+    (atBottom ? m_parts.layoutAtBottom : m_parts.layoutAtTop).setChecked(true);
+    m_parts.rememberSubtitles.setChecked(store.ReadBool("Subtitles", "RememberPerFilm", true));
     for (size_t row = 0; row < kFileTypeGroups.size(); ++row)
         m_fileTypes[row] = store.ReadBool("FileTypes", kFileTypeGroups[row].settingsKey, false);
     showFileTypes();
@@ -263,6 +272,9 @@ void SettingsFiles::SaveSettings()
         store.WriteBool("Aspect", "Crop", mode == TRatioModes::rmCrop);
         saveTrack(store, "Subtitles1", m_parts.primary);
         saveTrack(store, "Subtitles2", m_parts.secondary);
+        store.WriteInteger("Subtitles", "Layout",
+                           m_parts.layoutAtBottom.isChecked() ? kLayoutAtBottom : kLayoutAtTop);
+        store.WriteBool("Subtitles", "RememberPerFilm", m_parts.rememberSubtitles.isChecked());
         if (m_fileTypeDialog) {
             for (size_t row = 0; row < m_fileTypes.size(); ++row)
                 m_fileTypes[row] = m_fileTypeDialog->rowChecked(int(row));

@@ -10,6 +10,7 @@
 
 #include <array>
 
+class QAction;
 class QSlider;
 class QSplitter;
 class QWidget;
@@ -50,6 +51,11 @@ public:
         Playlist &playlist;
         Track primary;
         Track secondary;
+        // The window menu's marks kept in the file: where the subtitle areas lie, and whether
+        // each film's subtitles are remembered.
+        QAction &layoutAtTop;
+        QAction &layoutAtBottom;
+        QAction &rememberSubtitles;
     };
     explicit SettingsFiles(const Parts &parts);
 

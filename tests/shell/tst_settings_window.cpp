@@ -80,6 +80,7 @@ private slots:
 
     void firstStartGivesTheDefaults();
     void everySettingComesBack();
+    void subtitleLayoutComesBack();
     void keptPlaceIsUsedOnlyOnAScreen();
     void maximisedWindowKeepsItsRestoredBounds();
     void maximisedStartKeepsItsRestoredBounds();
@@ -219,6 +220,38 @@ void TestSettingsWindow::everySettingComesBack()
            {"FileTypes", "MPG", 1}};
     for (const auto &[section, key, value] : values)
         QCOMPARE(saved(section, key), value);
+}
+
+void TestSettingsWindow::subtitleLayoutComesBack()
+{
+    QVERIFY(showAndWait());
+    auto *menu = child<TRPopupMenu>(m_window, "PopupMenu1");
+    QVERIFY(menu->item("MnuLayoutTop")->isChecked());
+    QVERIFY(menu->item("MnuRemember")->isChecked());
+    menu->item("MnuLayoutBottom")->trigger();
+    menu->item("MnuRemember")->trigger();
+    closeWindow();
+    QCOMPARE(saved("Subtitles", "Layout"), 1);
+    QCOMPARE(saved("Subtitles", "RememberPerFilm"), 0);
+
+    open();
+    QVERIFY(showAndWait());
+    menu = child<TRPopupMenu>(m_window, "PopupMenu1");
+    QVERIFY(menu->item("MnuLayoutBottom")->isChecked());
+    QVERIFY(!menu->item("MnuLayoutTop")->isChecked());
+    QVERIFY(!menu->item("MnuRemember")->isChecked());
+    // The secondary line stands just above the primary one, both in the picture's lower half.
+    auto *video = child<QWidget>(m_window, "VideoWnd");
+    video->resize(640, 360);
+    const auto onVideo = [video](const char *name) {
+        auto *label = child<QWidget>(video, name);
+        return QRect(label->mapTo(video, QPoint(0, 0)), label->size());
+    };
+    QCOMPARE(onVideo("LblSub2").bottom() + 1, onVideo("LblSub1").top());
+    QVERIFY(onVideo("LblSub2").top() >= 180);
+    // And back at the top, at once.
+    menu->item("MnuLayoutTop")->trigger();
+    QVERIFY(onVideo("LblSub2").bottom() < 180);
 }
 
 void TestSettingsWindow::keptPlaceIsUsedOnlyOnAScreen()

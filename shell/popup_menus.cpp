@@ -75,7 +75,7 @@ constexpr MenuRow kWindowMenu[] = {
     {1, "MnuStretched", "&Stretched", "F10", Radio, false, MenuImage::None},
     {1, "MnuLetterBox", "&Letter Box", "F11", Radio | Checked, false, MenuImage::None},
     {1, "MnuCrop", "&Crop", "F12", Radio, false, MenuImage::None},
-    {0, "MnuSubLayout", "Subtitle &layout", "", None, true, MenuImage::None},
+    {0, "MnuSubLayout", "Su&btitle layout", "", None, true, MenuImage::None},
     {1, "MnuLayoutTop", "Secondary at the &top", "", Radio | Checked, false, MenuImage::None},
     {1, "MnuLayoutBottom", "Both at the &bottom", "", Radio, false, MenuImage::None},
     {0, "MnuRemember", "&Remember subtitles per film", "", Checked, false, MenuImage::None},

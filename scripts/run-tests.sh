@@ -39,6 +39,7 @@ if [ "$fuzz_only" -eq 0 ]; then
      cmake --build "$asan_build" -j"$jobs"; then
     (cd "$asan_build" &&
      ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+       LSAN_OPTIONS=suppressions="$root/tests/support/lsan.supp":print_suppressions=0 \
        ctest "${ctest_flags[@]}") || failed+=("sanitizer suite")
   else
     failed+=("sanitizer build")

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -60,20 +61,21 @@ TrackPanel::TrackPanel(int track, const QString &pageName, QWidget *parent)
     row->addWidget(GrpOffset, 1);
     row->addWidget(GrpDur, 1);
 
-    auto *checks = new QVBoxLayout;
+    // Two rows fit the panel's height: the rate box stands beside the two check boxes.
+    auto *checks = new QGridLayout;
     ChkOutline = new QCheckBox(QStringLiteral("Out&line"), this);
     ChkOutline->setObjectName(QStringLiteral("ChkOutline%1").arg(track));
     ChkOutline->setChecked(true);
     ChkShadow = new QCheckBox(QStringLiteral("Shado&w"), this);
     ChkShadow->setObjectName(QStringLiteral("ChkShadow%1").arg(track));
-    checks->addWidget(ChkOutline);
-    checks->addWidget(ChkShadow);
+    checks->addWidget(ChkOutline, 0, 0);
+    checks->addWidget(ChkShadow, 1, 0);
     CmbRate = new QComboBox(this);
     CmbRate->setObjectName(QStringLiteral("CmbRate%1").arg(track));
     // What a track timed in milliseconds (or no track) shows in the greyed-out box.
     CmbRate->setPlaceholderText(QStringLiteral("Frame rate"));
     CmbRate->setToolTip(QStringLiteral("Frames a second the track's frame numbers are read at"));
-    checks->addWidget(CmbRate);
+    checks->addWidget(CmbRate, 0, 1, 2, 1, Qt::AlignVCenter);
     row->addLayout(checks);
 
     for (QWidget *control : std::initializer_list<QWidget *> {

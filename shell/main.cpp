@@ -1,6 +1,7 @@
 // The program entry: one running instance per user; a second start hands its file over.
 #include "media/error_box.h"
 #include "media/prepared_core.h"
+#include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/shell_logging.h"
 #include "shell/single_instance.h"
@@ -10,8 +11,12 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -39,10 +44,29 @@ int handOverAndEnd(duvara::SingleInstance &instance, const QString &argument)
     return 0;
 }
 
+// --help and --version print and end before anything needs a display. Qt's own options may
+// still stand before them, so nothing else is judged here.
+bool answeredWithoutWindow(int argc, char *argv[], int &status)
+{
+    const std::vector<std::string_view> words(argv + std::min(argc, 1), argv + argc);
+    const duvara::CommandLine line = duvara::ParseCommandLine(words);
+    if (line.action == duvara::CommandLine::Action::Help) {
+        std::fputs(duvara::kPlayerUsage, stdout);
+    } else if (line.action == duvara::CommandLine::Action::Version) {
+        std::printf("duvara %s\n", duvara::ProgramVersion().toUtf8().constData());
+    } else {
+        return false;
+    }
+    status = 0;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (int status = 0; answeredWithoutWindow(argc, argv, status))
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Duvara"));
     QApplication::setApplicationVersion(duvara::ProgramVersion());
@@ -52,14 +76,25 @@ int main(int argc, char *argv[])
     // The media library reads and writes numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
-    const QStringList arguments = QCoreApplication::arguments();
-    const bool hasFile = arguments.size() > 1;
+    // Qt has taken its own options out of the arguments by now.
+    std::vector<std::string> words;
+    for (const QString &argument : QCoreApplication::arguments().mid(1))
+        words.push_back(argument.toStdString());
+    const duvara::CommandLine line
+        = duvara::ParseCommandLine(std::vector<std::string_view>(words.begin(), words.end()));
+    if (line.action == duvara::CommandLine::Action::Error) {
+        tellUser(QStringLiteral("%1\nTry 'duvara --help' for more information.")
+                     .arg(QString::fromStdString(line.error)));
+        return 2;
+    }
+    const bool hasFile = line.hasFile;
+    const QString film = QString::fromStdString(line.file);
 
     duvara::SingleInstance instance(duvara::InstanceEndpoint::forCurrentUser(),
                                     duvara::HandOverWaits::fromEnvironment());
     switch (instance.claim()) {
     case duvara::SingleInstance::Role::Secondary:
-        return handOverAndEnd(instance, hasFile ? arguments.at(1) : QString());
+        return handOverAndEnd(instance, film);
     case duvara::SingleInstance::Role::Failed:
         // Without the hand-over channel the player still works, file and all; only later starts
         // cannot reach it, and open players of their own.
@@ -78,9 +113,9 @@ int main(int argc, char *argv[])
         core = duvara::PreparedCore::Start(true);
     duvara::TFormVDMain window;
     if (hasFile) {
-        window.setCommandLineFile(arguments.at(1));
+        window.setCommandLineFile(film);
         window.filterGraph().AdoptCore(std::move(core));
-        window.filterGraph().PreloadMediaFile(duvara::TrimmedFileName(arguments.at(1)));
+        window.filterGraph().PreloadMediaFile(duvara::TrimmedFileName(film));
     }
     QObject::connect(&instance, &duvara::SingleInstance::fileHandedOver, &window,
                      [&window](const QString &name) {

@@ -240,6 +240,15 @@ int Run(const SubsArguments &args)
 int main(int argc, char **argv)
 {
     const std::vector<std::string_view> args(argc > 0 ? argv + 1 : argv, argv + argc);
+    // Asked for, the usage is the answer: on standard output, and a success.
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(duvara::SubsUsage, stdout);
+        return duvara::ExitOk;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("duvara-subs %s\n", DUVARA_VERSION);
+        return duvara::ExitOk;
+    }
     const auto parsed = duvara::ParseSubsArguments(args);
     if (!parsed) {
         std::fputs(duvara::SubsUsage, stderr);

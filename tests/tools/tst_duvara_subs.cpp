@@ -104,6 +104,7 @@ private slots:
     void output();
     void usageErrors_data();
     void usageErrors();
+    void helpAndVersion();
     void dumpIsValidJsonOfAnyBytes();
     void fileWithoutEntries();
     void largeTrackIsHandledWhole_data();
@@ -252,6 +253,22 @@ void TestDuvaraSubs::usageErrors()
     QCOMPARE(outcome.exitCode, 2);
     QVERIFY(outcome.out.isEmpty());
     QVERIFY(outcome.err.startsWith("usage: duvara-subs"));
+}
+
+// Asked for, help and version go to standard output and succeed.
+void TestDuvaraSubs::helpAndVersion()
+{
+    for (const char *ask : {"--help", "-h"}) {
+        const Outcome help = RunTool({ask});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith("usage: duvara-subs dump FILE\n"));
+        QVERIFY(help.out.contains("duvara-subs align FILE --to-audio FILM"));
+        QCOMPARE(help.err, QByteArray());
+    }
+    const Outcome version = RunTool({"--version"});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArray("duvara-subs " DUVARA_VERSION "\n"));
+    QCOMPARE(version.err, QByteArray());
 }
 
 void TestDuvaraSubs::dumpIsValidJsonOfAnyBytes()

@@ -12,21 +12,7 @@
 
 namespace duvara {
 
-namespace {
-
-// The first free name beside the file: `path`.unreadable, then with a number.
-QString nameAside(const QString &path)
-{
-    const QString base = path + QStringLiteral(".unreadable");
-    for (int number = 1; number < 1000; ++number) {
-        const QString name = number == 1 ? base : base + QLatin1Char('-') + QString::number(number);
-        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
-            return name;
-    }
-    return QString();
-}
-
-} // namespace
+namespace { } // namespace
 
 FilmSubtitles::FilmSubtitles(const Parts &parts, QObject *parent)
     : QObject(parent)
@@ -59,8 +45,8 @@ bool FilmSubtitles::loadStore()
     }
     if (problem.isEmpty())
         return true;
-    const QString aside = nameAside(path);
-    if (!aside.isEmpty() && QFile::rename(path, aside)) {
+    const QString aside = PutFileAside(path);
+    if (!aside.isEmpty()) {
         emit Report(QStringLiteral("Film memory unreadable (%1), kept as %2")
                         .arg(problem, QFileInfo(aside).fileName()));
         return true;

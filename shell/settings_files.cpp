@@ -57,18 +57,6 @@ bool onSomeScreen(const QRect &bounds)
     });
 }
 
-// The first free name beside the file: `path`.unreadable, then with a number.
-QString nameAside(const QString &path)
-{
-    const QString base = path + QStringLiteral(".unreadable");
-    for (int number = 1; number < 1000; ++number) {
-        const QString name = number == 1 ? base : base + QLatin1Char('-') + QString::number(number);
-        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
-            return name;
-    }
-    return QString();
-}
-
 QString message(const std::exception &error)
 {
     return QString::fromUtf8(error.what());
@@ -234,8 +222,8 @@ void SettingsFiles::loadPlaylist(QStringList &problems)
     }
     if (!unreadable.isEmpty()) {
         // Kept aside rather than replaced at close by whatever the list then holds.
-        const QString aside = nameAside(path);
-        if (!aside.isEmpty() && QFile::rename(path, aside)) {
+        const QString aside = PutFileAside(path);
+        if (!aside.isEmpty()) {
             problems << unreadable
                     + QStringLiteral(". It was kept as %1; the playlist starts empty").arg(aside);
         } else {

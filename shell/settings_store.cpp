@@ -259,4 +259,16 @@ void SettingsStore::Commit()
     WriteSettingsFile(m_path, m_document.bytes());
 }
 
+QString PutFileAside(const QString &path)
+{
+    const QString base = path + QStringLiteral(".unreadable");
+    for (int number = 1; number < 1000; ++number) {
+        const QString name = number == 1 ? base : base + QLatin1Char('-') + QString::number(number);
+        if (QFileInfo::exists(name) || QFileInfo(name).isSymLink())
+            continue;
+        return QFile::rename(path, name) ? name : QString();
+    }
+    return QString();
+}
+
 } // namespace duvara

@@ -104,4 +104,9 @@ void WriteSettingsFile(const QString &path, const QByteArray &bytes);
 // for a file that exists but cannot be read.
 std::optional<QByteArray> ReadSettingsFile(const QString &path);
 
+// Renames a file that could not be read to the first free name beside it (`path`.unreadable,
+// then with a number), so that the next save does not write over it. Gives the new name, or
+// nothing when it could not be moved.
+QString PutFileAside(const QString &path);
+
 } // namespace duvara

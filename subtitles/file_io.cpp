@@ -190,12 +190,21 @@ bool FileBytes::Read(const std::string &path, MemoryBudget &budget)
 {
     m_data.reset();
     m_size = 0;
+    m_error = 0;
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.Valid())
+    if (!file.Valid()) {
+        m_error = errno;
         return false;
+    }
     struct stat info = {};
-    if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (::fstat(file.Get(), &info) != 0) {
+        m_error = errno;
         return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        m_error = EISDIR;
+        return false;
+    }
 
     // One byte more than the size, so the read that meets the end needs no second buffer.
     std::size_t capacity = 64 * 1024;
@@ -219,6 +228,7 @@ bool FileBytes::Read(const std::string &path, MemoryBudget &budget)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
+            m_error = errno;
             return false;
         }
         if (got == 0)
@@ -230,28 +240,42 @@ bool FileBytes::Read(const std::string &path, MemoryBudget &budget)
     return true;
 }
 
-bool WriteFileAtomically(const std::string &path, std::string_view content)
+bool WriteFileAtomically(const std::string &path, std::string_view content, int *error)
 {
+    const auto fail = [error](int code) {
+        if (error)
+            *error = code;
+        return false;
+    };
     const std::string target = ResolveLink(path);
     struct stat existing = {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0))
-        return false;
+    if (exists && S_ISDIR(existing.st_mode))
+        return fail(EISDIR);
+    // A device or a pipe would be written in place, or not at all by the rename.
+    if (exists && !S_ISREG(existing.st_mode))
+        return fail(EPERM);
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return fail(errno);
 
     std::string tempPath;
     FileDescriptor temp(CreateTemporaryBeside(target, tempPath));
     if (!temp.Valid())
-        return false;
+        return fail(errno);
 
-    bool ok = WriteAll(temp.Get(), content);
-    if (ok && exists)
-        ok = ::fchmod(temp.Get(), existing.st_mode & 07777) == 0;
-    ok = ok && ::fsync(temp.Get()) == 0;
-    ok = temp.Close() && ok;
-    ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    // errno right after the step that failed; the clean-up below may change it.
+    int failure = 0;
+    if (!WriteAll(temp.Get(), content)
+        || (exists && ::fchmod(temp.Get(), existing.st_mode & 07777) != 0)
+        || ::fsync(temp.Get()) != 0)
+        failure = errno;
+    if (!temp.Close() && failure == 0)
+        failure = errno;
+    if (failure == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
         ::unlink(tempPath.c_str());
-        return false;
+        return fail(failure);
     }
     SyncDirectory(DirectoryOf(target));
     return true;

@@ -63,15 +63,22 @@ public:
     // unreadable path and for a directory; std::bad_alloc when the bytes would not fit `budget`.
     bool Read(const std::string &path, MemoryBudget &budget);
 
+    // After a failed Read, the errno of the step that failed (EISDIR for a directory), so a
+    // caller can say why; 0 after a successful one.
+    int Error() const { return m_error; }
+
 private:
     std::unique_ptr<char[]> m_data;
     std::size_t m_size = 0;
+    int m_error = 0;
 };
 
 // Writes `content` to a new file beside `path`, flushes it to the disk and renames it over
 // `path`, so that readers see the old file or the new one and never a part of either. On any
 // failure the temporary file is removed and an existing file at `path` stays as it was. An
 // existing file that we may not write is refused; its permissions carry over to the new one.
-bool WriteFileAtomically(const std::string &path, std::string_view content);
+// On failure `error`, when given, receives the errno of the step that failed: EISDIR when
+// `path` is a directory, EPERM when it is another kind of file that is not a regular one.
+bool WriteFileAtomically(const std::string &path, std::string_view content, int *error = nullptr);
 
 } // namespace duvara

@@ -5,6 +5,7 @@
 #include "subtitles/subtitle_track.h"
 #include "subtitles/time_text.h"
 
+#include <cerrno>
 #include <new>
 #include <string_view>
 
@@ -64,11 +65,13 @@ std::string BuildSubRipText(const SubtitleTrack &track, int32_t shift)
     return out;
 }
 
-bool SaveSubtitles(const SubtitleTrack &track, int32_t shift, const std::string &path)
+bool SaveSubtitles(const SubtitleTrack &track, int32_t shift, const std::string &path, int *error)
 {
     try {
-        return WriteFileAtomically(path, BuildSubRipText(track, shift));
+        return WriteFileAtomically(path, BuildSubRipText(track, shift), error);
     } catch (const std::bad_alloc &) {
+        if (error)
+            *error = ENOMEM;
         return false;
     }
 }

@@ -14,7 +14,10 @@ struct SubtitleTrack;
 std::string BuildSubRipText(const SubtitleTrack &track, int32_t shift);
 
 // Writes BuildSubRipText to `path`, replacing an existing file atomically. False when the file
-// could not be written; an existing file is then left exactly as it was.
-bool SaveSubtitles(const SubtitleTrack &track, int32_t shift, const std::string &path);
+// could not be written; an existing file is then left exactly as it was, and `error`, when
+// given, receives the reason as WriteFileAtomically gives it (ENOMEM when the text did not fit
+// in memory).
+bool SaveSubtitles(const SubtitleTrack &track, int32_t shift, const std::string &path,
+                   int *error = nullptr);
 
 } // namespace duvara

@@ -1,17 +1,18 @@
 // duvara-subs: inspect, re-time and convert a subtitle track without the player.
 #include "json_text.h"
 #include "subs_arguments.h"
+#include "track_files.h"
 
 #include "media/film_speech.h"
 #include "subtitles/corrections.h"
 #include "subtitles/speech_fit.h"
-#include "subtitles/subtitle_reader.h"
 #include "subtitles/subtitle_track.h"
-#include "subtitles/subtitle_writer.h"
 #include "subtitles/time_text.h"
 #include "subtitles/track_alignment.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -22,11 +23,31 @@ namespace duvara {
 
 namespace {
 
-enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+// Every message the program gives: one line on standard error, after its name.
+void Complain(const std::string &message)
+{
+    std::fputs(("duvara-subs: " + message + "\n").c_str(), stderr);
+}
+
+// The errno of the first write to standard output that failed, 0 while none has.
+int outputError = 0;
 
 void Print(const std::string &text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && outputError == 0)
+        outputError = errno;
+}
+
+// The answer is only given once it is all out: a full disk or a closed pipe is a failure.
+int FinishOutput()
+{
+    if (std::fflush(stdout) != 0 && outputError == 0)
+        outputError = errno;
+    if (outputError == 0 && !std::ferror(stdout))
+        return SubsExitOk;
+    Complain(std::string("cannot write to standard output: ")
+             + std::strerror(outputError != 0 ? outputError : EIO));
+    return SubsExitFailure;
 }
 
 std::string StyleLetters(uint8_t style)
@@ -85,23 +106,12 @@ int32_t EntryAt(SubtitleTrack &track, int32_t offset, int64_t position, int64_t 
     return FindEntryAt(track, LookupOffset(offset, track.BaseTime), position, track.DurFactor);
 }
 
-// Reads `path` into `track`; false after saying why. With two files at stake the message names
-// the one that failed.
-bool LoadTrack(SubtitleTrack &track, const std::string &path, bool nameFile)
+bool LoadTrack(SubtitleTrack &track, const std::string &path)
 {
-    const char *problem = "";
-    switch (ReadSubtitleFile(track, path)) {
-    case LoadResult::Loaded:
-        return true;
-    case LoadResult::Unreadable:
-        problem = "File load error or unsupported file format\n";
-        break;
-    case LoadResult::TooLarge:
-        problem = "File too large: its entries do not fit in memory\n";
-        break;
-    }
-    std::fputs(((nameFile ? path + ": " : std::string()) + problem).c_str(), stderr);
-    return false;
+    const std::string problem = ReadTrack(track, path);
+    if (!problem.empty())
+        Complain(problem);
+    return problem.empty();
 }
 
 std::string Seconds(int64_t ms)
@@ -153,7 +163,9 @@ bool FindSpeech(const SubsArguments &args, std::vector<SpeechSpan> &speech)
     if (showProgress)
         std::fputs("\n", stderr);
     if (found.status != FilmSpeechStatus::Found) {
-        std::fputs((found.error + "\n").c_str(), stderr);
+        // Most reasons begin with the film's name already.
+        const bool named = found.error.compare(0, args.film.size() + 1, args.film + ":") == 0;
+        Complain(named ? found.error : args.film + ": " + found.error);
         return false;
     }
     for (const SpeechInterval &interval : found.intervals)
@@ -168,47 +180,51 @@ int Align(SubtitleTrack &track, const SubsArguments &args)
     TrackAlignment fit;
     if (args.film.empty()) {
         SubtitleTrack reference;
-        if (!LoadTrack(reference, args.reference, true))
-            return ExitFailure;
+        if (!LoadTrack(reference, args.reference))
+            return SubsExitFailure;
         fit = AlignTracks(track, reference);
     } else {
         std::vector<SpeechSpan> speech;
         if (!FindSpeech(args, speech))
-            return ExitFailure;
+            return SubsExitFailure;
         fit = AlignTrackToSpeech(track, speech);
     }
     if (!fit.found) {
         const std::string other = args.film.empty() ? args.reference : args.film;
-        const std::string message = "No fit between " + args.file + " and " + other + ": "
-            + NoFitReason(fit, track, args) + "\n";
-        std::fputs(message.c_str(), stderr);
-        return ExitFailure;
+        Complain("no fit between " + args.file + " and " + other + ": "
+                 + NoFitReason(fit, track, args));
+        return SubsExitFailure;
     }
     if (!args.out.empty()) {
         track.DurFactor = DurationFactor(fit.spanMs, track.SubDuration);
         const int32_t shift = TrackShift(ClampUserOffset(fit.offsetMs), track.BaseTime);
-        if (!SaveSubtitles(track, shift, args.out)) {
-            std::fputs("File save error\n", stderr);
-            return ExitFailure;
+        if (const std::string problem = SaveTrack(track, shift, args.out); !problem.empty()) {
+            Complain(problem);
+            return SubsExitFailure;
         }
     }
     Print("offset " + std::to_string(fit.offsetMs) + " span " + std::to_string(fit.spanMs) + "\n");
-    return std::fflush(stdout) == 0 ? ExitOk : ExitFailure;
+    return FinishOutput();
 }
 
 int Run(const SubsArguments &args)
 {
     SubtitleTrack track;
-    if (!LoadTrack(track, args.file, args.command == SubsCommand::Align))
-        return ExitFailure;
+    if (!LoadTrack(track, args.file))
+        return SubsExitFailure;
     // The panel's set-up after an open, then the editors' values.
     ResetCorrections(track);
     if (args.command == SubsCommand::Align)
         return Align(track, args);
     const int32_t offset = ClampUserOffset(args.offset.value_or(0));
-    if (args.span)
-        track.DurFactor
-            = DurationFactor(ClampTargetSpan(*args.span, track.SubDuration), track.SubDuration);
+    if (args.span) {
+        if (const std::string problem = SpanProblem(*args.span, track.SubDuration, args.file);
+            !problem.empty()) {
+            Complain(problem);
+            return SubsExitUsage;
+        }
+        track.DurFactor = DurationFactor(*args.span, track.SubDuration);
+    }
     const int32_t shift = TrackShift(offset, track.BaseTime);
 
     switch (args.command) {
@@ -222,15 +238,15 @@ int Run(const SubsArguments &args)
         Print(std::to_string(EntryAt(track, offset, args.position, args.last.value_or(1))) + "\n");
         break;
     case SubsCommand::Save:
-        if (!SaveSubtitles(track, shift, args.out)) {
-            std::fputs("File save error\n", stderr);
-            return ExitFailure;
+        if (const std::string problem = SaveTrack(track, shift, args.out); !problem.empty()) {
+            Complain(problem);
+            return SubsExitFailure;
         }
         break;
     case SubsCommand::Align:
         break;
     }
-    return std::fflush(stdout) == 0 ? ExitOk : ExitFailure;
+    return FinishOutput();
 }
 
 } // namespace
@@ -239,27 +255,32 @@ int Run(const SubsArguments &args)
 
 int main(int argc, char **argv)
 {
+    using duvara::SubsCommandLine;
     const std::vector<std::string_view> args(argc > 0 ? argv + 1 : argv, argv + argc);
-    // Asked for, the usage is the answer: on standard output, and a success.
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(duvara::SubsUsage, stdout);
-        return duvara::ExitOk;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
+    const SubsCommandLine line = duvara::ParseSubsArguments(args);
+    switch (line.action) {
+    case SubsCommandLine::Action::Help:
+        std::fputs(duvara::SubsHelp, stdout);
+        return duvara::FinishOutput();
+    case SubsCommandLine::Action::Version:
         std::printf("duvara-subs %s\n", DUVARA_VERSION);
-        return duvara::ExitOk;
-    }
-    const auto parsed = duvara::ParseSubsArguments(args);
-    if (!parsed) {
+        return duvara::FinishOutput();
+    case SubsCommandLine::Action::WrongShape:
+        duvara::Complain(line.error);
         std::fputs(duvara::SubsUsage, stderr);
-        return duvara::ExitUsage;
+        return duvara::SubsExitUsage;
+    case SubsCommandLine::Action::BadValue:
+        duvara::Complain(line.error);
+        return duvara::SubsExitUsage;
+    case SubsCommandLine::Action::Run:
+        break;
     }
     // A track that fits in memory can still be too large to print or convert: say so rather
     // than abort.
     try {
-        return duvara::Run(*parsed);
+        return duvara::Run(line.arguments);
     } catch (const std::bad_alloc &) {
-        std::fputs("duvara-subs: not enough memory for this file\n", stderr);
-        return duvara::ExitFailure;
+        duvara::Complain(line.arguments.file + ": not enough memory to finish");
+        return duvara::SubsExitFailure;
     }
 }

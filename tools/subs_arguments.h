@@ -9,6 +9,13 @@
 
 namespace duvara {
 
+// Every way the program ends; the man page and --help list the same three.
+enum SubsExitCode {
+    SubsExitOk = 0,
+    SubsExitFailure = 1, // a file could not be read or written, or the work found no answer
+    SubsExitUsage = 2, // the command line is wrong
+};
+
 enum class SubsCommand {
     Dump,
     List,
@@ -30,14 +37,29 @@ struct SubsArguments
     std::optional<int64_t> last; // at
 };
 
-// A decimal integer, optionally negative; values beyond int64 saturate, since every number the
-// tool takes is clamped to a much smaller range afterwards.
-bool ParseDecimalArgument(std::string_view text, int64_t &value);
+struct SubsCommandLine
+{
+    enum class Action {
+        Run,
+        Help,
+        Version,
+        WrongShape, // `error` says what, and the usage follows it
+        BadValue, // `error` alone says what: the usage would not help
+    };
+    Action action = Action::Run;
+    SubsArguments arguments; // for Run
+    std::string error; // without the program's name or a line end
+};
 
-// The arguments after the program name; nullopt means the usage message is due. Options may
-// stand anywhere after the command word.
-std::optional<SubsArguments> ParseSubsArguments(const std::vector<std::string_view> &args);
+// The arguments after the program name. Options may stand anywhere after the command word;
+// "--" ends them, so a file whose name begins with "-" can still be given.
+SubsCommandLine ParseSubsArguments(const std::vector<std::string_view> &args);
 
-extern const char SubsUsage[];
+// The --span a track of `trackSpan` ms accepts, the duration editor's range; empty when `span`
+// lies within it, else the message for a BadValue.
+std::string SpanProblem(int64_t span, int32_t trackSpan, std::string_view file);
+
+extern const char SubsUsage[]; // after a wrong command line, on standard error
+extern const char SubsHelp[]; // --help: the usage, then what each command and option does
 
 } // namespace duvara

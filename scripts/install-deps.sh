@@ -12,6 +12,7 @@ packages=(
   espeak-ng
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
+  groff-base # the suite formats the man pages
 )
 
 # The playback benchmark compares against the mpv command and needs GNU time and bc; it

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,6 +112,7 @@ private slots:
     void commandLineErrors();
     void helpAndVersion();
     void outputThatCannotBeWritten();
+    void manPageListsWhatHelpLists();
     void dumpIsValidJsonOfAnyBytes();
     void notASubtitleFile_data();
     void notASubtitleFile();
@@ -292,6 +294,40 @@ void TestDuvaraSubs::outputThatCannotBeWritten()
                  QByteArray("duvara-subs: cannot write to standard output: No space left on "
                             "device\n"));
     }
+}
+
+// The commands the man page describes and the long options it names are those --help gives.
+void TestDuvaraSubs::manPageListsWhatHelpLists()
+{
+    const QString help = QString::fromUtf8(RunTool({"--help"}).out);
+    QString page = QString::fromUtf8(FileBytes(QStringLiteral(DUVARA_SUBS_MAN_PAGE)));
+    QVERIFY(!page.isEmpty());
+    page.replace("\\-", "-");
+
+    const QRegularExpression longOption("--[a-z][a-z-]*");
+    const auto options = [&](const QString &text) {
+        QSet<QString> found;
+        for (const QRegularExpressionMatch &match : longOption.globalMatch(text))
+            found.insert(match.captured());
+        return found;
+    };
+    QSet<QString> helpCommands;
+    const QRegularExpression usageLine("^(?:usage:)? +duvara-subs ([a-z]+)(?= |$)",
+                                       QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch &match : usageLine.globalMatch(help))
+        helpCommands.insert(match.captured(1));
+    // In the page, each command is the first word of a tagged paragraph under COMMANDS.
+    QSet<QString> pageCommands;
+    const QString commands = page.section("\n.SH COMMANDS\n", 1).section("\n.SH ", 0, 0);
+    const QRegularExpression tag("^\\.TP\n\\.BI? ([a-z]+)(?= |$)",
+                                 QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch &match : tag.globalMatch(commands))
+        pageCommands.insert(match.captured(1));
+
+    QVERIFY(helpCommands.contains("align"));
+    QCOMPARE(pageCommands, helpCommands);
+    QVERIFY(options(help).contains("--to-audio"));
+    QCOMPARE(options(page), options(help));
 }
 
 void TestDuvaraSubs::dumpIsValidJsonOfAnyBytes()

@@ -260,7 +260,8 @@ int main(int argc, char **argv)
     const SubsCommandLine line = duvara::ParseSubsArguments(args);
     switch (line.action) {
     case SubsCommandLine::Action::Help:
-        std::fputs(duvara::SubsHelp, stdout);
+        std::fputs(duvara::SubsUsage, stdout);
+        std::fputs(duvara::SubsHelpDetails, stdout);
         return duvara::FinishOutput();
     case SubsCommandLine::Action::Version:
         std::printf("duvara-subs %s\n", DUVARA_VERSION);

@@ -15,14 +15,8 @@ const char SubsUsage[]
       "       duvara-subs align FILE --to-audio FILM [--save OUT]\n"
       "       duvara-subs --help | --version\n";
 
-const char SubsHelp[]
-    = "usage: duvara-subs dump FILE\n"
-      "       duvara-subs list FILE [--offset MS] [--span MS]\n"
-      "       duvara-subs at FILE POSITION_MS [--offset MS] [--span MS] [--last N]\n"
-      "       duvara-subs save FILE OUT [--offset MS] [--span MS]\n"
-      "       duvara-subs align FILE --to OTHER [--save OUT]\n"
-      "       duvara-subs align FILE --to-audio FILM [--save OUT]\n"
-      "       duvara-subs --help | --version\n"
+const char SubsHelpDetails[]
+    = "\n"
       "Reads a SubRip (.srt) or MicroDVD (.sub, .txt) subtitle file as the player does.\n"
       "\n"
       "Commands:\n"

@@ -60,6 +60,6 @@ SubsCommandLine ParseSubsArguments(const std::vector<std::string_view> &args);
 std::string SpanProblem(int64_t span, int32_t trackSpan, std::string_view file);
 
 extern const char SubsUsage[]; // after a wrong command line, on standard error
-extern const char SubsHelp[]; // --help: the usage, then what each command and option does
+extern const char SubsHelpDetails[]; // --help: the usage, then this on each command and option
 
 } // namespace duvara

@@ -105,13 +105,14 @@ private slots:
         QTest::addColumn<bool>("unrelated");
         QTest::addColumn<QString>("message");
         QTest::newRow("track from another film")
-            << Film << true << QStringLiteral("No fit between ");
+            << Film << true << QStringLiteral("duvara-subs: no fit between ");
         QTest::newRow("no such film")
             << QStringLiteral(DUVARA_SPEECH_MEDIA_DIR "/nothing.mp4") << false
-            << QStringLiteral(DUVARA_SPEECH_MEDIA_DIR "/nothing.mp4: No such file");
+            << QStringLiteral("duvara-subs: " DUVARA_SPEECH_MEDIA_DIR "/nothing.mp4: No such file");
         QTest::newRow("film without sound")
             << QStringLiteral(DUVARA_SPEECH_MEDIA_DIR "/silent-picture.mp4") << false
-            << QStringLiteral("no sound track");
+            << QStringLiteral("duvara-subs: " DUVARA_SPEECH_MEDIA_DIR
+                              "/silent-picture.mp4: the film has no sound track\n");
     }
 
     void failsClearly()

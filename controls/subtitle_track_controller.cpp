@@ -196,20 +196,32 @@ void SubtitleTrackController::ShowTrack(SubtitleTrack track)
 
 void SubtitleTrackController::OpenSubtitleFile(const QString &path)
 {
-    if (!path.isEmpty()) {
-        // Read aside: a file that cannot be read or holds no entry leaves the track as it was,
-        // and says so.
-        SubtitleTrack loaded;
-        if (LoadSubtitles(loaded, localPath(path)) && loaded.SubCount() > 0) {
-            m_track = std::move(loaded);
-            m_filePath = QFileInfo(path).absoluteFilePath();
-        } else {
-            const VideoCover cover(m_sync);
-            showFileError(m_errorParent,
-                          QStringLiteral("File load error or unsupported file format"));
-        }
+    if (!path.isEmpty() && !readSubtitleFile(localPath(path), QFileInfo(path).absoluteFilePath())) {
+        const VideoCover cover(m_sync);
+        showFileError(m_errorParent, QStringLiteral("File load error or unsupported file format"));
     }
     showOpenedTrack();
+}
+
+bool SubtitleTrackController::OpenSubtitleFileQuietly(const QByteArray &localPath)
+{
+    if (!readSubtitleFile(localPath.toStdString(),
+                          QFileInfo(QFile::decodeName(localPath)).absoluteFilePath()))
+        return false;
+    showOpenedTrack();
+    return true;
+}
+
+// Read aside: a file that cannot be read or holds no entry leaves the track as it was.
+bool SubtitleTrackController::readSubtitleFile(const std::string &localPath,
+                                               const QString &absolutePath)
+{
+    SubtitleTrack loaded;
+    if (!LoadSubtitles(loaded, localPath) || loaded.SubCount() == 0)
+        return false;
+    m_track = std::move(loaded);
+    m_filePath = absolutePath;
+    return true;
 }
 
 // After every open, also a cancelled one: the list is rebuilt and the duration returns to the

@@ -7,10 +7,12 @@
 #include "subtitles/subtitle_track.h"
 #include "subtitles/track_anchors.h"
 
+#include <QByteArray>
 #include <QFont>
 #include <QObject>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 class QAction;
@@ -89,6 +91,10 @@ public:
     // Reads a subtitle file into the track, or only shows the track again for an empty name
     // (an open dialog that was cancelled).
     void OpenSubtitleFile(const QString &path);
+    // Reads the file at `localPath` (its name as the file system's bytes) as Open does, but
+    // tells nothing when it cannot: false then, and the track stays as it was. For files the
+    // player found itself, where a message box at every film would be in the way.
+    bool OpenSubtitleFileQuietly(const QByteArray &localPath);
     void BtnClrClick();
     void BtnSaveAsClick();
     void BtnDefClick();
@@ -139,6 +145,7 @@ signals:
 private:
     void wire(QWidget *errorParent);
     void showOpenedTrack();
+    bool readSubtitleFile(const std::string &localPath, const QString &absolutePath);
     void enableFontChoice(bool enabled);
     void setUpDuration();
     bool moveToSelectedRow();

@@ -69,14 +69,17 @@ void FilmSubtitles::filmStarted()
         return;
     FilmEnded();
     // A stream has no size to know it by: it is not remembered.
-    if (!film.isFile())
-        return;
-    m_film = film.absoluteFilePath();
-    m_filmSize = film.size();
-    if (!m_parts.remember.isChecked() || !loadStore())
-        return;
-    if (const RememberedFilm *known = RecallFilm(m_films, m_film, m_filmSize))
-        restore(*known);
+    const QString path = film.isFile() ? film.absoluteFilePath() : QString();
+    emit FilmChanging(path);
+    if (!path.isEmpty()) {
+        m_film = path;
+        m_filmSize = film.size();
+        if (m_parts.remember.isChecked() && loadStore()) {
+            if (const RememberedFilm *known = RecallFilm(m_films, m_film, m_filmSize))
+                restore(*known);
+        }
+    }
+    emit FilmArrived(path);
 }
 
 void FilmSubtitles::restore(const RememberedFilm &film)

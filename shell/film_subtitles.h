@@ -36,6 +36,11 @@ public:
 signals:
     // A note for the on-screen display: a file that is gone, a store that cannot be used.
     void Report(const QString &text);
+    // Another film starts: the last one's tracks are kept, the new one's not back yet. `film`
+    // is its absolute path, empty for a stream.
+    void FilmChanging(const QString &film);
+    // The new film's remembered tracks are back, where there were any.
+    void FilmArrived(const QString &film);
 
 private:
     void filmStarted();

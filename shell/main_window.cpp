@@ -32,6 +32,7 @@
 #include "shell/settings_files.h"
 #include "shell/shell_logging.h"
 #include "shell/shortcut_rule.h"
+#include "shell/subtitle_autoload.h"
 #include "shell/update_check.h"
 #include "shell/volume_keys.h"
 
@@ -96,6 +97,7 @@ void TFormVDMain::FormCreate()
                               *PopupMenu1->item(QStringLiteral("MnuLayoutTop")),
                               *PopupMenu1->item(QStringLiteral("MnuLayoutBottom")),
                               *PopupMenu1->item(QStringLiteral("MnuRemember"))});
+    m_settingsFiles->SetSubtitleAutoload(m_subtitleAutoload);
 }
 
 void TFormVDMain::createCollaborators()
@@ -198,6 +200,13 @@ void TFormVDMain::createTracks()
     // Queued: a film's start shows its own message first, which would hide the note at once.
     connect(m_filmSubtitles, &FilmSubtitles::Report, m_osd.get(), &OnScreenDisplay::ShowOsdText,
             Qt::QueuedConnection);
+
+    // Subtitle files beside the film fill what its remembered tracks left empty.
+    m_subtitleAutoload = new SubtitleAutoload({*m_filmSubtitles, *m_primaryTrack, *m_secondaryTrack,
+                                               *PopupMenu1->item(QStringLiteral("MnuAutoLoad"))},
+                                              this);
+    connect(m_subtitleAutoload, &SubtitleAutoload::Report, m_osd.get(),
+            &OnScreenDisplay::ShowOsdText, Qt::QueuedConnection);
 }
 
 void TFormVDMain::wireMenus()

@@ -29,6 +29,7 @@ class Playlist;
 class RListView;
 class RSubtitleLabel;
 class SettingsFiles;
+class SubtitleAutoload;
 class SubtitleListView;
 class SubtitleTrackController;
 class Synchronisation;
@@ -181,6 +182,7 @@ private:
     QString m_commandLineFile;
     SubtitleArrangement m_arrangement {};
     FilmSubtitles *m_filmSubtitles = nullptr;
+    SubtitleAutoload *m_subtitleAutoload = nullptr;
     bool m_firstShowDone = false;
     bool m_exiting = false;
     QObject *m_keyHook = nullptr;

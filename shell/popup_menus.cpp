@@ -79,6 +79,7 @@ constexpr MenuRow kWindowMenu[] = {
     {1, "MnuLayoutTop", "Secondary at the &top", "", Radio | Checked, false, MenuImage::None},
     {1, "MnuLayoutBottom", "Both at the &bottom", "", Radio, false, MenuImage::None},
     {0, "MnuRemember", "&Remember subtitles per film", "", Checked, false, MenuImage::None},
+    {0, "MnuAutoLoad", "Fin&d subtitles automatically", "", Checked, false, MenuImage::None},
     {0, "MnuFullscreen", "&Fullscreen", "F6", Off | Checkable, false, MenuImage::None},
     {0, "MnuMute", "&Mute", "Ctrl+M", None, false, MenuImage::SoundOn},
     {0, "", "", "", None, false, MenuImage::None},

@@ -11,6 +11,7 @@
 #include "shell/playlist_file.h"
 #include "shell/settings_store.h"
 #include "shell/shell_logging.h"
+#include "shell/subtitle_autoload.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -135,6 +136,11 @@ void SettingsFiles::LoadSettings()
     const bool atBottom = store.ReadInteger("Subtitles", "Layout", kLayoutAtTop) == kLayoutAtBottom;
     (atBottom ? m_parts.layoutAtBottom : m_parts.layoutAtTop).setChecked(true);
     m_parts.rememberSubtitles.setChecked(store.ReadBool("Subtitles", "RememberPerFilm", true));
+    if (m_autoload) {
+        m_autoload->SetEnabled(store.ReadBool("AutoLoad", "Enabled", true));
+        m_autoload->SetLanguages(store.ReadString("AutoLoad", "Primary", QString()),
+                                 store.ReadString("AutoLoad", "Secondary", QString()));
+    }
     for (size_t row = 0; row < kFileTypeGroups.size(); ++row)
         m_fileTypes[row] = store.ReadBool("FileTypes", kFileTypeGroups[row].settingsKey, false);
     showFileTypes();
@@ -263,6 +269,11 @@ void SettingsFiles::SaveSettings()
         store.WriteInteger("Subtitles", "Layout",
                            m_parts.layoutAtBottom.isChecked() ? kLayoutAtBottom : kLayoutAtTop);
         store.WriteBool("Subtitles", "RememberPerFilm", m_parts.rememberSubtitles.isChecked());
+        if (m_autoload) {
+            store.WriteBool("AutoLoad", "Enabled", m_autoload->IsEnabled());
+            store.WriteString("AutoLoad", "Primary", m_autoload->PrimaryLanguages());
+            store.WriteString("AutoLoad", "Secondary", m_autoload->SecondaryLanguages());
+        }
         if (m_fileTypeDialog) {
             for (size_t row = 0; row < m_fileTypes.size(); ++row)
                 m_fileTypes[row] = m_fileTypeDialog->rowChecked(int(row));

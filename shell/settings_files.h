@@ -19,6 +19,7 @@ namespace duvara {
 
 class Playlist;
 class SettingsStore;
+class SubtitleAutoload;
 class SubtitleTrackController;
 class TFormFile;
 class TrackPanel;
@@ -62,6 +63,9 @@ public:
     // The file type dialog keeps the file type checks; it may come after the settings are read.
     void SetFileTypeDialog(TFormFile *dialog);
 
+    // [AutoLoad]: whether subtitle files beside a film are looked for, and in which languages.
+    void SetSubtitleAutoload(SubtitleAutoload *autoload) { m_autoload = autoload; }
+
     // Applies the settings file to the controls, then adds the playlist file's rows. A file that
     // cannot be read is reported (SettingsFileError) once everything that could be applied was:
     // the start goes on. A playlist file that cannot be read is renamed aside, so that the
@@ -82,6 +86,7 @@ private:
 
     Parts m_parts;
     TFormFile *m_fileTypeDialog = nullptr;
+    SubtitleAutoload *m_autoload = nullptr;
     std::array<bool, kFileTypeGroups.size()> m_fileTypes {};
     bool m_loaded = false;
     bool m_keepPlaylistFile = false;

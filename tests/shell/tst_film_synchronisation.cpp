@@ -63,6 +63,10 @@ void TestFilmSynchronisation::init()
     m_window = new TFormVDMain;
     m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();
+    // The demo film's own subtitle files stay out of the tracks these tests fill.
+    child<TRPopupMenu>(m_window, "PopupMenu1")
+        ->item(QStringLiteral("MnuAutoLoad"))
+        ->setChecked(false);
     m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
     QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
     QVERIFY(m_window->filterGraph().Pause());

@@ -97,6 +97,10 @@ void TestTrackPanels::init()
     m_window = new TFormVDMain;
     m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();
+    // The demo film's own subtitle files stay out of the tracks these tests fill.
+    child<TRPopupMenu>(m_window, "PopupMenu1")
+        ->item(QStringLiteral("MnuAutoLoad"))
+        ->setChecked(false);
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
 }

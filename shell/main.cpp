@@ -3,6 +3,7 @@
 #include "media/prepared_core.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
+#include "shell/program_icon.h"
 #include "shell/shell_logging.h"
 #include "shell/single_instance.h"
 #include "shell/termination_signals.h"
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
     // No display name: the window system would append it to every caption ("Duvara 1.0 —
     // Duvara"); the captions name the program themselves.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.duvara.Duvara"));
+    QApplication::setWindowIcon(duvara::ProgramIcon(QCoreApplication::applicationDirPath()));
     // The media library reads and writes numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");
 

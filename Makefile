@@ -76,18 +76,19 @@ clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(SOAK_BUILD)
 
 # Installing and packaging.
-#   make install [PREFIX=/usr/local] [DESTDIR=/staging]   the programs, help, desktop entry,
-#                                                         metainfo, icons and manual pages
+#   make install [PREFIX=/usr] [DESTDIR=/staging]   the programs, help, desktop entry, metainfo,
+#                       icons and manual pages, under PREFIX, else the build's CMAKE_INSTALL_PREFIX
+#                       (/usr/local unless configured otherwise)
 #   make package        $(BUILD)/duvara_<version>_amd64.deb (dependencies from dpkg-shlibdeps)
 #   make test-package   installs that package with apt-get in a fresh Debian 12 chroot (root;
 #                       downloads the base system once) and runs the installed player there
-PREFIX ?= /usr/local
+PREFIX ?=
 install: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
 package: build
 	cd $(BUILD) && cpack -G DEB
 
-test-package: package
+test-package: build
 	@bash scripts/install-deps.sh --package
 	bash scripts/test-package-debian.sh --build $(BUILD)

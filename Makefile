@@ -3,6 +3,7 @@
 #   make test   the same set-up, then the whole test suite (plain, sanitizers, fuzzing)
 #   make bench  builds and runs the benchmarks
 #   make soak   the player's memory over two dozen films
+#   make install / make package / make test-package   see the block at the end
 
 JOBS        ?= 2
 BUILD       ?= build
@@ -15,6 +16,7 @@ CTEST_FLAGS := --output-on-failure -j$(JOBS) --timeout 300
 DEMO_FILM   := $(CURDIR)/assets/demo/demo.mp4
 
 .PHONY: all deps build run test test-plain fuzz bench bench-play soak format clean
+.PHONY: install package test-package
 
 all: build
 
@@ -72,3 +74,21 @@ format: deps
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(SOAK_BUILD)
+
+# Installing and packaging.
+#   make install [PREFIX=/usr] [DESTDIR=/staging]   the programs, help, desktop entry, metainfo,
+#                       icons and manual pages, under PREFIX, else the build's CMAKE_INSTALL_PREFIX
+#                       (/usr/local unless configured otherwise)
+#   make package        $(BUILD)/duvara_<version>_amd64.deb (dependencies from dpkg-shlibdeps)
+#   make test-package   installs that package with apt-get in a fresh Debian 12 chroot (root;
+#                       downloads the base system once) and runs the installed player there
+PREFIX ?=
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+test-package: build
+	@bash scripts/install-deps.sh --package
+	bash scripts/test-package-debian.sh --build $(BUILD)

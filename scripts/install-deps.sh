@@ -12,13 +12,18 @@ packages=(
   espeak-ng
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  groff-base # the suite formats the man pages
+  # the icon's PNG sizes; the package (dpkg-shlibdeps); the metainfo and manual page checks
+  librsvg2-bin dpkg-dev file appstream groff-base
 )
 
 # The playback benchmark compares against the mpv command and needs GNU time and bc; it
 # double-clicks the player into fullscreen (xdotool) and looks for its window (x11-utils).
 if [ "${1:-}" = "--bench" ]; then
   packages+=(mpv time bc xdotool x11-utils)
+fi
+# The package test makes a Debian 12 system of its own to install the package in.
+if [ "${1:-}" = "--package" ]; then
+  packages+=(debootstrap)
 fi
 
 missing=()

@@ -3,8 +3,10 @@
 #include "media/prepared_core.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
+#include "shell/program_icon.h"
 #include "shell/shell_logging.h"
 #include "shell/single_instance.h"
+#include "shell/termination_signals.h"
 #include "shell/version.h"
 
 #include <QApplication>
@@ -44,12 +46,9 @@ int handOverAndEnd(duvara::SingleInstance &instance, const QString &argument)
     return 0;
 }
 
-// --help and --version print and end before anything needs a display. Qt's own options may
-// still stand before them, so nothing else is judged here.
-bool answeredWithoutWindow(int argc, char *argv[], int &status)
+// --help and --version print and end. False for a line that asks for neither.
+bool answered(const duvara::CommandLine &line)
 {
-    const std::vector<std::string_view> words(argv + std::min(argc, 1), argv + argc);
-    const duvara::CommandLine line = duvara::ParseCommandLine(words);
     if (line.action == duvara::CommandLine::Action::Help) {
         std::fputs(duvara::kPlayerUsage, stdout);
     } else if (line.action == duvara::CommandLine::Action::Version) {
@@ -57,22 +56,30 @@ bool answeredWithoutWindow(int argc, char *argv[], int &status)
     } else {
         return false;
     }
-    status = 0;
     return true;
+}
+
+// The answer comes before anything needs a display. Qt's own options may still stand before
+// them, so nothing else is judged here.
+bool answeredWithoutWindow(int argc, char *argv[])
+{
+    const std::vector<std::string_view> words(argv + std::min(argc, 1), argv + argc);
+    return answered(duvara::ParseCommandLine(words));
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (int status = 0; answeredWithoutWindow(argc, argv, status))
-        return status;
+    if (answeredWithoutWindow(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Duvara"));
     QApplication::setApplicationVersion(duvara::ProgramVersion());
     // No display name: the window system would append it to every caption ("Duvara 1.0 —
     // Duvara"); the captions name the program themselves.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.duvara.Duvara"));
+    QApplication::setWindowIcon(duvara::ProgramIcon(QCoreApplication::applicationDirPath()));
     // The media library reads and writes numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
@@ -87,6 +94,9 @@ int main(int argc, char *argv[])
                      .arg(QString::fromStdString(line.error)));
         return 2;
     }
+    // Asked after Qt's own options, which the first look took for unknown ones.
+    if (answered(line))
+        return 0;
     const bool hasFile = line.hasFile;
     const QString film = QString::fromStdString(line.file);
 
@@ -121,6 +131,9 @@ int main(int argc, char *argv[])
                      [&window](const QString &name) {
                          duvara::RunGuarded(&window, [&] { window.OpenFileByName(name); });
                      });
+    duvara::TerminationSignals termination;
+    QObject::connect(&termination, &duvara::TerminationSignals::terminationRequested, &window,
+                     &QWidget::close);
     window.CreateOtherWindows();
     window.show();
     return QApplication::exec();

@@ -2,6 +2,7 @@
 #include "shell/version.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using duvara::CommandLine;
@@ -73,6 +74,9 @@ void TestCommandLine::answersWithoutADisplay_data()
                              << QByteArray("duvara ") + duvara::ProgramVersion().toUtf8()
             + QByteArray("\n");
     QTest::newRow("help") << QStringList {"--help"} << 0 << QByteArray(duvara::kPlayerUsage);
+    QTest::newRow("version after Qt's own options")
+        << QStringList {"-platform", "offscreen", "--version"} << 0
+        << QByteArray("duvara ") + duvara::ProgramVersion().toUtf8() + QByteArray("\n");
 }
 
 // Neither a display nor a running player is needed to ask the program what it is.
@@ -85,6 +89,10 @@ void TestCommandLine::answersWithoutADisplay()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
+    // Qt's platform, made when Qt's options come first, would complain on stderr without one.
+    const QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     player.setProcessEnvironment(environment);
     player.start(QStringLiteral(DUVARA_PLAYER), words);
     QVERIFY(player.waitForFinished(30000));

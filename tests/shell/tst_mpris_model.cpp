@@ -1,19 +1,14 @@
 // What the desktop's media controls read of the player, without a bus: the status the
-// transport's state gives, the volume on both sides, the track's metadata and what changed,
-// where seeks lead, which URIs open, and how a rate lands on the speed ladder.
+// transport's state gives, the volume on both sides, where seeks lead, which URIs open, and how
+// a rate lands on the speed ladder.
 #include "shell/mpris_model.h"
 
-#include <QDBusObjectPath>
 #include <QTest>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 
 using namespace duvara::mpris;
-
-using Change = std::function<void(PlayerState &)>;
-Q_DECLARE_METATYPE(Change)
 
 namespace {
 
@@ -37,9 +32,6 @@ class TestMprisModel : public QObject
 private slots:
     void statusFollowsTheTransport();
     void everySliderVolumeSurvivesTheBus();
-    void metadataDescribesTheTrack();
-    void changedPropertiesAreTheOnesThatDiffer_data();
-    void changedPropertiesAreTheOnesThatDiffer();
     void seeksStayInTheFilmOrMoveOn();
     void onlyLocalFileUrisOpen_data();
     void onlyLocalFileUrisOpen();
@@ -68,60 +60,6 @@ void TestMprisModel::everySliderVolumeSurvivesTheBus()
     QCOMPARE(SliderVolume(1.7).value_or(-1), 10000);
     QCOMPARE(SliderVolume(std::numeric_limits<double>::infinity()).value_or(-1), 10000);
     QVERIFY(!SliderVolume(std::nan("")));
-}
-
-void TestMprisModel::metadataDescribesTheTrack()
-{
-    const QVariantMap none = MetadataMap(PlayerState());
-    QCOMPARE(none.keys(), QStringList {"mpris:trackid"});
-    QCOMPARE(none.value("mpris:trackid").value<QDBusObjectPath>().path(),
-             QString::fromLatin1(kNoTrack));
-
-    PlayerState state = filmState();
-    const QVariantMap film = MetadataMap(state);
-    QCOMPARE(film.value("mpris:trackid").value<QDBusObjectPath>().path(),
-             QStringLiteral("/org/duvara/Duvara/Track/3"));
-    QCOMPARE(film.value("xesam:title").toString(), QStringLiteral("film.mp4"));
-    QCOMPARE(film.value("xesam:url").toString(), QStringLiteral("file:///films/film.mp4"));
-    // The bus wants a 64-bit integer here, not a double or an unsigned.
-    QCOMPARE(film.value("mpris:length").metaType(), QMetaType::fromType<qlonglong>());
-    QCOMPARE(film.value("mpris:length").toLongLong(), 24000000);
-    state.lengthUs.reset();
-    QVERIFY(!MetadataMap(state).contains("mpris:length"));
-}
-
-void TestMprisModel::changedPropertiesAreTheOnesThatDiffer_data()
-{
-    QTest::addColumn<Change>("change");
-    QTest::addColumn<QStringList>("changed");
-    QTest::newRow("nothing") << Change([](PlayerState &) {}) << QStringList();
-    QTest::newRow("same file again")
-        << Change([](PlayerState &s) { s.trackId = TrackIdPath(4); }) << QStringList {"Metadata"};
-    QTest::newRow("length known") << Change([](PlayerState &s) { s.lengthUs = 25000000; })
-                                  << QStringList {"Metadata"};
-    QTest::newRow("stopped") << Change([](PlayerState &s) {
-        s.status = PlaybackStatus::Stopped;
-        s.canSeek = false;
-        s.rate = 2.0;
-    }) << QStringList {"CanSeek", "PlaybackStatus", "Rate"};
-    QTest::newRow("closed") << Change([](PlayerState &s) {
-        s = PlayerState();
-        s.volume = 0.25;
-    }) << QStringList {"CanPause", "CanPlay", "CanSeek", "Metadata", "PlaybackStatus", "Volume"};
-}
-
-void TestMprisModel::changedPropertiesAreTheOnesThatDiffer()
-{
-    QFETCH(Change, change);
-    QFETCH(QStringList, changed);
-    const PlayerState before = filmState();
-    PlayerState after = before;
-    change(after);
-    const QVariantMap told = ChangedPlayerProperties(before, after);
-    QCOMPARE(told.keys(), changed);
-    QCOMPARE(told.isEmpty(), before == after);
-    for (auto it = told.cbegin(); it != told.cend(); ++it)
-        QCOMPARE(it.value(), PlayerPropertyValue(after, it.key()));
 }
 
 void TestMprisModel::seeksStayInTheFilmOrMoveOn()

@@ -87,15 +87,6 @@ QString TrackIdPath(quint64 track)
     return QStringLiteral("/org/duvara/Duvara/Track/") + QString::number(track);
 }
 
-bool PlayerState::operator==(const PlayerState &other) const
-{
-    return status == other.status && trackId == other.trackId && title == other.title
-        && url == other.url && lengthUs == other.lengthUs && volume == other.volume
-        && rate == other.rate && canGoNext == other.canGoNext
-        && canGoPrevious == other.canGoPrevious && canPlay == other.canPlay
-        && canPause == other.canPause && canSeek == other.canSeek;
-}
-
 QVariantMap MetadataMap(const PlayerState &state)
 {
     QVariantMap metadata;

@@ -66,8 +66,6 @@ struct PlayerState
     bool canPlay = false;
     bool canPause = false;
     bool canSeek = false;
-
-    bool operator==(const PlayerState &other) const;
 };
 
 // mpris:trackid (an object path), and for a track also xesam:title, xesam:url and, once known,

@@ -160,11 +160,12 @@ void MprisService::Raise()
 
 std::optional<MprisService::Refusal> MprisService::Quit()
 {
-    // A dialog waits for its answer inside a handler; the player ends once that is given.
+    // A dialog waits for its answer inside a handler, which would carry on after the window
+    // had closed and the graphs had been released.
     if (QWidget *dialog = QApplication::activeModalWidget())
         return Refusal {QDBusError::Failed,
                         QStringLiteral("Duvara is waiting for an answer in the window \"%1\"; "
-                                       "it quits once that is closed")
+                                       "close that first")
                             .arg(dialog->windowTitle())};
     // As when the window is closed: the settings and the playlist are kept.
     later([this] { m_window.close(); });

@@ -148,6 +148,7 @@ void Transport::setCommandEnabled(Command command, bool on)
         else if (auto *button = qobject_cast<QWidget *>(face))
             button->setEnabled(on);
     }
+    emit StateChanged();
 }
 
 bool Transport::CommandEnabled(Command command) const
@@ -218,6 +219,7 @@ void Transport::endFastMotion()
     m_timerMove.stop();
     m_speed = 1.0;
     m_graph.SetPlaybackRate(1.0);
+    emit StateChanged();
 }
 
 void Transport::BtnPlayClick()
@@ -431,6 +433,7 @@ void Transport::showSoundOn(bool on)
         muteOn->setVisible(on);
         muteOff->setVisible(!on);
     }
+    emit StateChanged();
 }
 
 void Transport::SldVolChange()

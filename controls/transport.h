@@ -108,6 +108,8 @@ signals:
     void PictureEnding();
     // Playback was stopped (the film stays loaded, at its start).
     void Stopped();
+    // A command was enabled or disabled, the speed changed or the sound was turned on or off.
+    void StateChanged();
 
 private:
     void setCommandEnabled(Command command, bool on);

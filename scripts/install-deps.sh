@@ -9,6 +9,7 @@ packages=(
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libjpeg62-turbo-dev
   fonts-liberation2
   xvfb xauth ffmpeg openbox xdotool desktop-file-utils
+  dbus-daemon dbus-bin
   espeak-ng
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format

@@ -27,6 +27,7 @@
 #include "shell/form_new_version.h"
 #include "shell/help.h"
 #include "shell/menu_icons.h"
+#include "shell/mpris_service.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
 #include "shell/settings_files.h"
@@ -98,6 +99,13 @@ void TFormVDMain::FormCreate()
                               *PopupMenu1->item(QStringLiteral("MnuLayoutBottom")),
                               *PopupMenu1->item(QStringLiteral("MnuRemember"))});
     m_settingsFiles->SetSubtitleAutoload(m_subtitleAutoload);
+    // Media keys and the desktop's player widgets, over the session bus.
+    m_mpris = std::make_unique<MprisService>(
+        MprisService::Parts {*m_transport, *m_playlist, m_filterGraph, *TabVideo, *SldPos,
+                             *LstPL->model(), *this, [this](const QString &name) {
+                                 OpenFileByName(name);
+                             }});
+    m_mpris->Publish(QDBusConnection::sessionBus());
 }
 
 void TFormVDMain::createCollaborators()

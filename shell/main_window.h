@@ -24,6 +24,7 @@ class FilmSubtitles;
 class GradientPanel;
 class Help;
 class IdlePicture;
+class MprisService;
 class OnScreenDisplay;
 class Playlist;
 class RListView;
@@ -178,6 +179,8 @@ private:
     std::unique_ptr<Help> m_help;
     std::unique_ptr<UpdateCheck> m_updateCheck;
     std::unique_ptr<SettingsFiles> m_settingsFiles;
+    // Last, so it goes first: the bus hears nothing of the others' ends.
+    std::unique_ptr<MprisService> m_mpris;
 
     QString m_commandLineFile;
     SubtitleArrangement m_arrangement {};

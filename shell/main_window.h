@@ -20,12 +20,14 @@ class QTabWidget;
 namespace duvara {
 
 class FileDialogs;
+class FileDrops;
 class FilmSubtitles;
 class GradientPanel;
 class Help;
 class IdlePicture;
 class OnScreenDisplay;
 class Playlist;
+class RecentFilesMenu;
 class RListView;
 class RSubtitleLabel;
 class SettingsFiles;
@@ -124,6 +126,8 @@ private:
     void createTracks();
     void wireMenus();
     void wireVideoWindow();
+    // Files dropped from other programs, and the window menu's recent films.
+    void wireDropsAndRecentFiles();
     // The Exit command's first half: both graphs emptied and closed.
     void releaseGraphs();
 
@@ -181,6 +185,8 @@ private:
     QString m_commandLineFile;
     SubtitleArrangement m_arrangement {};
     FilmSubtitles *m_filmSubtitles = nullptr;
+    FileDrops *m_fileDrops = nullptr;
+    RecentFilesMenu *m_recentFiles = nullptr;
     bool m_firstShowDone = false;
     bool m_exiting = false;
     QObject *m_keyHook = nullptr;

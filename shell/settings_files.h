@@ -18,6 +18,7 @@ class QWidget;
 namespace duvara {
 
 class Playlist;
+class RecentFilesMenu;
 class SettingsStore;
 class SubtitleTrackController;
 class TFormFile;
@@ -61,6 +62,8 @@ public:
 
     // The file type dialog keeps the file type checks; it may come after the settings are read.
     void SetFileTypeDialog(TFormFile *dialog);
+    // The window menu's recent films, kept in [RecentFiles].
+    void SetRecentFiles(RecentFilesMenu *recent) { m_recentFiles = recent; }
 
     // Applies the settings file to the controls, then adds the playlist file's rows. A file that
     // cannot be read is reported (SettingsFileError) once everything that could be applied was:
@@ -82,6 +85,7 @@ private:
 
     Parts m_parts;
     TFormFile *m_fileTypeDialog = nullptr;
+    RecentFilesMenu *m_recentFiles = nullptr;
     std::array<bool, kFileTypeGroups.size()> m_fileTypes {};
     bool m_loaded = false;
     bool m_keepPlaylistFile = false;

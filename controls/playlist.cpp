@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -123,17 +124,23 @@ QString Playlist::checked(const QString &file)
 
 void Playlist::appendRow(const QString &file)
 {
-    appendRow(MakePlayListItem(file), QString());
+    insertRow(Count(), MakePlayListItem(file), QString());
+}
+
+void Playlist::appendRow(const TPlayListItem &item, const QString &durationText)
+{
+    insertRow(Count(), item, durationText);
 }
 
 // The row shows its duration once a worker has measured it: a slow or stuck file never holds
 // up the window.
-void Playlist::appendRow(const TPlayListItem &item, const QString &durationText)
+void Playlist::insertRow(int at, const TPlayListItem &item, const QString &durationText)
 {
-    auto *row = new QTreeWidgetItem(&m_list, {item.FileName, durationText});
+    auto *row = new QTreeWidgetItem(QStringList {item.FileName, durationText});
     row->setData(0, Qt::UserRole, QVariant::fromValue(item));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     row->setFlags(row->flags() & ~Qt::ItemIsDropEnabled);
+    m_list.insertTopLevelItem(at, row);
     if (!durationText.isEmpty())
         return;
     // The row may move or go before the answer comes: it is found again by its item.
@@ -220,14 +227,36 @@ void Playlist::OpenFiles(const QStringList &files)
 
 void Playlist::MnuAddClick()
 {
-    const QStringList files = m_dialogs.ChooseMediaFiles(QStringLiteral("Add"));
+    AddFiles(m_dialogs.ChooseMediaFiles(QStringLiteral("Add")), Count());
+}
+
+void Playlist::AddFiles(const QStringList &files, int at)
+{
     if (!files.isEmpty()) {
         m_transient = false;
-        // A file that cannot be measured ends the filling; the rows before it stay.
-        for (const QString &file : files)
-            appendRow(checked(file));
+        const int rowsBefore = Count();
+        at = std::clamp(at, 0, rowsBefore);
+        // A file that cannot be a film ends the filling; the rows before it stay, shown as
+        // any added rows are, and the current row keeps its file.
+        std::exception_ptr failure;
+        int added = 0;
+        for (const QString &file : files) {
+            try {
+                insertRow(at + added, MakePlayListItem(checked(file)), QString());
+            } catch (...) {
+                failure = std::current_exception();
+                break;
+            }
+            ++added;
+        }
+        m_playIndex = PlayIndexAfterInsert(m_playIndex, at, added, rowsBefore);
         RepaintPlaylist();
-        m_player->ShowVideo(true);
+        if (added > 0)
+            m_player->ShowVideo(true);
+        m_player->RowsAdded();
+        if (failure)
+            std::rethrow_exception(failure);
+        return;
     }
     m_player->RowsAdded();
 }

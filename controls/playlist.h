@@ -79,6 +79,9 @@ public:
     // Replaces the rows by these files and plays the first.
     void OpenFiles(const QStringList &files);
     void MnuAddClick();
+    // What Add does with the files the dialog gave, putting them in at row `at` (files dropped
+    // on the list); Count() appends.
+    void AddFiles(const QStringList &files, int at);
     void MnuRemoveClick();
     void MnuClearClick();
     void LstPLDblClick();
@@ -98,6 +101,7 @@ private:
     QString checked(const QString &file);
     void appendRow(const QString &file);
     void appendRow(const TPlayListItem &item, const QString &durationText);
+    void insertRow(int at, const TPlayListItem &item, const QString &durationText);
     int selectedRow() const;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -23,4 +23,16 @@ int PlayIndexAfterRemoval(int playIndex, int removed, int rowsLeft, bool wasRunn
     return wasRunning ? playIndex - 1 : playIndex;
 }
 
+int InsertRowForDrop(int rowUnderPointer, int rowCount)
+{
+    return rowUnderPointer < 0 || rowUnderPointer > rowCount ? rowCount : rowUnderPointer;
+}
+
+int PlayIndexAfterInsert(int playIndex, int at, int count, int rowsBefore)
+{
+    if (playIndex < 0 || playIndex >= rowsBefore || at > playIndex)
+        return playIndex;
+    return playIndex + count;
+}
+
 } // namespace duvara

@@ -15,4 +15,13 @@ int RowAfterDrop(int row, int from, int to);
 // moving on as at the end of a file starts that row.
 int PlayIndexAfterRemoval(int playIndex, int removed, int rowsLeft, bool wasRunning);
 
+// Where files dropped on the list go in: before the row under the pointer, or after the last
+// row when the pointer is below the rows (`rowUnderPointer` -1).
+int InsertRowForDrop(int rowUnderPointer, int rowCount);
+
+// The current row after `count` rows went in at `at` of a list that had `rowsBefore` rows: it
+// moves down with its file when they went in before it. A current row that names no row (-1,
+// or 0 in a list that was empty) stays as it is.
+int PlayIndexAfterInsert(int playIndex, int at, int count, int rowsBefore);
+
 } // namespace duvara

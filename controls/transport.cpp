@@ -175,7 +175,11 @@ bool Transport::eventFilter(QObject *watched, QEvent *event)
 
 void Transport::MnuOpenClick()
 {
-    const QStringList files = m_dialogs.ChooseMediaFiles(QStringLiteral("Open"));
+    OpenMediaFiles(m_dialogs.ChooseMediaFiles(QStringLiteral("Open")));
+}
+
+void Transport::OpenMediaFiles(const QStringList &files)
+{
     if (!files.isEmpty())
         m_playlist.OpenFiles(files);
     // Also after a cancelled dialog: a stopped list with rows after the current one offers Next.

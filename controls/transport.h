@@ -66,6 +66,9 @@ public:
     bool CommandEnabled(Command command) const;
 
     void MnuOpenClick();
+    // What Open does with the files the dialog gave (files dropped on the picture, a recent
+    // film): they replace the playlist and the first plays.
+    void OpenMediaFiles(const QStringList &files);
     void PlayFile(const QString &name);
     void SetTransportEnabled(bool on);
     void BtnPlayClick();

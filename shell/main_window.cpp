@@ -22,14 +22,17 @@
 #include "presentation/osd_display.h"
 #include "presentation/subtitle_areas.h"
 #include "presentation/synchronisation.h"
+#include "shell/file_drops.h"
 #include "shell/film_subtitles.h"
 #include "shell/form_file.h"
 #include "shell/form_new_version.h"
 #include "shell/help.h"
+#include "shell/idle_picture.h"
 #include "shell/menu_icons.h"
 #include "shell/mpris_service.h"
 #include "shell/other_windows.h"
 #include "shell/popup_menus.h"
+#include "shell/recent_files_menu.h"
 #include "shell/settings_files.h"
 #include "shell/shell_logging.h"
 #include "shell/shortcut_rule.h"
@@ -106,6 +109,22 @@ void TFormVDMain::FormCreate()
                                  OpenFileByName(name);
                              }});
     m_mpris->Publish(QDBusConnection::sessionBus());
+    wireDropsAndRecentFiles();
+}
+
+void TFormVDMain::wireDropsAndRecentFiles()
+{
+    m_fileDrops = new FileDrops(
+        {*m_transport, *m_playlist, *LstPL, *m_primaryTrack, *m_secondaryTrack, *VideoWnd}, this);
+    // With no film the idle picture stands where the picture will be.
+    m_fileDrops->AddPictureTarget(ImgIdle);
+    m_recentFiles
+        = new RecentFilesMenu({*m_transport, *m_playlist,
+                               *PopupMenu1->findChild<QMenu *>(QStringLiteral("MnuRecentMenu")),
+                               *PopupMenu1->item(QStringLiteral("MnuRecentNone")),
+                               *PopupMenu1->item(QStringLiteral("MnuRecentClear"))},
+                              this);
+    m_settingsFiles->SetRecentFiles(m_recentFiles);
 }
 
 void TFormVDMain::createCollaborators()
@@ -365,6 +384,8 @@ void TFormVDMain::CreateOtherWindows()
     FormRemote = new TFormRemote(
         {*m_transport, *m_playlist, *m_sync, *SldPos, *TabVideo->SldDS, *TabVideo->SldVol}, this);
     FormRemote->SetPopupMenu(PopupMenu1);
+    // The remote lies over the fullscreen picture: a drop on it is a drop on the picture.
+    m_fileDrops->AddPictureTarget(FormRemote);
     m_videoCommands->SetRemote({FormRemote,
                                 PageCntrl,
                                 {{PageCntrl->indexOf(Panel1), &m_primaryTrack->Track()},

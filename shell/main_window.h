@@ -20,6 +20,7 @@ class QTabWidget;
 namespace duvara {
 
 class FileDialogs;
+class FileDrops;
 class FilmSubtitles;
 class GradientPanel;
 class Help;
@@ -27,6 +28,7 @@ class IdlePicture;
 class MprisService;
 class OnScreenDisplay;
 class Playlist;
+class RecentFilesMenu;
 class RListView;
 class RSubtitleLabel;
 class SettingsFiles;
@@ -126,6 +128,8 @@ private:
     void createTracks();
     void wireMenus();
     void wireVideoWindow();
+    // Files dropped from other programs, and the window menu's recent films.
+    void wireDropsAndRecentFiles();
     // The Exit command's first half: both graphs emptied and closed.
     void releaseGraphs();
 
@@ -186,6 +190,8 @@ private:
     SubtitleArrangement m_arrangement {};
     FilmSubtitles *m_filmSubtitles = nullptr;
     SubtitleAutoload *m_subtitleAutoload = nullptr;
+    FileDrops *m_fileDrops = nullptr;
+    RecentFilesMenu *m_recentFiles = nullptr;
     bool m_firstShowDone = false;
     bool m_exiting = false;
     QObject *m_keyHook = nullptr;

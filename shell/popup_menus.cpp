@@ -5,6 +5,7 @@
 
 #include <QActionGroup>
 #include <QHash>
+#include <QStyleOptionMenuItem>
 
 namespace duvara {
 
@@ -33,6 +34,11 @@ struct MenuRow
 
 constexpr MenuRow kWindowMenu[] = {
     {0, "MnuOpen", "&Open                ", "Ctrl+O", None, false, MenuImage::Open},
+    // The films themselves are put in before the separator each time the submenu opens.
+    {0, "MnuRecent", "Re&cent films", "", None, true, MenuImage::None},
+    {1, "MnuRecentNone", "(none)", "", Off, false, MenuImage::None},
+    {1, "", "", "", None, false, MenuImage::None},
+    {1, "MnuRecentClear", "&Clear list", "", Off, false, MenuImage::ClearPlaylist},
     {0, "MnuPlayList", "Play &List", "", None, true, MenuImage::None},
     {1, "MnuPLAdd", "&Add", "", None, false, MenuImage::AddToPlaylist},
     {1, "MnuPLRemove", "&Remove", "", Off, false, MenuImage::RemoveFromPlaylist},
@@ -99,6 +105,23 @@ constexpr MenuRow kPlaylistMenu[] = {
     {0, "MnuClear", "&Clear", "", None, false, MenuImage::ClearPlaylist},
 };
 
+const char kGreyed[] = "duvaraGreyed";
+
+// Shows items marked greyed as disabled ones, while they can still be chosen.
+class SubMenu : public QMenu
+{
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem *option, const QAction *action) const override
+    {
+        QMenu::initStyleOption(option, action);
+        if (ItemGreyed(action))
+            option->state &= ~QStyle::State_Enabled;
+    }
+};
+
 template<std::size_t N> void fillMenu(TRPopupMenu *root, const MenuRow (&rows)[N])
 {
     QMenu *levels[4] = {root, nullptr, nullptr, nullptr};
@@ -112,7 +135,8 @@ template<std::size_t N> void fillMenu(TRPopupMenu *root, const MenuRow (&rows)[N
         }
         QAction *action = nullptr;
         if (row.submenu) {
-            QMenu *submenu = menu->addMenu(QString::fromLatin1(row.caption));
+            QMenu *submenu = new SubMenu(QString::fromLatin1(row.caption), menu);
+            menu->addMenu(submenu);
             submenu->setObjectName(name + QStringLiteral("Menu"));
             action = submenu->menuAction();
             levels[row.depth + 1] = submenu;
@@ -135,6 +159,16 @@ template<std::size_t N> void fillMenu(TRPopupMenu *root, const MenuRow (&rows)[N
 }
 
 } // namespace
+
+void SetItemGreyed(QAction *item, bool greyed)
+{
+    item->setProperty(kGreyed, greyed);
+}
+
+bool ItemGreyed(const QAction *item)
+{
+    return item && item->property(kGreyed).toBool();
+}
 
 TRPopupMenu::TRPopupMenu(QWidget *parent)
     : QMenu(parent)

@@ -2,6 +2,7 @@
 
 #include <QMenu>
 
+class QAction;
 class QActionGroup;
 
 namespace duvara {
@@ -23,6 +24,11 @@ signals:
 protected:
     void hideEvent(QHideEvent *event) override;
 };
+
+// An item of a submenu can look disabled while it can still be chosen: a recent film whose
+// file is gone says so when chosen.
+void SetItemGreyed(QAction *item, bool greyed);
+bool ItemGreyed(const QAction *item);
 
 // The window menu of the main window, the video window and the remote window.
 TRPopupMenu *CreateWindowMenu(QWidget *parent);

@@ -9,6 +9,8 @@
 #include "presentation/subtitle_layout.h"
 #include "shell/form_file.h"
 #include "shell/playlist_file.h"
+#include "shell/recent_files.h"
+#include "shell/recent_files_menu.h"
 #include "shell/settings_store.h"
 #include "shell/shell_logging.h"
 #include "shell/subtitle_autoload.h"
@@ -144,6 +146,8 @@ void SettingsFiles::LoadSettings()
     for (size_t row = 0; row < kFileTypeGroups.size(); ++row)
         m_fileTypes[row] = store.ReadBool("FileTypes", kFileTypeGroups[row].settingsKey, false);
     showFileTypes();
+    if (m_recentFiles)
+        m_recentFiles->SetFiles(ReadRecentFiles(store));
     m_loaded = true;
 
     loadPlaylist(problems);
@@ -280,6 +284,8 @@ void SettingsFiles::SaveSettings()
         }
         for (size_t row = 0; row < kFileTypeGroups.size(); ++row)
             store.WriteBool("FileTypes", kFileTypeGroups[row].settingsKey, m_fileTypes[row]);
+        if (m_recentFiles)
+            WriteRecentFiles(store, m_recentFiles->Files());
         store.Commit();
     } catch (const SettingsFileError &error) {
         failures << message(error);

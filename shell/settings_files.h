@@ -18,6 +18,7 @@ class QWidget;
 namespace duvara {
 
 class Playlist;
+class RecentFilesMenu;
 class SettingsStore;
 class SubtitleAutoload;
 class SubtitleTrackController;
@@ -62,6 +63,8 @@ public:
 
     // The file type dialog keeps the file type checks; it may come after the settings are read.
     void SetFileTypeDialog(TFormFile *dialog);
+    // The window menu's recent films, kept in [RecentFiles].
+    void SetRecentFiles(RecentFilesMenu *recent) { m_recentFiles = recent; }
 
     // [AutoLoad]: whether subtitle files beside a film are looked for, and in which languages.
     void SetSubtitleAutoload(SubtitleAutoload *autoload) { m_autoload = autoload; }
@@ -87,6 +90,7 @@ private:
     Parts m_parts;
     TFormFile *m_fileTypeDialog = nullptr;
     SubtitleAutoload *m_autoload = nullptr;
+    RecentFilesMenu *m_recentFiles = nullptr;
     std::array<bool, kFileTypeGroups.size()> m_fileTypes {};
     bool m_loaded = false;
     bool m_keepPlaylistFile = false;

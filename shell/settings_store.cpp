@@ -56,12 +56,11 @@ QByteArray unquoted(const QByteArray &value)
 
 // Blanks at either end would be lost to the reader's trimming, and quotes around the whole to
 // its unquoting: such a value is written in quotes of its own.
-QByteArray written(const QString &value)
+QByteArray written(const QByteArray &value)
 {
-    QString line = value;
-    line.remove(QLatin1Char('\r'));
-    line.remove(QLatin1Char('\n'));
-    QByteArray bytes = line.toUtf8();
+    QByteArray bytes = value;
+    bytes.replace('\r', QByteArray());
+    bytes.replace('\n', QByteArray());
     if (bytes != bytes.trimmed() || unquoted(bytes) != bytes)
         bytes = '"' + bytes + '"';
     return bytes;
@@ -156,13 +155,26 @@ IniDocument::Place IniDocument::find(const char *section, const char *key) const
 
 std::optional<QString> IniDocument::value(const char *section, const char *key) const
 {
+    const auto bytes = rawValue(section, key);
+    if (!bytes)
+        return std::nullopt;
+    return QString::fromUtf8(*bytes);
+}
+
+std::optional<QByteArray> IniDocument::rawValue(const char *section, const char *key) const
+{
     const Place place = find(section, key);
     if (place.keyLine < 0)
         return std::nullopt;
-    return QString::fromUtf8(unquoted(entryOf(m_lines[size_t(place.keyLine)])->second));
+    return unquoted(entryOf(m_lines[size_t(place.keyLine)])->second);
 }
 
 void IniDocument::setValue(const char *section, const char *key, const QString &value)
+{
+    setRawValue(section, key, value.toUtf8());
+}
+
+void IniDocument::setRawValue(const char *section, const char *key, const QByteArray &value)
 {
     const QByteArray line = QByteArray(key) + '=' + written(value);
     const Place place = find(section, key);
@@ -252,6 +264,16 @@ void SettingsStore::WriteBool(const char *section, const char *key, bool value)
 void SettingsStore::WriteString(const char *section, const char *key, const QString &value)
 {
     m_document.setValue(section, key, value);
+}
+
+std::optional<QByteArray> SettingsStore::ReadBytes(const char *section, const char *key) const
+{
+    return m_document.rawValue(section, key);
+}
+
+void SettingsStore::WriteBytes(const char *section, const char *key, const QByteArray &value)
+{
+    m_document.setRawValue(section, key, value);
 }
 
 void SettingsStore::Commit()

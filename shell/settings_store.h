@@ -46,6 +46,9 @@ public:
     std::optional<QString> value(const char *section, const char *key) const;
     // Line breaks in `value` are dropped: a value is one line.
     void setValue(const char *section, const char *key, const QString &value);
+    // The same as bytes, not decoded: for values that must come back byte for byte (file names).
+    std::optional<QByteArray> rawValue(const char *section, const char *key) const;
+    void setRawValue(const char *section, const char *key, const QByteArray &value);
     QByteArray bytes() const;
 
 private:
@@ -83,6 +86,9 @@ public:
     void WriteInteger(const char *section, const char *key, int value);
     void WriteBool(const char *section, const char *key, bool value);
     void WriteString(const char *section, const char *key, const QString &value);
+    // A value's bytes as they stand in the file (file names that are not UTF-8 come back whole).
+    std::optional<QByteArray> ReadBytes(const char *section, const char *key) const;
+    void WriteBytes(const char *section, const char *key, const QByteArray &value);
 
     // Puts every value written so far into the file at once (its folder is made first when
     // missing): the file on disk is the old one or the new one, never a mixture. Raises

@@ -79,6 +79,12 @@ PictureHalf HalfAt(int y, int height)
     return 2 * qint64(y) < height ? PictureHalf::Upper : PictureHalf::Lower;
 }
 
+OpenedSubtitleTrack TrackForOpenedSubtitle(bool primaryTaken, bool secondaryTaken)
+{
+    return primaryTaken && !secondaryTaken ? OpenedSubtitleTrack::Secondary
+                                           : OpenedSubtitleTrack::Primary;
+}
+
 SubtitlesForTracks AssignDroppedSubtitles(const QStringList &subtitles, PictureHalf half)
 {
     SubtitlesForTracks tracks;

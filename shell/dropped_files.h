@@ -46,6 +46,12 @@ struct SubtitlesForTracks
 };
 SubtitlesForTracks AssignDroppedSubtitles(const QStringList &subtitles, PictureHalf half);
 
+// A subtitle file opened as a film is opened (the command line, a second start, the desktop's
+// "Open with", the media player interface) goes to the first empty track, the primary one
+// first; with both taken it replaces the primary one, as a drop on the picture's lower half.
+enum class OpenedSubtitleTrack { Primary, Secondary };
+OpenedSubtitleTrack TrackForOpenedSubtitle(bool primaryTaken, bool secondaryTaken);
+
 // What a drop did not take, and why.
 struct DropLeftOvers
 {

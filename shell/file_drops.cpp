@@ -122,4 +122,17 @@ void FileDrops::DropOnPlaylist(const DroppedFiles &files, int row)
         ShowErrorBox(m_errorParent, refused);
 }
 
+bool FileDrops::OpenIfSubtitleFile(const QString &name)
+{
+    if (!IsSubtitleFileName(name))
+        return false;
+    const bool toSecondary = TrackForOpenedSubtitle(!m_parts.primary.FilePath().isEmpty(),
+                                                    !m_parts.secondary.FilePath().isEmpty())
+        == OpenedSubtitleTrack::Secondary;
+    qCInfo(lcShell).noquote() << "subtitle file opened by name for the"
+                              << (toSecondary ? "secondary" : "primary") << "track:" << name;
+    (toSecondary ? m_parts.secondary : m_parts.primary).OpenSubtitleFile(name);
+    return true;
+}
+
 } // namespace duvara

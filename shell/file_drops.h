@@ -43,6 +43,10 @@ public:
     void DropOnPicture(const DroppedFiles &files, PictureHalf half);
     void DropOnPlaylist(const DroppedFiles &files, int row);
 
+    // A file opened by name that is a subtitle file goes to a track rather than the playlist
+    // (TrackForOpenedSubtitle). False, and nothing done, for any other file.
+    bool OpenIfSubtitleFile(const QString &name);
+
 private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool takeDrag(QDropEvent *event) const;

@@ -2,6 +2,7 @@
 #include "media/error_box.h"
 #include "media/prepared_core.h"
 #include "shell/command_line.h"
+#include "shell/dropped_files.h"
 #include "shell/main_window.h"
 #include "shell/program_icon.h"
 #include "shell/shell_logging.h"
@@ -118,12 +119,15 @@ int main(int argc, char *argv[])
 
     // With a film to play, its media core is made while the window is built, and the film
     // starts loading as soon as the window can show it rather than once it is on screen.
+    // A subtitle file given instead goes to a track once the window is up.
+    const bool hasFilm = hasFile && !duvara::IsSubtitleFileName(duvara::TrimmedFileName(film));
     duvara::PreparedCore core;
-    if (hasFile)
+    if (hasFilm)
         core = duvara::PreparedCore::Start(true);
     duvara::TFormVDMain window;
-    if (hasFile) {
+    if (hasFile)
         window.setCommandLineFile(film);
+    if (hasFilm) {
         window.filterGraph().AdoptCore(std::move(core));
         window.filterGraph().PreloadMediaFile(duvara::TrimmedFileName(film));
     }

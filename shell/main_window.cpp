@@ -518,6 +518,8 @@ void TFormVDMain::OpenFileByName(const QString &name)
     if (fileName.isEmpty())
         return;
     qCInfo(lcShell).noquote() << "OpenFileByName:" << fileName;
+    if (m_fileDrops->OpenIfSubtitleFile(fileName))
+        return;
     m_playlist->SetPlaylistTransient(true);
     m_playlist->OpenFiles({fileName});
 }

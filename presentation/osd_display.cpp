@@ -148,12 +148,20 @@ void OnScreenDisplay::ShowOsdText(const QString &text)
 
 void OnScreenDisplay::showInfoText(const QString &text)
 {
-    // The state texts fit the panel's own width; a longer line widens it for as long as it shows.
-    const int textWidth = QFontMetrics(m_lblInf->font()).horizontalAdvance(text) + 4;
-    const int infoWidth = std::max(kInfoWidth, textWidth);
+    // The state texts fit the panel's own width; a longer line widens it for as long as it
+    // shows, as far as the picture's width leaves the same margin on the right as on the left,
+    // and past that it loses its middle rather than its end.
+    const QFontMetrics metrics(m_lblInf->font());
+    const QWidget *host = m_pnlOsd->parentWidget();
+    const int room = host ? host->width() - 2 * m_pnlOsd->x() - (kPanelWidth - kInfoWidth) : 0;
+    const int widest = std::max(kInfoWidth, room);
+    const QString shown = metrics.horizontalAdvance(text) + 4 <= widest
+        ? text
+        : metrics.elidedText(text, Qt::ElideMiddle, widest - 4);
+    const int infoWidth = std::clamp(metrics.horizontalAdvance(shown) + 4, kInfoWidth, widest);
     m_lblInf->resize(infoWidth, m_lblInf->height());
     m_pnlOsd->resize(kPanelWidth + infoWidth - kInfoWidth, m_pnlOsd->height());
-    m_lblInf->setText(text);
+    m_lblInf->setText(shown);
     m_timerOsd.start(); // a running timer starts over
     showPanel(m_pnlOsd);
     setCovered(true);

@@ -133,6 +133,8 @@ void TestSubtitleAutoload::openWindow(const QByteArray &settings)
     m_window->filterGraph().SetAudioEnabled(false);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    // Wide enough for the on-screen display to show the found files' names whole.
+    m_window->resize(1800, m_window->height());
 }
 
 void TestSubtitleAutoload::play(const QString &film)

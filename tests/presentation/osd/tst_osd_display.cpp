@@ -62,6 +62,7 @@ private slots:
     void initialState();
     void messages_data();
     void messages();
+    void longTextsStayOnThePicture();
     void osdTimerHides_data();
     void osdTimerHides();
     void timersHidePanels();
@@ -195,6 +196,33 @@ void TestOsdDisplay::messages()
     QVERIFY(f.covered);
     QVERIFY(f.timerOsd.isActive());
     QVERIFY(!f.timerVol.isActive());
+}
+
+// A text wider than the picture widens the panel only to the picture's right margin and loses
+// its middle; a short one leaves the panel as wide as ever.
+void TestOsdDisplay::longTextsStayOnThePicture()
+{
+    Fixture f;
+    const int panelWidth = f.osd->PnlOSD()->width();
+    f.osd->ShowOsdText(QStringLiteral("Short"));
+    QCOMPARE(f.osd->PnlOSD()->width(), panelWidth);
+
+    const QString longText = QStringLiteral("Subtitles found: ") + QString(80, QChar('x'))
+        + QStringLiteral(" (secondary)");
+    f.osd->ShowOsdText(longText);
+    const QString shown = f.osd->LblOSDMInf()->text();
+    QVERIFY(shown.startsWith(QStringLiteral("Subtitles found: ")));
+    QVERIFY(shown.endsWith(QStringLiteral(" (secondary)")));
+    QVERIFY(shown.contains(QChar(0x2026)));
+    const QRect panel = f.osd->PnlOSD()->geometry();
+    QVERIFY(f.host->width() - panel.right() - 1 >= panel.left());
+    QVERIFY(f.osd->LblOSDMInf()->geometry().right() < panel.width());
+
+    // Wider room, whole text.
+    f.video.resize(2400, 344);
+    f.host->resize(2400, 172);
+    f.osd->ShowOsdText(longText);
+    QCOMPARE(f.osd->LblOSDMInf()->text(), longText);
 }
 
 void TestOsdDisplay::osdTimerHides_data()

@@ -1,15 +1,17 @@
 // Offers files to drag, as a file manager does, for the drop tests on a real desktop. Pressing
 // the mouse in its window starts a drag of the files named on the command line (copy or move
-// offered). It prints "ready <x> <y>" (its centre on the screen) once shown, "dragging", then
-// "dropped copy", "dropped move" or "refused". It stays until its standard input closes: a
-// drop's target asks for the files after the drag has ended here.
+// offered). It prints "ready <x> <y>" (its centre on the screen) once its window is on the
+// screen, "pointer in" once the pointer is over it after that, "dragging", then "dropped copy",
+// "dropped move" or "refused". It stays until its standard input closes: a drop's target asks
+// for the files after the drag has ended here.
 #include <QApplication>
 #include <QDrag>
+#include <QEnterEvent>
 #include <QMimeData>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -19,7 +21,47 @@ namespace {
 
 class DragSource : public QWidget
 {
+public:
+    static void say(const QByteArray &line)
+    {
+        std::printf("%s\n", line.constData());
+        std::fflush(stdout);
+    }
+
+    // Shown and, once the window manager has mapped it where it placed it, told as ready. A
+    // press sent before then would land on whatever was under the pointer, and the button
+    // would stay held there.
+    void showWhenReady()
+    {
+        setGeometry(40, 40, 160, 120);
+        create();
+        windowHandle()->installEventFilter(this);
+        show();
+    }
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && !m_ready && windowHandle()->isExposed()) {
+            m_ready = true;
+            windowHandle()->removeEventFilter(this);
+            raise();
+            activateWindow();
+            const QPoint centre = mapToGlobal(rect().center());
+            say("ready " + QByteArray::number(centre.x()) + ' ' + QByteArray::number(centre.y()));
+            if (underMouse())
+                sayPointerIn();
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    // The press that follows reaches this window only: the test waits for this.
+    void enterEvent(QEnterEvent *) override
+    {
+        if (m_ready)
+            sayPointerIn();
+    }
+
     void mousePressEvent(QMouseEvent *) override
     {
         auto *offered = new QMimeData;
@@ -36,12 +78,16 @@ protected:
                                            : "refused");
     }
 
-public:
-    static void say(const QByteArray &line)
+private:
+    void sayPointerIn()
     {
-        std::printf("%s\n", line.constData());
-        std::fflush(stdout);
+        if (!m_pointerIn)
+            say("pointer in");
+        m_pointerIn = true;
     }
+
+    bool m_ready = false;
+    bool m_pointerIn = false;
 };
 
 } // namespace
@@ -50,14 +96,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     DragSource source;
-    source.setGeometry(40, 40, 160, 120);
-    source.show();
-    // Told once the window system has placed the window.
-    QTimer::singleShot(0, &source, [&] {
-        const QPoint centre = source.mapToGlobal(source.rect().center());
-        DragSource::say("ready " + QByteArray::number(centre.x()) + ' '
-                        + QByteArray::number(centre.y()));
-    });
+    source.showWhenReady();
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [] {
         char byte = 0;

@@ -288,6 +288,19 @@ static QStringList pointerTo(const QPoint &at)
     return {"mousemove", QString::number(at.x()), QString::number(at.y())};
 }
 
+// A loaded machine can take seconds to map a window or pass an event on.
+constexpr int kDesktopTimeoutMs = 20000;
+
+// The button a real drag holds down is let go however the test ends: left held, the pointer
+// stays with whichever window took the press, and no later press reaches any other.
+struct ReleaseButtonAtEnd
+{
+    ReleaseButtonAtEnd() = default;
+    ReleaseButtonAtEnd(const ReleaseButtonAtEnd &) = delete;
+    ReleaseButtonAtEnd &operator=(const ReleaseButtonAtEnd &) = delete;
+    ~ReleaseButtonAtEnd() { QProcess::execute("xdotool", {"mouseup", "1"}); }
+};
+
 // A subtitle file offered by another program (drag_source), carried by the X server (XDND) to
 // the upper half of the picture.
 void TestDropWindow::realDragFromAnotherProgram()
@@ -307,24 +320,27 @@ void TestDropWindow::realDragFromAnotherProgram()
     QProcess source;
     source.start(DUVARA_DRAG_SOURCE, {m_de});
     const auto line = [&source] {
-        return QTest::qWaitFor([&] { return source.canReadLine(); }, 10000)
+        return QTest::qWaitFor([&] { return source.canReadLine(); }, kDesktopTimeoutMs)
             ? source.readLine().trimmed()
             : QByteArray();
     };
-    const QList<QByteArray> ready = line().split(' '); // "ready x y": its centre
+    const QList<QByteArray> ready = line().split(' '); // "ready x y": its centre, once mapped
     QCOMPARE(ready.value(0), "ready");
     const QPoint to = m_video->mapToGlobal(onHalf(m_video, true));
-    xdotool(pointerTo({ready.value(1).toInt(), ready.value(2).toInt()}) << "mousedown"
-                                                                        << "1");
+    const ReleaseButtonAtEnd release;
+    xdotool(pointerTo({ready.value(1).toInt(), ready.value(2).toInt()}));
+    // Pressed once the source has the pointer, so that the press is the source's.
+    QCOMPARE(line(), "pointer in");
+    xdotool({"mousedown", "1"});
     QCOMPARE(line(), "dragging");
     // The source sends its next position only once the last was answered: a second one seen
     // here means the picture's answer reached it, and the drop will be made.
     xdotool(pointerTo(to));
-    QTRY_VERIFY_WITH_TIMEOUT(watch.moves > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(watch.moves > 0, kDesktopTimeoutMs);
     xdotool(pointerTo(to + QPoint(3, 3)));
-    QTRY_VERIFY_WITH_TIMEOUT(watch.moves > 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(watch.moves > 1, kDesktopTimeoutMs);
     xdotool({"mouseup", "1"});
-    QTRY_COMPARE(m_window->secondaryTrack().FilePath(), m_de);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->secondaryTrack().FilePath(), m_de, kDesktopTimeoutMs);
     QCOMPARE(m_window->primaryTrack().Track().SubCount(), 0);
     QCOMPARE(line(), "dropped copy");
     source.closeWriteChannel();
@@ -338,8 +354,10 @@ void TestDropWindow::realDragOfARowWithinThePlaylist()
     struct Watch : QObject
     {
         std::optional<QPoint> over;
+        int presses = 0;
         bool eventFilter(QObject *, QEvent *event) override
         {
+            presses += event->type() == QEvent::MouseButtonPress;
             if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)
                 over = static_cast<QDropEvent *>(event)->position().toPoint();
             return false;
@@ -351,8 +369,12 @@ void TestDropWindow::realDragOfARowWithinThePlaylist()
         return m_list->viewport()->mapToGlobal(
             m_list->visualItemRect(m_list->topLevelItem(r)).center());
     };
-    xdotool(pointerTo(row(0)) << "mousedown"
-                              << "1");
+    const ReleaseButtonAtEnd release;
+    xdotool(pointerTo(row(0)));
+    // Pressed once the list has the pointer, so that the press is the first row's.
+    QTRY_VERIFY_WITH_TIMEOUT(m_list->viewport()->underMouse(), kDesktopTimeoutMs);
+    xdotool({"mousedown", "1"});
+    QTRY_COMPARE_WITH_TIMEOUT(watch.presses, 1, kDesktopTimeoutMs);
     // Once the drag has begun its own event loop runs until the button is let go: each next
     // step is taken from a timer once the list has seen the last. Movements queued together
     // arrive as one, and the drag needs one of its own to find the list: it is nudged.
@@ -371,7 +393,7 @@ void TestDropWindow::realDragOfARowWithinThePlaylist()
         }
     });
     driver.start(20);
-    QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"b", "a", "c & d"}), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"b", "a", "c & d"}), kDesktopTimeoutMs);
     QCOMPARE(m_window->playlist().PlayIndex(), 1); // the playing row's mark went with it
 }
 

@@ -22,6 +22,7 @@ namespace {
 constexpr int kBorderRadius = 6;
 constexpr int kPanelWidth = 211;
 constexpr int kInfoWidth = 201;
+constexpr int kRightMargin = 4; // between a widened panel and the picture's right edge
 
 QFont osdFont(const QString &family, int pixelSize, bool underline = false)
 {
@@ -149,11 +150,12 @@ void OnScreenDisplay::ShowOsdText(const QString &text)
 void OnScreenDisplay::showInfoText(const QString &text)
 {
     // The state texts fit the panel's own width; a longer line widens it for as long as it
-    // shows, as far as the picture's width leaves the same margin on the right as on the left,
-    // and past that it loses its middle rather than its end.
+    // shows, up to the picture's right edge, and past that it loses its middle rather than its
+    // end.
     const QFontMetrics metrics(m_lblInf->font());
     const QWidget *host = m_pnlOsd->parentWidget();
-    const int room = host ? host->width() - 2 * m_pnlOsd->x() - (kPanelWidth - kInfoWidth) : 0;
+    const int room
+        = host ? host->width() - m_pnlOsd->x() - kRightMargin - (kPanelWidth - kInfoWidth) : 0;
     const int widest = std::max(kInfoWidth, room);
     const QString shown = metrics.horizontalAdvance(text) + 4 <= widest
         ? text

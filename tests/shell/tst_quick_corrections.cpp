@@ -128,6 +128,8 @@ void TestQuickCorrections::init()
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
+    // Wide enough for the on-screen display to show the longer reports whole.
+    m_window->resize(1800, m_window->height());
     m_window->OpenFileByName(QStringLiteral(DUVARA_DEMO_FILM));
     QTRY_VERIFY(child<QSlider>(m_window, "SldPos")->isEnabled());
     QVERIFY(m_window->filterGraph().Pause());

@@ -220,7 +220,9 @@ void TDSVideoWindowEx2::logPlaybackStatistics(qint64 dropped, qint64 delayed) co
     const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
     qCInfo(lcMedia).nospace() << "playback complete: "
                               << (software ? software->framesRendered() : 0) << " frames drawn, "
-                              << dropped << " dropped, " << delayed << " delayed";
+                              << dropped << " dropped, " << delayed << " delayed; paints "
+                              << (software ? software->directPaints() : 0) << " direct, "
+                              << (software ? software->imagePaints() : 0) << " through an image";
 }
 
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)

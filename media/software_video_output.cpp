@@ -20,10 +20,11 @@ namespace {
 // The core announces a frame up to a few tens of milliseconds before it is due. A longer wait
 // means a clock that jumped: the frame is shown at once rather than held back.
 constexpr auto kLongestWait = std::chrono::milliseconds(100);
-// How long a due frame waits for a busy GUI thread before it is taken undrawn: less than a
-// frame at 50 frames a second, so that the wait delays no later frame, and far less than the
-// fifth of a second after which the core gives a frame up for dropped.
-constexpr auto kGrace = std::chrono::milliseconds(20);
+// How long a due frame waits for a busy GUI thread before it is taken undrawn: most of the time
+// to the next frame, so that the wait delays no later frame, within these bounds, and far less
+// than the fifth of a second after which the core gives a frame up for dropped.
+constexpr auto kShortestGrace = std::chrono::milliseconds(20);
+constexpr auto kLongestGrace = std::chrono::milliseconds(40);
 } // namespace
 
 SoftwareVideoOutput::SoftwareVideoOutput(QWidget *parent)
@@ -114,7 +115,7 @@ void SoftwareVideoOutput::keepFrameTime()
             return m_stop || m_updatePending;
         };
         if (m_frameWaiting)
-            m_wake.wait_until(lock, m_dueSent ? m_due + kGrace : m_due, woken);
+            m_wake.wait_until(lock, m_dueSent ? m_due + m_grace : m_due, woken);
         else
             m_wake.wait(lock, woken);
         if (m_stop)
@@ -125,7 +126,7 @@ void SoftwareVideoOutput::keepFrameTime()
             if (!m_presentQueued.exchange(true))
                 QMetaObject::invokeMethod(this, &SoftwareVideoOutput::presentFrame,
                                           Qt::QueuedConnection);
-        } else if (m_frameWaiting && m_dueSent && now >= m_due + kGrace) {
+        } else if (m_frameWaiting && m_dueSent && now >= m_due + m_grace) {
             // The GUI thread is busy: the core goes on, and the GUI thread paints whatever frame
             // is the latest when it comes back.
             takeFrameUndrawnLocked();
@@ -134,11 +135,14 @@ void SoftwareVideoOutput::keepFrameTime()
             m_updatePending = false;
             if (m_context->takeUpdate() && !m_frameWaiting) {
                 if (const auto wait = m_context->microsecondsToNextFrame()) {
-                    m_frameWaiting = true;
-                    m_dueSent = false;
-                    m_due = now
+                    const auto due = now
                         + std::clamp<Clock::duration>(std::chrono::microseconds(*wait),
                                                       Clock::duration::zero(), kLongestWait);
+                    m_grace = std::clamp<Clock::duration>((due - m_due) * 9 / 10, kShortestGrace,
+                                                          kLongestGrace);
+                    m_frameWaiting = true;
+                    m_dueSent = false;
+                    m_due = due;
                 }
             }
         }

@@ -89,6 +89,8 @@ private:
     bool m_frameWaiting = false;
     bool m_dueSent = false;
     Clock::time_point m_due;
+    // How long after m_due the frame waits for the GUI thread.
+    Clock::duration m_grace = Clock::duration::zero();
     // The latest frame was taken undrawn: the picture on the screen is an older one.
     bool m_frameUnseen = false;
     // The picture for paints of a part of it; holds the current frame while m_imageCurrent.

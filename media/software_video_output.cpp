@@ -178,15 +178,14 @@ void SoftwareVideoOutput::presentFrame()
         // A paint of the whole window may have taken the frame already, a little early.
         toShow = m_frameWaiting || m_frameUnseen;
     }
+    // A new picture size places the output anew first: the frame is drawn once, at its size.
+    emit frameRendered();
     // Painted now, not at the next turn of the event loop: the frame is due.
     if (toShow && canShowPicture())
         repaint();
-    {
-        const std::lock_guard lock(m_mutex);
-        if (m_frameWaiting && m_dueSent)
-            takeFrameUndrawnLocked();
-    }
-    emit frameRendered();
+    const std::lock_guard lock(m_mutex);
+    if (m_frameWaiting && m_dueSent)
+        takeFrameUndrawnLocked();
 }
 
 void SoftwareVideoOutput::paintEvent(QPaintEvent *event)

@@ -56,7 +56,8 @@ public:
     quint64 imagePaints() const { return m_imagePaints; }
 
 signals:
-    // A new frame has been taken from the core (drawn, or left undrawn while it cannot be seen).
+    // A new frame is about to be drawn (or left undrawn while it cannot be seen): the place of
+    // the output may follow a new picture size before it is.
     void frameRendered();
     // The picture, not the black of stopped media, has been painted.
     void picturePainted();

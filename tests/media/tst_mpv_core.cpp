@@ -17,6 +17,7 @@ private slots:
     void everyOptionIsTaken();
     void playbackCostOptions_data();
     void playbackCostOptions();
+    void soundOutputsOfTheDesktop();
     void decoderThreads_data();
     void decoderThreads();
 };
@@ -48,6 +49,15 @@ void TestMpvCore::playbackCostOptions()
     const auto actual = core.getString(("options/" + option).constData());
     QVERIFY2(actual, option.constData());
     QCOMPARE(QString::fromStdString(*actual), value);
+}
+
+// The core's own choice would go on to SDL, slow to find that there is no sound device.
+void TestMpvCore::soundOutputsOfTheDesktop()
+{
+    MpvCore core(true);
+    QCOMPARE(core.getString("options/ao").value_or(""), std::string("pipewire,pulse,jack,alsa"));
+    MpvCore silent(false);
+    QCOMPARE(silent.getString("options/ao").value_or(""), std::string("null"));
 }
 
 void TestMpvCore::decoderThreads_data()

@@ -11,6 +11,9 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
@@ -506,6 +509,11 @@ void TFilterGraph::translate(const mpv_event &event)
     case MPV_EVENT_COMMAND_REPLY:
         onCommandReply(event);
         break;
+    case MPV_EVENT_HOOK:
+        // Whatever file it is for, the core waits until it is answered.
+        chooseDecoderThreads();
+        m_core->continueHook(static_cast<const mpv_event_hook *>(event.data)->id);
+        break;
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *message = static_cast<const mpv_event_log_message *>(event.data);
         qCDebug(lcMedia).noquote()
@@ -515,6 +523,33 @@ void TFilterGraph::translate(const mpv_event &event)
     default:
         break;
     }
+}
+
+// The core waits for this at the file's opening, answering calls meanwhile: waiting for it here
+// holds up nothing, whichever thread draws the pictures. It has no picture yet.
+void TFilterGraph::chooseDecoderThreads()
+{
+    int width = 0;
+    int height = 0;
+    double rate = 0;
+    if (const auto tracks = m_core->getString(mpvname::kTrackList)) {
+        const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(*tracks)).array();
+        for (const QJsonValue &entry : list) {
+            const QJsonObject track = entry.toObject();
+            // The core picks the first video track that is not a cover picture.
+            if (track.value(QLatin1String("type")).toString() == QLatin1String("video")
+                && !track.value(QLatin1String("albumart")).toBool()) {
+                width = track.value(QLatin1String("demux-w")).toInt();
+                height = track.value(QLatin1String("demux-h")).toInt();
+                rate = track.value(QLatin1String("demux-fps")).toDouble();
+                break;
+            }
+        }
+    }
+    const int threads = DecoderThreadsFor(width, height, rate);
+    qCDebug(lcMedia) << objectName() << "decoding threads for" << width << "x" << height << "at"
+                     << rate << "frames a second:" << threads;
+    m_core->setString(mpvname::kFileDecoderThreads, std::to_string(threads).c_str());
 }
 
 void TFilterGraph::onPropertyReply(const mpv_event &event)

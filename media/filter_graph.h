@@ -232,6 +232,7 @@ private:
     void onVideoReconfigured();
     void onDisplaySize(const mpv_node &videoOutParams);
     void onSeekFinished();
+    void chooseDecoderThreads();
     void onPropertyReply(const mpv_event &event);
     void onCommandReply(const mpv_event &event);
 

@@ -58,7 +58,8 @@ constexpr Option kPlaybackOptions[] = {
     {"hwdec", "no"},
     // Every frame-decoding thread keeps frames and a decoder state of its own: about 9 MB each
     // at 1080p. The core's automatic choice is one per processor and one more; two keep 1080p
-    // films far ahead of real time on a loaded machine, at a fraction of the memory.
+    // films far ahead of real time on a loaded machine, at a fraction of the memory. The graph
+    // gives each film whose picture size and rate it knows its own (DecoderThreadsFor).
     {"vd-lavc-threads", "2"},
     // The software renderer converts and scales every frame. Its default converter is exact
     // but costs about as much as decoding at 1080p; the older converter, allowed its shortcuts
@@ -99,6 +100,19 @@ std::vector<const char *> argv(std::initializer_list<const char *> args)
 
 } // namespace
 
+// 1080p at 30 frames a second, with the 1088 lines a coded 1080p picture often declares.
+int DecoderThreadsFor(int width, int height, double framesPerSecond)
+{
+    constexpr double kOneThreadPixelRate = 1920.0 * 1088.0 * 30.0;
+    constexpr int kDefaultThreads = 2;
+    if (width <= 0 || height <= 0 || !(framesPerSecond > 0))
+        return kDefaultThreads;
+    // A rate read a hair above 30 (30.0003) is 30.
+    return double(width) * double(height) * framesPerSecond <= kOneThreadPixelRate * 1.001
+        ? 1
+        : kDefaultThreads;
+}
+
 MpvCore::MpvCore(bool audioEnabled)
     : m_handle(nullptr)
 {
@@ -125,6 +139,7 @@ MpvCore::MpvCore(bool audioEnabled)
         m_handle = nullptr;
         throw MediaError(mpv_error_string(error), error);
     }
+    mpv_hook_add(m_handle, 0, mpvname::kTracksKnownHook, 0);
     // With duvara.media debugging on, the core tells what it does too.
     mpv_request_log_messages(m_handle, lcMedia().isDebugEnabled() ? "v" : "warn");
 }
@@ -135,6 +150,11 @@ MpvCore::~MpvCore()
     // callback that is running on one of mpv's threads.
     mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
     mpv_terminate_destroy(m_handle);
+}
+
+void MpvCore::continueHook(std::uint64_t hookId) const
+{
+    mpv_hook_continue(m_handle, hookId);
 }
 
 void MpvCore::noteBlockingCall(const char *name) const

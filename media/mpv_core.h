@@ -25,6 +25,7 @@ constexpr const char *kEofReached = "eof-reached";
 constexpr const char *kPause = "pause";
 constexpr const char *kContainerFps = "container-fps"; // the film's own frame rate
 constexpr const char *kVideoTrackId = "current-tracks/video/id"; // unavailable without video
+constexpr const char *kTrackList = "track-list";
 constexpr const char *kVideoOutParams = "video-out-params";
 constexpr const char *kDisplayWidthKey = "dw"; // of kVideoOutParams
 constexpr const char *kDisplayHeightKey = "dh";
@@ -38,7 +39,10 @@ constexpr const char *kVideoOutput = "vo";
 constexpr const char *kAudioOutput = "ao";
 constexpr const char *kVoEmbedded = "libmpv";
 constexpr const char *kNoOutput = "null";
-constexpr const char *kAutoOutput = ""; // the core picks the first driver that works
+// The sound servers and drivers of a Linux desktop, in the core's own order of preference.
+// The core's automatic choice goes on to SDL, whose audio start-up alone can take a tenth of a
+// second when no sound device is there, before the first frame.
+constexpr const char *kAutoOutput = "pipewire,pulse,jack,alsa";
 constexpr const char *kVideoTrack = "vid";
 constexpr const char *kNoTrack = "no";
 constexpr const char *kAutoTrack = "auto";
@@ -55,6 +59,13 @@ constexpr const char *kHue = "hue";
 constexpr const char *kSaturation = "saturation";
 constexpr const char *kVideoFilters = "vf";
 
+// Options for the file being opened only.
+constexpr const char *kFileDecoderThreads = "file-local-options/vd-lavc-threads";
+
+// The point of a file's opening, tracks known and no decoder made yet, where the core waits
+// for the graph to choose the file's decoding threads.
+constexpr const char *kTracksKnownHook = "on_preloaded";
+
 // Commands and their arguments.
 constexpr const char *kLoadFile = "loadfile";
 constexpr const char *kLoadReplacing = "replace";
@@ -67,6 +78,12 @@ constexpr const char *kAudioFilter = "af";
 constexpr const char *kFilterAdd = "add";
 constexpr const char *kFilterRemove = "remove";
 } // namespace mpvname
+
+// The decoding threads for a film whose picture has this size and frame rate. Each thread keeps
+// frames and a decoder state of its own (about 10 MB at 1080p): one thread where one decodes
+// far ahead of real time (up to 1080p at 30 frames a second), two above that and where the rate
+// is not known.
+int DecoderThreadsFor(int width, int height, double framesPerSecond);
 
 // An initialised mpv core set up for embedding: no configuration files, scripts, terminal or
 // input bindings of its own; idle without a file; keeping the last frame at the end of a file.
@@ -99,6 +116,9 @@ public:
     const mpv_event *waitEvent(double timeoutSeconds) const;
     // Until every asynchronous request made so far has been carried out.
     void waitForAsyncRequests() const;
+    // Every file's opening stops at mpvname::kTracksKnownHook, with an MPV_EVENT_HOOK, until
+    // continueHook is called with the event's id: whoever reads the events must.
+    void continueHook(std::uint64_t hookId) const;
 
     // Fire and forget: the core applies these when it gets to them, in the order given, and the
     // calling thread does not wait. The only calls allowed on a thread that renders video.

@@ -48,13 +48,39 @@ bool RenderContext::takeUpdate()
 bool RenderContext::renderSoftware(void *pixels, QSize size, std::size_t stride)
 {
     int renderSize[2] = {size.width(), size.height()};
-    char format[] = "bgr0";
+    // The converter has fast code for this layout with an opaque fourth byte, not for the same
+    // layout with the fourth byte left over ("bgr0"): a third less time for a 1080p frame.
+    char format[] = "bgra";
+    // The core would otherwise hold the call until the frame's time has come.
+    int block = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, renderSize},
                                  {MPV_RENDER_PARAM_SW_FORMAT, format},
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, pixels},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     return mpv_render_context_render(m_context, params) >= 0;
+}
+
+void RenderContext::skipFrame()
+{
+    int skip = 1;
+    int block = 0;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context_render(m_context, params);
+}
+
+std::optional<std::int64_t> RenderContext::microsecondsToNextFrame() const
+{
+    mpv_render_frame_info info {};
+    if (mpv_render_context_get_info(m_context, {MPV_RENDER_PARAM_NEXT_FRAME_INFO, &info}) < 0
+        || !(info.flags & MPV_RENDER_FRAME_INFO_PRESENT))
+        return std::nullopt;
+    if ((info.flags & MPV_RENDER_FRAME_INFO_REDRAW) || info.target_time == 0)
+        return 0;
+    return info.target_time - mpv_get_time_us(m_core.handle());
 }
 
 bool RenderContext::renderOpenGL(int framebuffer, QSize size, bool flipY)

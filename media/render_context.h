@@ -6,8 +6,10 @@
 #include <QSize>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct mpv_render_context;
 
@@ -41,9 +43,16 @@ public:
     // Takes in what the core has sent since the last call: true when a new frame is to be drawn.
     bool takeUpdate();
     // Draws the current frame into 32-bit pixels laid out as QImage::Format_RGB32 is (blue,
-    // green, red, unused byte); stride is the distance between rows in bytes. A software context
-    // only.
+    // green, red, and 255 for the fourth byte); stride is the distance between rows in bytes. A
+    // software context only. Returns as soon as the frame is drawn, whenever it is due: the caller
+    // keeps the time (microsecondsToNextFrame).
     bool renderSoftware(void *pixels, QSize size, std::size_t stride);
+    // Takes the frame the core has sent without drawing it, so that the core goes on; the next
+    // render draws it. For a picture that cannot be shown just now.
+    void skipFrame();
+    // How long until the frame the core has sent is due on the screen: zero or less when it is
+    // due now (or is the same picture drawn again); nothing when no frame waits.
+    std::optional<std::int64_t> microsecondsToNextFrame() const;
     // Draws the current frame into an OpenGL framebuffer of the given size in pixels, flipped
     // upside down for a framebuffer whose rows run upwards (a window's). An OpenGL context only,
     // with the OpenGL context it was made in current.

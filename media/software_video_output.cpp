@@ -1,13 +1,14 @@
-// The software video output: a render thread of its own drawing the core's frames into images,
-// and the widget painting the last one.
+// The software video output: the core's frames drawn into the window's buffer when they are due.
 #include "media/software_video_output.h"
 
 #include "media/render_context.h"
 
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QResizeEvent>
+#include <QWindow>
 
-#include <cstdlib>
+#include <algorithm>
 
 #if defined(__linux__)
 #include <pthread.h>
@@ -16,36 +17,15 @@
 namespace duvara {
 
 namespace {
-// The renderer is fastest with rows and buffers on 64-byte boundaries.
-constexpr std::size_t kAlignment = 64;
-// Before the window knows where the picture goes the output has no size, but the core waits
-// for every frame to be drawn, the first one after each reconfiguration too: that one is drawn
-// into a token image, and the picture's size, then known, places the output.
-constexpr QSize kTokenSize {16, 16};
+// The core announces a frame up to a few tens of milliseconds before it is due. A longer wait
+// means a clock that jumped: the frame is shown at once rather than held back.
+constexpr auto kLongestWait = std::chrono::milliseconds(100);
+// How long a due frame waits for a busy GUI thread before it is taken undrawn: most of the time
+// to the next frame, so that the wait delays no later frame, within these bounds, and far less
+// than the fifth of a second after which the core gives a frame up for dropped.
+constexpr auto kShortestGrace = std::chrono::milliseconds(20);
+constexpr auto kLongestGrace = std::chrono::milliseconds(40);
 } // namespace
-
-void SoftwareVideoOutput::AlignedFree::operator()(unsigned char *p) const
-{
-    std::free(p);
-}
-
-bool SoftwareVideoOutput::FrameBuffer::reserve(QSize size)
-{
-    if (image.size() == size && memory)
-        return true;
-    const std::size_t rowBytes = std::size_t(size.width()) * 4;
-    stride = (rowBytes + kAlignment - 1) / kAlignment * kAlignment;
-    // One row more than needed: some scalers write into the padding after the last row.
-    const std::size_t bytes = stride * (std::size_t(size.height()) + 1);
-    memory.reset(static_cast<unsigned char *>(std::aligned_alloc(kAlignment, bytes)));
-    if (!memory) {
-        image = QImage();
-        return false;
-    }
-    image = QImage(memory.get(), size.width(), size.height(), qsizetype(stride),
-                   QImage::Format_RGB32);
-    return true;
-}
 
 SoftwareVideoOutput::SoftwareVideoOutput(QWidget *parent)
     : QWidget(parent)
@@ -68,9 +48,11 @@ bool SoftwareVideoOutput::attachRenderer(const RenderContextFactory &renderers)
     m_context = renderers.createSoftware();
     if (!m_context)
         return false;
-    m_stopRendering = false;
-    m_drewPicture = false;
-    m_renderer = std::thread([this] { renderLoop(); });
+    m_stop = false;
+    m_updatePending = false;
+    m_frameWaiting = false;
+    m_frameUnseen = false;
+    m_timeKeeper = std::thread([this] { keepFrameTime(); });
     m_context->setUpdateCallback([this] { onCoreUpdate(); });
     return true;
 }
@@ -81,24 +63,23 @@ void SoftwareVideoOutput::detachRenderer()
         return;
     // No callback runs once this returns.
     m_context->setUpdateCallback(nullptr);
-    stopRendering();
+    stopKeepingTime();
     m_context.reset();
     m_hasFrame = false;
+    m_image = QImage();
+    m_imageCurrent = false;
     update();
 }
 
-void SoftwareVideoOutput::stopRendering()
+void SoftwareVideoOutput::stopKeepingTime()
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_stopRendering = true;
+        m_stop = true;
     }
     m_wake.notify_one();
-    if (m_renderer.joinable())
-        m_renderer.join();
-    m_updatePending = false;
-    m_redrawPending = false;
-    m_shownIsNew = false;
+    if (m_timeKeeper.joinable())
+        m_timeKeeper.join();
 }
 
 void SoftwareVideoOutput::setPictureShown(bool shown)
@@ -109,7 +90,7 @@ void SoftwareVideoOutput::setPictureShown(bool shown)
     update();
 }
 
-// Runs on one of the core's threads: only wake the render thread.
+// Runs on one of the core's threads: only wakes the time keeper.
 void SoftwareVideoOutput::onCoreUpdate()
 {
     {
@@ -119,114 +100,184 @@ void SoftwareVideoOutput::onCoreUpdate()
     m_wake.notify_one();
 }
 
-void SoftwareVideoOutput::renderLoop()
+void SoftwareVideoOutput::keepFrameTime()
 {
 #if defined(__linux__)
     // Named for profilers and for the per-thread figures in /proc.
-    pthread_setname_np(pthread_self(), "duvara/render");
+    pthread_setname_np(pthread_self(), "duvara/frames");
 #endif
+    // The one thread that never waits for the core: while anything else does, the core may be
+    // waiting for a frame to be taken.
     m_context->drawOnThisThread();
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopRendering || m_updatePending || m_redrawPending; });
-        if (m_stopRendering)
+        const auto woken = [this] {
+            return m_stop || m_updatePending;
+        };
+        if (m_frameWaiting)
+            m_wake.wait_until(lock, m_dueSent ? m_due + m_grace : m_due, woken);
+        else
+            m_wake.wait(lock, woken);
+        if (m_stop)
             return;
-        const bool update = m_updatePending;
-        // Drawing the current frame again at a new size needs a frame to draw.
-        const bool redraw = m_redrawPending && m_drewPicture;
-        m_updatePending = false;
-        m_redrawPending = false;
-        const QSize size = m_targetSize;
-        lock.unlock();
-
-        const bool newFrame = update && m_context->takeUpdate();
-        const bool drawn = (newFrame || redraw) && renderInto(m_drawing, size);
-
-        lock.lock();
-        if (!drawn)
-            continue;
-        m_drewPicture = true;
-        std::swap(m_drawing, m_shown);
-        m_shownIsNew = true;
-        ++m_framesRendered;
-        if (!m_takeQueued.exchange(true))
-            QMetaObject::invokeMethod(this, &SoftwareVideoOutput::takeFrame, Qt::QueuedConnection);
+        const auto now = Clock::now();
+        if (m_frameWaiting && !m_dueSent && now >= m_due) {
+            m_dueSent = true;
+            if (!m_presentQueued.exchange(true))
+                QMetaObject::invokeMethod(this, &SoftwareVideoOutput::presentFrame,
+                                          Qt::QueuedConnection);
+        } else if (m_frameWaiting && m_dueSent && now >= m_due + m_grace) {
+            // The GUI thread is busy: the core goes on, and the GUI thread paints whatever frame
+            // is the latest when it comes back.
+            takeFrameUndrawnLocked();
+        }
+        if (m_updatePending) {
+            m_updatePending = false;
+            if (m_context->takeUpdate() && !m_frameWaiting) {
+                if (const auto wait = m_context->microsecondsToNextFrame()) {
+                    const auto due = now
+                        + std::clamp<Clock::duration>(std::chrono::microseconds(*wait),
+                                                      Clock::duration::zero(), kLongestWait);
+                    m_grace = std::clamp<Clock::duration>((due - m_due) * 9 / 10, kShortestGrace,
+                                                          kLongestGrace);
+                    m_frameWaiting = true;
+                    m_dueSent = false;
+                    m_due = due;
+                }
+            }
+        }
     }
 }
 
-bool SoftwareVideoOutput::renderInto(FrameBuffer &buffer, QSize size)
+void SoftwareVideoOutput::takeFrameUndrawnLocked()
 {
-    // Drawn into the buffer's memory rather than the image's bits: asking a shared image for
-    // its bits would copy it, away from the alignment the renderer wants.
-    return buffer.reserve(size)
-        && m_context->renderSoftware(buffer.memory.get(), size, buffer.stride);
+    m_context->skipFrame();
+    m_frameWaiting = false;
+    m_frameUnseen = true;
+    m_imageCurrent = false;
+    ++m_framesTaken;
 }
 
-void SoftwareVideoOutput::takeFrame()
+bool SoftwareVideoOutput::canShowPicture() const
 {
-    m_takeQueued = false;
-    {
-        const std::lock_guard lock(m_mutex);
-        if (!m_shownIsNew)
-            return;
-        m_shownIsNew = false;
-    }
+    if (!m_pictureShown || !isVisible() || size().isEmpty())
+        return false;
+    const QWindow *window = this->window()->windowHandle();
+    return window && window->isExposed();
+}
+
+void SoftwareVideoOutput::presentFrame()
+{
+    m_presentQueued = false;
+    if (!m_context)
+        return;
     m_hasFrame = true;
-    update();
-    emit frameRendered();
-}
-
-// Tells the render thread the size to draw at, and has the current frame drawn again at it
-// instead of stretching the old image.
-void SoftwareVideoOutput::followWidgetSize()
-{
-    const QSize target = size().isEmpty() || isHidden() ? kTokenSize : size();
+    bool toShow = false;
     {
         const std::lock_guard lock(m_mutex);
-        if (target == m_targetSize)
-            return;
-        m_targetSize = target;
-        m_redrawPending = target != kTokenSize;
+        // A paint of the whole window may have taken the frame already, a little early.
+        toShow = m_frameWaiting || m_frameUnseen;
     }
-    m_wake.notify_one();
+    // A new picture size places the output anew first: the frame is drawn once, at its size.
+    emit frameRendered();
+    // Painted now, not at the next turn of the event loop: the frame is due.
+    if (toShow && canShowPicture())
+        repaint();
+    const std::lock_guard lock(m_mutex);
+    if (m_frameWaiting && m_dueSent)
+        takeFrameUndrawnLocked();
 }
 
-void SoftwareVideoOutput::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    followWidgetSize();
-}
-
-void SoftwareVideoOutput::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    followWidgetSize();
-}
-
-void SoftwareVideoOutput::hideEvent(QHideEvent *event)
-{
-    QWidget::hideEvent(event);
-    followWidgetSize();
-}
-
-void SoftwareVideoOutput::paintEvent(QPaintEvent *)
+void SoftwareVideoOutput::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
+    if (!m_pictureShown || !m_context || !m_hasFrame) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
     {
         const std::lock_guard lock(m_mutex);
-        const QSize frameSize = m_shown.image.size();
-        if (!m_pictureShown || !m_hasFrame || (frameSize == kTokenSize && size() != kTokenSize)) {
-            painter.fillRect(rect(), Qt::black);
-            return;
+        const bool frameWaiting = m_frameWaiting;
+        // Whether the renderer ran, taking the waiting frame if there was one.
+        bool rendered = false;
+        if (drawIntoDevice(painter, event->region())) {
+            rendered = true;
+            ++m_directPaints;
+            // The next paint of a part draws the picture afresh: the image goes until then.
+            m_image = QImage();
+            m_imageCurrent = false;
+        } else {
+            rendered = drawThroughImage(painter);
+            ++m_imagePaints;
+            // A new frame drawn for a part of the picture: the rest follows at once.
+            if (rendered && frameWaiting)
+                QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update),
+                                          Qt::QueuedConnection);
         }
-        // A frame drawn for the size before a resize is shown stretched until the frame at the
-        // new size is drawn: a picture at once rather than black in between.
-        if (frameSize == size())
-            painter.drawImage(0, 0, m_shown.image);
-        else
-            painter.drawImage(rect(), m_shown.image);
+        if (rendered) {
+            m_frameUnseen = false;
+            if (frameWaiting) {
+                m_frameWaiting = false;
+                ++m_framesRendered;
+                ++m_framesTaken;
+            }
+        }
     }
     emit picturePainted();
+}
+
+// The renderer writes every pixel of the picture, so it may draw into the device only where the
+// whole picture is painted in this pass: elsewhere it would wipe out widgets over the picture that
+// are not painted again.
+bool SoftwareVideoOutput::drawIntoDevice(QPainter &painter, const QRegion &region)
+{
+    // Qt leaves the parts under opaque widgets above out of the region, and does not always
+    // paint those widgets again.
+    if (!(QRegion(rect()) - region).isEmpty())
+        return false;
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return false;
+    auto *image = static_cast<QImage *>(device);
+    // The renderer's pixels are opaque (the fourth byte is 255), as both formats want them.
+    if (image->format() != QImage::Format_RGB32
+        && image->format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    // The widget's place in the window's buffer, in the buffer's pixels.
+    const QTransform toDevice = painter.deviceTransform();
+    if (toDevice.type() > QTransform::TxScale)
+        return false;
+    const QRectF placed = toDevice.mapRect(QRectF(rect()));
+    const QRect target = placed.toRect();
+    if (QRectF(target) != placed || target.isEmpty() || !image->rect().contains(target))
+        return false;
+    const qsizetype stride = image->bytesPerLine();
+    uchar *origin = image->bits() + target.y() * stride + qsizetype(target.x()) * 4;
+    return m_context->renderSoftware(origin, target.size(), std::size_t(stride));
+}
+
+// Paints the part asked for from the output's image, drawn first unless it holds the current
+// frame and no new one is due. True when the renderer ran.
+bool SoftwareVideoOutput::drawThroughImage(QPainter &painter)
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_image.size() != pixels) {
+        m_image = QImage(pixels, QImage::Format_RGB32);
+        m_imageCurrent = false;
+    }
+    const bool render = !m_imageCurrent || (m_frameWaiting && m_dueSent);
+    if (render) {
+        m_imageCurrent = !m_image.isNull()
+            && m_context->renderSoftware(m_image.bits(), pixels,
+                                         std::size_t(m_image.bytesPerLine()));
+        if (!m_imageCurrent)
+            m_image.fill(Qt::black);
+    }
+    m_image.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, 0), m_image);
+    return render;
 }
 
 } // namespace duvara

@@ -2,31 +2,37 @@
 
 #include "media/video_output.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+class QPainter;
+
 namespace duvara {
 
 class RenderContext;
 
-// Draws the picture with the media core's software renderer into an image and paints it.
-// Used on offscreen platforms and where OpenGL is itself rendered in software, where it costs
-// far less than the OpenGL renderer.
+// Draws the picture with the media core's software renderer and paints it. Used on offscreen
+// platforms and where OpenGL is itself rendered in software, where it costs far less than the
+// OpenGL renderer.
 //
-// The frames are drawn on a thread of the output's own: the core holds its video back until
-// each frame has been drawn, and the GUI thread may be busy, or waiting for the core itself.
-// The GUI thread only paints the last frame drawn.
+// The core's renderer draws each frame straight into the window's own buffer while the widget
+// paints, at the size and place the picture is shown at: no image of its own in between and no
+// copy of the picture. Whatever lies over the picture (subtitles, the on-screen display) is
+// painted after it in the same pass, as over any widget. Only a paint of a part of the picture (a
+// caption that changed, a widget above it that hides what is below) goes through an image of
+// the output's own, let go again once a whole new frame is painted.
 //
-// Two images take turns, no more: one is drawn into while the other is shown, and they trade
-// places under the lock the painting holds while it copies the shown one into the window. The
-// window copy is a plain blit (same pixel format, same size), and the lock is never held while
-// anyone waits for the core. A third image would cost a whole frame of memory (8 MB at 1080p)
-// for nothing: the newest frame replaces one not yet painted anyway.
+// A thread of the output's own keeps the frames' time: the core announces each frame ahead of
+// its time, the thread has it painted when it is due, and, since the core holds its video back
+// until each frame is taken, takes the frame itself when the GUI thread is busy or the picture
+// cannot be seen; the GUI thread then paints the latest frame when it comes back.
 class SoftwareVideoOutput : public QWidget, public VideoOutput
 {
     Q_OBJECT
@@ -41,63 +47,67 @@ public:
     void setPictureShown(bool shown) override;
     bool isSoftware() const override { return true; }
 
-    // The number of frames drawn so far (for measurements and tests).
+    // For measurements and tests: the new frames drawn; the frames taken from the core, drawn
+    // or not; and of all the paints of the picture, those drawn straight into the window's
+    // buffer and those through the output's own image.
     quint64 framesRendered() const { return m_framesRendered; }
+    quint64 framesTaken() const { return m_framesTaken; }
+    quint64 directPaints() const { return m_directPaints; }
+    quint64 imagePaints() const { return m_imagePaints; }
 
 signals:
-    // A newly drawn frame is ready to be painted.
+    // A new frame is about to be drawn (or left undrawn while it cannot be seen): the place of
+    // the output may follow a new picture size before it is.
     void frameRendered();
     // The picture, not the black of stopped media, has been painted.
     void picturePainted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
-    struct AlignedFree
-    {
-        void operator()(unsigned char *p) const;
-    };
-    // An image over memory laid out the way the renderer draws fastest.
-    struct FrameBuffer
-    {
-        std::unique_ptr<unsigned char[], AlignedFree> memory;
-        std::size_t stride = 0;
-        QImage image; // a view of memory
-        bool reserve(QSize size);
-    };
+    using Clock = std::chrono::steady_clock;
 
     void onCoreUpdate();
-    void renderLoop();
-    bool renderInto(FrameBuffer &buffer, QSize size);
-    void takeFrame();
-    void followWidgetSize();
-    void stopRendering();
+    void keepFrameTime();
+    void takeFrameUndrawnLocked();
+    void presentFrame();
+    bool canShowPicture() const;
+    bool drawIntoDevice(QPainter &painter, const QRegion &region);
+    bool drawThroughImage(QPainter &painter);
+    void stopKeepingTime();
 
     std::unique_ptr<RenderContext> m_context;
-    std::thread m_renderer;
+    std::thread m_timeKeeper;
+    // Every call into the render context goes under it: the core takes them one at a time.
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    // Shared with the render thread, under m_mutex.
-    bool m_stopRendering = false;
+    // Under m_mutex.
+    bool m_stop = false;
     bool m_updatePending = false;
-    bool m_redrawPending = false;
-    QSize m_targetSize {16, 16};
-    // The last frame drawn; painted under m_mutex.
-    FrameBuffer m_shown;
-    bool m_shownIsNew = false;
-    // The render thread's own.
-    FrameBuffer m_drawing;
-    bool m_drewPicture = false;
+    // A frame announced and not yet taken, due at m_due; m_dueSent once the GUI thread has
+    // been asked to paint it.
+    bool m_frameWaiting = false;
+    bool m_dueSent = false;
+    Clock::time_point m_due;
+    // How long after m_due the frame waits for the GUI thread.
+    Clock::duration m_grace = Clock::duration::zero();
+    // The latest frame was taken undrawn: the picture on the screen is an older one.
+    bool m_frameUnseen = false;
+    // The picture for paints of a part of it; holds the current frame while m_imageCurrent.
+    QImage m_image;
+    bool m_imageCurrent = false;
+    // Set while a call to presentFrame is on its way to the GUI thread.
+    std::atomic<bool> m_presentQueued {false};
+
     // The GUI thread's own.
     bool m_hasFrame = false;
     bool m_pictureShown = false;
 
-    std::atomic<bool> m_takeQueued {false};
     std::atomic<quint64> m_framesRendered {0};
+    std::atomic<quint64> m_framesTaken {0};
+    quint64 m_directPaints = 0;
+    quint64 m_imagePaints = 0;
 };
 
 } // namespace duvara

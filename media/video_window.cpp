@@ -218,9 +218,13 @@ void TDSVideoWindowEx2::logFirstFrame() const
 void TDSVideoWindowEx2::logPlaybackStatistics(qint64 dropped, qint64 delayed) const
 {
     const auto *software = dynamic_cast<const SoftwareVideoOutput *>(m_output.get());
-    qCInfo(lcMedia).nospace() << "playback complete: "
-                              << (software ? software->framesRendered() : 0) << " frames drawn, "
-                              << dropped << " dropped, " << delayed << " delayed";
+    const quint64 drawn = software ? software->framesRendered() : 0;
+    const quint64 undrawn = software ? software->framesTaken() - drawn : 0;
+    qCInfo(lcMedia).nospace() << "playback complete: " << drawn << " frames drawn, " << undrawn
+                              << " taken undrawn, " << dropped << " dropped, " << delayed
+                              << " delayed; paints " << (software ? software->directPaints() : 0)
+                              << " direct, " << (software ? software->imagePaints() : 0)
+                              << " through an image";
 }
 
 void TDSVideoWindowEx2::HandleGraphEvent(int code, std::intptr_t, std::intptr_t)

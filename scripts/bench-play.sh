@@ -7,6 +7,11 @@
 # table gives each one's median and, beside it, the ratio to decoding alone in the same round.
 # Then the first frame from launch, and probing 100 files for the playlist against ffprobe.
 #
+# VLC (`cvlc --vout=xcb_x11`) takes its turn too where it is installed, as an unprivileged user
+# when this runs as root (VLC refuses root); its dropped frames are the pictures it logs as too
+# late. Every run's line carries the load average at its start: CPU seconds hold up on a shared
+# machine far better than wall time, but not entirely.
+#
 # Both first frames are counted from the moment the program is started. mpv's log counts from
 # its own start, after its libraries are loaded (100-200 ms here, much the same libraries as
 # ours); that number is shown too.
@@ -46,17 +51,19 @@ ticks=$(getconf CLK_TCK)
 echo "machine: $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg) before the first round"
 
 now_ms() { date +%s%3N; }
+load_now() { cut -d' ' -f1 /proc/loadavg; }
 cpu_ticks() { local stat; read -r -a stat < <(cut -d')' -f2 "/proc/$1/stat"); echo $(( stat[11] + stat[12] )); }
 per_second() { echo "scale=4; $1 / $ticks / $2" | bc; }
 
-# Results, one line per run: "name cpu_per_s peak_mb dropped".
+# Results, one line per run: "name cpu_per_s peak_mb dropped load".
 results="$work/results"
 : >"$results"
 
 # The player on the film, measured from /proc until it reports the end of playback. With
 # "fullscreen" it is double-clicked into fullscreen at its first frame, and measured from then.
 run_duvara() {
-  local name=$1 mode=$2 log="$work/duvara.log" start first_at begin_ticks begin_ms end_ms
+  local name=$1 mode=$2 log="$work/duvara.log" start first_at begin_ticks begin_ms end_ms load
+  load=$(load_now)
   start=$(now_ms)
   QT_LOGGING_RULES="duvara.*.info=true" "$build/bin/duvara" "$film" >"$log" 2>&1 &
   player_pid=$!
@@ -67,10 +74,13 @@ run_duvara() {
   begin_ticks=0
   begin_ms=$start
   if [ "$mode" = fullscreen ]; then
-    # The video window fills the main window's top left corner.
-    xdotool mousemove 100 100 click --repeat 2 --delay 80 1
+    # The video window fills the main window's top left corner, wherever the window was placed.
+    local window X Y
+    window=$(xdotool search --name '^Duvara' | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^[XY]=')"
+    xdotool mousemove $(( X + 100 )) $(( Y + 100 )) click --repeat 2 --delay 80 1
     for _ in $(seq 1 50); do
-      xwininfo -root -tree | grep -q '"Duvara": ("duvara".*1920x1080+0+0' && break
+      xwininfo -root -tree | grep -q '("duvara" .*1920x1080+0+0' && break
       sleep 0.1
     done
     begin_ticks=$(cpu_ticks "$player_pid")
@@ -86,15 +96,18 @@ run_duvara() {
   peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$player_pid/status")
   kill "$player_pid"; wait "$player_pid" 2>/dev/null || true
   player_pid=
-  local drops played
+  local drops played undrawn
   drops=$(sed -n 's/.*playback complete: .* \([0-9]*\) dropped.*/\1/p' "$log")
+  # Frames the output took from the core without drawing them (a GUI thread far too late).
+  undrawn=$(sed -n 's/.*playback complete: .* \([0-9]*\) taken undrawn.*/\1/p' "$log")
+  echo "${undrawn:-0}" >>"$work/$name-undrawn"
   # Fullscreen is measured over the part played after the switch.
   if [ "$mode" = fullscreen ]; then
     played=$(echo "scale=3; ($end_ms - $begin_ms) / 1000" | bc)
   else
     played=$seconds
   fi
-  echo "$name $(per_second "$used" "$played") $(( peak_kb / 1024 )) ${drops:-?}" >>"$results"
+  echo "$name $(per_second "$used" "$played") $(( peak_kb / 1024 )) ${drops:-?} $load" >>"$results"
   first_at=$(sed -n 's/.*first frame shown at \([0-9]*\) ms.*/\1/p' "$log" | head -1)
   [ "$mode" = window ] && echo "$(( first_at - start ))" >>"$work/duvara-first"
   if [ "$mode" = window ] && [ ! -s "$work/picture" ]; then
@@ -107,13 +120,14 @@ run_duvara() {
 
 run_mpv() {
   local name=$1; shift
-  local status user sys kb drops mpv_log="$work/mpv.log" mpv_start
+  local status user sys kb drops mpv_log="$work/mpv.log" mpv_start load
+  load=$(load_now)
   mpv_start=$(now_ms)
   status=$( { /usr/bin/time -f "TIME %U %S %M" mpv --no-config "$@" --log-file="$mpv_log" \
     --term-status-msg='DROP ${frame-drop-count}' "$film" 2>&1 || true; } | tr '\r' '\n')
   read -r _ user sys kb < <(grep '^TIME' <<<"$status")
   drops=$(grep -o 'DROP [0-9]*' <<<"$status" | tail -1 | cut -d' ' -f2)
-  echo "$name $(echo "scale=4; ($user + $sys) / $seconds" | bc) $(( kb / 1024 )) ${drops:-?}" >>"$results"
+  echo "$name $(echo "scale=4; ($user + $sys) / $seconds" | bc) $(( kb / 1024 )) ${drops:-?} $load" >>"$results"
   if [ "$name" = mpv-x11-window ]; then
     local first opened made
     first=$(sed -n 's/^\[ *\([0-9.]*\)\].*first video frame after restart shown.*/\1/p' "$mpv_log" | head -1)
@@ -131,14 +145,44 @@ run_mpv() {
   rm -f "$mpv_log"
 }
 
+# VLC refuses to run as root: it runs as nobody then, with a home of its own.
+vlc_as=()
+if command -v cvlc >/dev/null; then
+  if [ "$(id -u)" = 0 ]; then
+    mkdir -p "$work/vlc-home"
+    chown nobody "$work/vlc-home"
+    chmod 755 "$work"
+    vlc_as=(runuser -u nobody -- env HOME="$work/vlc-home")
+  else
+    vlc_as=(env)
+  fi
+fi
+run_vlc() {
+  local name=$1; shift
+  local status user sys kb drops load
+  load=$(load_now)
+  status=$( { "${vlc_as[@]}" /usr/bin/time -f "TIME %U %S %M" cvlc -vv --no-audio --vout=xcb_x11 \
+    --play-and-exit "$@" "$film" 2>&1 || true; } )
+  read -r _ user sys kb < <(grep '^TIME' <<<"$status")
+  drops=$(grep -ci 'too late to be displayed' <<<"$status" || true)
+  echo "$name $(echo "scale=4; ($user + $sys) / $seconds" | bc) $(( kb / 1024 )) ${drops:-?} $load" >>"$results"
+}
+
 for round in $(seq 1 "$rounds"); do
   echo "== round $round of $rounds (load $(cut -d' ' -f1 /proc/loadavg))"
   run_mpv mpv-null --vo=null
   run_duvara duvara-window window
-  run_mpv mpv-x11-window --vo=x11 --geometry="$(cat "$work/picture")"
+  picture_size=$(cat "$work/picture")
+  run_mpv mpv-x11-window --vo=x11 --geometry="$picture_size"
   run_duvara duvara-fullscreen fullscreen
   run_mpv mpv-x11-fullscreen --vo=x11 --fs
-  tail -5 "$results" | sed 's/^/   /'
+  runs=5
+  if [ ${#vlc_as[@]} -gt 0 ]; then
+    run_vlc vlc-window --width="${picture_size%x*}" --height="${picture_size#*x}"
+    run_vlc vlc-fullscreen --fullscreen
+    runs=7
+  fi
+  tail -"$runs" "$results" | sed 's/^/   /'
 done
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.4f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -150,22 +194,28 @@ ratio_of() {
 
 picture=$(cat "$work/picture")
 echo "== playback, medians of $rounds rounds (1080p30 film, picture $picture in the default window)"
-printf '%-32s %10s %10s %12s %8s\n' "" "CPU-s/s" "x decode" "peak MB" "dropped"
-for name in mpv-null duvara-window mpv-x11-window duvara-fullscreen mpv-x11-fullscreen; do
+printf '%-32s %10s %10s %12s %8s %12s\n' "" "CPU-s/s" "x decode" "peak MB" "dropped" "load"
+names="mpv-null duvara-window mpv-x11-window duvara-fullscreen mpv-x11-fullscreen"
+[ ${#vlc_as[@]} -gt 0 ] && names="$names vlc-window vlc-fullscreen"
+for name in $names; do
   case $name in
     mpv-null) label="mpv --vo=null (decoding alone)" ;;
     duvara-window) label="Duvara, default window" ;;
     mpv-x11-window) label="mpv --vo=x11, $picture" ;;
     duvara-fullscreen) label="Duvara, fullscreen 1920x1080" ;;
     mpv-x11-fullscreen) label="mpv --vo=x11 --fs 1920x1080" ;;
+    vlc-window) label="cvlc --vout=xcb_x11, $picture" ;;
+    vlc-fullscreen) label="cvlc --vout=xcb_x11 --fullscreen" ;;
   esac
-  printf '%-32s %10s %10s %12s %8s\n' "$label" "$(column_of "$name" 2 | median)" "$(ratio_of "$name")" \
-    "$(column_of "$name" 3 | sort -n | tail -1)" "$(column_of "$name" 4 | paste -sd+ | bc)"
+  printf '%-32s %10s %10s %12s %8s %12s\n' "$label" "$(column_of "$name" 2 | median)" "$(ratio_of "$name")" \
+    "$(column_of "$name" 3 | sort -n | tail -1)" "$(column_of "$name" 4 | paste -sd+ | bc)" \
+    "$(column_of "$name" 5 | sort -n | sed -n '1p;$p' | paste -sd-)"
 done
-echo "(peak: the highest of the rounds; dropped: the sum over the rounds)"
-if command -v cvlc >/dev/null; then
-  echo "(VLC is installed but not measured here)"
-else
+echo "(peak: the highest of the rounds; dropped: the sum over the rounds; load: the lowest and"
+echo " highest load average at the start of a run)"
+echo "Duvara's frames taken undrawn, summed over the rounds: $(paste -sd+ "$work/duvara-window-undrawn" | bc)" \
+  "in the window, $(paste -sd+ "$work/duvara-fullscreen-undrawn" | bc) in fullscreen"
+if [ ${#vlc_as[@]} -eq 0 ]; then
   echo "(VLC is not installed: not measured)"
 fi
 paste_ratio() { paste <(column_of "$1" 2) <(column_of "$2" 2) | awk '{ printf "%.3f\n", $1 / $2 }' | median; }

@@ -210,6 +210,8 @@ private slots:
     void nothingWaitsForTheCoreOnTheDrawingThread();
     void replacedContextGetsPicturesAgain();
     void lostFramesOutliveTheSession();
+    void decodingThreadsFollowTheFilm_data();
+    void decodingThreadsFollowTheFilm();
 };
 
 void TestFilterGraph::withoutSessionOnlyStores()
@@ -613,7 +615,7 @@ void TestFilterGraph::preparedCoreIsAdopted_data()
 {
     QTest::addColumn<bool>("audio");
     QTest::addColumn<QString>("output");
-    QTest::newRow("sound") << true << QString();
+    QTest::newRow("sound") << true << QStringLiteral("pipewire,pulse,jack,alsa");
     // Switched off after the core was started with sound: the switch still counts.
     QTest::newRow("no sound") << false << QStringLiteral("null");
 }
@@ -856,8 +858,14 @@ void TestFilterGraph::nothingWaitsForTheCoreOnTheDrawingThread()
 
     // Rendering waits for the file, and for nothing but the file's load and first values.
     QCOMPARE(graph.RenderMediaFile(mediaFile("clip.mp4")), 0);
-    const std::vector<std::string> allowed
-        = {"pause", "loadfile", "(waiting for an event)", "duration", "time-pos", "eof-reached"};
+    const std::vector<std::string> allowed = {"pause",
+                                              "loadfile",
+                                              "(waiting for an event)",
+                                              "duration",
+                                              "time-pos",
+                                              "eof-reached",
+                                              "track-list",
+                                              "file-local-options/vd-lavc-threads"};
     for (const std::string &call : graph.TakeBlockingCallsWhileDrawing())
         QVERIFY2(std::find(allowed.begin(), allowed.end(), call) != allowed.end(), call.c_str());
 
@@ -932,6 +940,31 @@ void TestFilterGraph::lostFramesOutliveTheSession()
     QCOMPARE(s.graph.RenderMediaFile(mediaFile("tone.wav")), 0);
     QVERIFY(waitFor([&] { return lostFrames.count() == 1; }));
     QCOMPARE(lostFrames.at(0).at(0).toLongLong(), 0);
+}
+
+void TestFilterGraph::decodingThreadsFollowTheFilm_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("threads");
+    QTest::newRow("small film") << QByteArray("clip.mp4") << QStringLiteral("1");
+    QTest::newRow("more pixels a second than 1080p30")
+        << QByteArray("swift.mp4") << QStringLiteral("2");
+    // Without a picture the core's setting stays.
+    QTest::newRow("sound only") << QByteArray("tone.mp3") << QStringLiteral("2");
+}
+
+// Chosen at each file's opening, for that file: the second file does not inherit the first's.
+void TestFilterGraph::decodingThreadsFollowTheFilm()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, threads);
+    Session s;
+    for (const QByteArray &name : {QByteArray("clip.mp4"), file}) {
+        QCOMPARE(s.graph.RenderMediaFile(mediaFile(name)), 0);
+        QVERIFY(s.graph.Play());
+        QTRY_VERIFY(ms(s.graph.CurrentPosition()) > 0);
+    }
+    QCOMPARE(core(s.graph, "vd-lavc-threads").toString(), threads);
 }
 
 QTEST_MAIN(TestFilterGraph)

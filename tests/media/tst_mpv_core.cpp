@@ -17,6 +17,9 @@ private slots:
     void everyOptionIsTaken();
     void playbackCostOptions_data();
     void playbackCostOptions();
+    void soundOutputsOfTheDesktop();
+    void decoderThreads_data();
+    void decoderThreads();
 };
 
 void TestMpvCore::everyOptionIsTaken()
@@ -46,6 +49,39 @@ void TestMpvCore::playbackCostOptions()
     const auto actual = core.getString(("options/" + option).constData());
     QVERIFY2(actual, option.constData());
     QCOMPARE(QString::fromStdString(*actual), value);
+}
+
+// The core's own choice would go on to SDL, slow to find that there is no sound device.
+void TestMpvCore::soundOutputsOfTheDesktop()
+{
+    MpvCore core(true);
+    QCOMPARE(core.getString("options/ao").value_or(""), std::string("pipewire,pulse,jack,alsa"));
+    MpvCore silent(false);
+    QCOMPARE(silent.getString("options/ao").value_or(""), std::string("null"));
+}
+
+void TestMpvCore::decoderThreads_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("rate");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("1080p30") << 1920 << 1080 << 30.0 << 1;
+    QTest::newRow("1080p29.97, 1088 lines coded") << 1920 << 1088 << 29.97 << 1;
+    QTest::newRow("720p60") << 1280 << 720 << 60.0 << 1;
+    QTest::newRow("1080p50") << 1920 << 1080 << 50.0 << 2;
+    QTest::newRow("2160p24") << 3840 << 2160 << 24.0 << 2;
+    QTest::newRow("rate unknown") << 1920 << 1080 << 0.0 << 2;
+    QTest::newRow("size unknown") << 0 << 0 << 25.0 << 2;
+}
+
+void TestMpvCore::decoderThreads()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(double, rate);
+    QFETCH(int, threads);
+    QCOMPARE(DecoderThreadsFor(width, height, rate), threads);
 }
 
 QTEST_MAIN(TestMpvCore)

@@ -87,6 +87,12 @@ void SoftwareVideoOutput::setPictureShown(bool shown)
     if (m_pictureShown == shown)
         return;
     m_pictureShown = shown;
+    if (!shown) {
+        // Stopped media shows black: the picture's image would only hold memory.
+        const std::lock_guard lock(m_mutex);
+        m_image = QImage();
+        m_imageCurrent = false;
+    }
     update();
 }
 

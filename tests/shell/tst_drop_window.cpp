@@ -116,12 +116,7 @@ void TestDropWindow::initTestCase()
 
 void TestDropWindow::init()
 {
-    std::setlocale(LC_NUMERIC, "C");
-    forgetSettings();
-    m_window = new TFormVDMain;
-    m_window->filterGraph().SetAudioEnabled(false);
-    m_window->CreateOtherWindows();
-    m_window->show();
+    m_window = newSilentWindow();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     m_video = child<TDSVideoWindowEx2>(m_window, "VideoWnd");
     m_list = child<RListView>(m_window, "LstPL");

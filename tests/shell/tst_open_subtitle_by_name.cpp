@@ -55,12 +55,7 @@ void TestOpenSubtitleByName::initTestCase()
 
 void TestOpenSubtitleByName::init()
 {
-    std::setlocale(LC_NUMERIC, "C");
-    forgetSettings();
-    m_window = new TFormVDMain;
-    m_window->filterGraph().SetAudioEnabled(false);
-    m_window->CreateOtherWindows();
-    m_window->show();
+    m_window = newSilentWindow();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
 

@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <clocale>
 #include <functional>
 
 namespace duvara::test {
@@ -47,6 +48,19 @@ inline void forgetSettings()
     }
     QFile::remove(SettingsFilePath());
     QFile::remove(PlaylistFilePath());
+}
+
+// A first start's window, silent, with its other windows, shown; the caller waits for it to be
+// exposed and deletes it.
+inline TFormVDMain *newSilentWindow()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    forgetSettings();
+    auto *window = new TFormVDMain;
+    window->filterGraph().SetAudioEnabled(false);
+    window->CreateOtherWindows();
+    window->show();
+    return window;
 }
 
 // The window's part (a widget, a timer) with this object name; the test stops when it is not there.

@@ -5,6 +5,8 @@
 # `mpv --vo=x11` showing the same picture size and the full screen. The players take turns,
 # round after round, so that the load of a shared machine falls on all of them alike; the
 # table gives each one's median and, beside it, the ratio to decoding alone in the same round.
+# Playback is counted from each player's first frame to its end, the same way for every player;
+# what each spent starting up, up to its first frame, has a column of its own.
 # Then the first frame from launch, and probing 100 files for the playlist against ffprobe.
 #
 # VLC (`cvlc --vout=xcb_x11`) takes its turn too where it is installed, as an unprivileged user
@@ -54,24 +56,44 @@ now_ms() { date +%s%3N; }
 load_now() { cut -d' ' -f1 /proc/loadavg; }
 cpu_ticks() { local stat; read -r -a stat < <(cut -d')' -f2 "/proc/$1/stat"); echo $(( stat[11] + stat[12] )); }
 per_second() { echo "scale=4; $1 / $ticks / $2" | bc; }
+seconds_of() { echo "scale=3; $1 / $ticks" | bc; }
 
-# Results, one line per run: "name cpu_per_s peak_mb dropped load".
+# The CPU ticks process PID has used by the time LOG first shows PATTERN: its start-up, up to
+# the first frame. 0 when the process ends or the line never comes.
+ticks_at_line() {
+  local pid=$1 log=$2 pattern=$3
+  for _ in $(seq 1 $(( (seconds + 30) * 20 ))); do
+    grep -q -- "$pattern" "$log" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  cpu_ticks "$pid" 2>/dev/null || echo 0
+}
+# The newest process called NAME, once it has started.
+newest_process() {
+  local pid
+  for _ in $(seq 1 100); do
+    pid=$(pgrep -n -x "$1" || true)
+    [ -n "$pid" ] && { echo "$pid"; return; }
+    sleep 0.02
+  done
+}
+
+# Results, one line per run: "name cpu_per_s peak_mb dropped load start_cpu_s".
 results="$work/results"
 : >"$results"
 
-# The player on the film, measured from /proc until it reports the end of playback. With
-# "fullscreen" it is double-clicked into fullscreen at its first frame, and measured from then.
+# The player on the film, measured from /proc from its first frame until it reports the end of
+# playback. With "fullscreen" it is double-clicked into fullscreen at its first frame, and
+# measured from then.
 run_duvara() {
-  local name=$1 mode=$2 log="$work/duvara.log" start first_at begin_ticks begin_ms end_ms load
+  local name=$1 mode=$2 log="$work/duvara.log" start first_at begin_ticks start_ticks begin_ms end_ms load
   load=$(load_now)
   start=$(now_ms)
   QT_LOGGING_RULES="duvara.*.info=true" "$build/bin/duvara" "$film" >"$log" 2>&1 &
   player_pid=$!
-  for _ in $(seq 1 $(( (seconds + 30) * 10 ))); do
-    grep -q "first frame shown" "$log" && break
-    sleep 0.1
-  done
-  begin_ticks=0
+  start_ticks=$(ticks_at_line "$player_pid" "$log" "first frame shown")
+  begin_ticks=$start_ticks
   begin_ms=$start
   if [ "$mode" = fullscreen ]; then
     # The video window fills the main window's top left corner, wherever the window was placed.
@@ -107,7 +129,8 @@ run_duvara() {
   else
     played=$seconds
   fi
-  echo "$name $(per_second "$used" "$played") $(( peak_kb / 1024 )) ${drops:-?} $load" >>"$results"
+  echo "$name $(per_second "$used" "$played") $(( peak_kb / 1024 )) ${drops:-?} $load $(seconds_of "$start_ticks")" \
+    >>"$results"
   first_at=$(sed -n 's/.*first frame shown at \([0-9]*\) ms.*/\1/p' "$log" | head -1)
   [ "$mode" = window ] && echo "$(( first_at - start ))" >>"$work/duvara-first"
   if [ "$mode" = window ] && [ ! -s "$work/picture" ]; then
@@ -120,14 +143,19 @@ run_duvara() {
 
 run_mpv() {
   local name=$1; shift
-  local status user sys kb drops mpv_log="$work/mpv.log" mpv_start load
+  local status user sys kb drops mpv_log="$work/mpv.log" mpv_start load time_pid start_ticks
   load=$(load_now)
   mpv_start=$(now_ms)
-  status=$( { /usr/bin/time -f "TIME %U %S %M" mpv --no-config "$@" --log-file="$mpv_log" \
-    --term-status-msg='DROP ${frame-drop-count}' "$film" 2>&1 || true; } | tr '\r' '\n')
-  read -r _ user sys kb < <(grep '^TIME' <<<"$status")
+  /usr/bin/time -f "TIME %U %S %M" -o "$work/time" mpv --no-config "$@" --log-file="$mpv_log" \
+    --term-status-msg='DROP ${frame-drop-count}' "$film" >"$work/mpv.out" 2>&1 &
+  time_pid=$!
+  start_ticks=$(ticks_at_line "$(newest_process mpv)" "$mpv_log" "first video frame after restart shown")
+  wait "$time_pid" || true
+  status=$(tr '\r' '\n' <"$work/mpv.out")
+  read -r _ user sys kb < <(grep '^TIME' "$work/time")
   drops=$(grep -o 'DROP [0-9]*' <<<"$status" | tail -1 | cut -d' ' -f2)
-  echo "$name $(echo "scale=4; ($user + $sys) / $seconds" | bc) $(( kb / 1024 )) ${drops:-?} $load" >>"$results"
+  echo "$name $(echo "scale=4; (($user + $sys) * $ticks - $start_ticks) / $ticks / $seconds" | bc) \
+$(( kb / 1024 )) ${drops:-?} $load $(seconds_of "$start_ticks")" >>"$results"
   if [ "$name" = mpv-x11-window ]; then
     local first opened made
     first=$(sed -n 's/^\[ *\([0-9.]*\)\].*first video frame after restart shown.*/\1/p' "$mpv_log" | head -1)
@@ -148,8 +176,8 @@ run_mpv() {
 # VLC refuses to run as root: it runs as nobody then, with a home of its own.
 vlc_as=()
 if command -v cvlc >/dev/null; then
+  mkdir -p "$work/vlc-home"
   if [ "$(id -u)" = 0 ]; then
-    mkdir -p "$work/vlc-home"
     chown nobody "$work/vlc-home"
     chmod 755 "$work"
     vlc_as=(runuser -u nobody -- env HOME="$work/vlc-home")
@@ -159,13 +187,17 @@ if command -v cvlc >/dev/null; then
 fi
 run_vlc() {
   local name=$1; shift
-  local status user sys kb drops load
+  local user sys kb drops load time_pid start_ticks vlc_log="$work/vlc-home/vlc.log"
   load=$(load_now)
-  status=$( { "${vlc_as[@]}" /usr/bin/time -f "TIME %U %S %M" cvlc -vv --no-audio --vout=xcb_x11 \
-    --play-and-exit "$@" "$film" 2>&1 || true; } )
-  read -r _ user sys kb < <(grep '^TIME' <<<"$status")
-  drops=$(grep -ci 'too late to be displayed' <<<"$status" || true)
-  echo "$name $(echo "scale=4; ($user + $sys) / $seconds" | bc) $(( kb / 1024 )) ${drops:-?} $load" >>"$results"
+  "${vlc_as[@]}" /usr/bin/time -f "TIME %U %S %M" -o "$work/vlc-home/time" cvlc -vv --no-audio \
+    --vout=xcb_x11 --play-and-exit "$@" "$film" >"$vlc_log" 2>&1 &
+  time_pid=$!
+  start_ticks=$(ticks_at_line "$(newest_process vlc)" "$vlc_log" "Received first picture")
+  wait "$time_pid" || true
+  read -r _ user sys kb < <(grep '^TIME' "$work/vlc-home/time")
+  drops=$(grep -ci 'too late to be displayed' "$vlc_log" || true)
+  echo "$name $(echo "scale=4; (($user + $sys) * $ticks - $start_ticks) / $ticks / $seconds" | bc) \
+$(( kb / 1024 )) ${drops:-?} $load $(seconds_of "$start_ticks")" >>"$results"
 }
 
 for round in $(seq 1 "$rounds"); do
@@ -194,7 +226,8 @@ ratio_of() {
 
 picture=$(cat "$work/picture")
 echo "== playback, medians of $rounds rounds (1080p30 film, picture $picture in the default window)"
-printf '%-32s %10s %10s %12s %8s %12s\n' "" "CPU-s/s" "x decode" "peak MB" "dropped" "load"
+printf '%-32s %10s %10s %12s %8s %12s %10s\n' "" "CPU-s/s" "x decode" "peak MB" "dropped" "load" \
+  "start CPU-s"
 names="mpv-null duvara-window mpv-x11-window duvara-fullscreen mpv-x11-fullscreen"
 [ ${#vlc_as[@]} -gt 0 ] && names="$names vlc-window vlc-fullscreen"
 for name in $names; do
@@ -207,12 +240,14 @@ for name in $names; do
     vlc-window) label="cvlc --vout=xcb_x11, $picture" ;;
     vlc-fullscreen) label="cvlc --vout=xcb_x11 --fullscreen" ;;
   esac
-  printf '%-32s %10s %10s %12s %8s %12s\n' "$label" "$(column_of "$name" 2 | median)" "$(ratio_of "$name")" \
-    "$(column_of "$name" 3 | sort -n | tail -1)" "$(column_of "$name" 4 | paste -sd+ | bc)" \
-    "$(column_of "$name" 5 | sort -n | sed -n '1p;$p' | paste -sd-)"
+  printf '%-32s %10s %10s %12s %8s %12s %10s\n' "$label" "$(column_of "$name" 2 | median)" \
+    "$(ratio_of "$name")" "$(column_of "$name" 3 | sort -n | tail -1)" \
+    "$(column_of "$name" 4 | paste -sd+ | bc)" "$(column_of "$name" 5 | sort -n | sed -n '1p;$p' | paste -sd-)" \
+    "$(column_of "$name" 6 | median)"
 done
-echo "(peak: the highest of the rounds; dropped: the sum over the rounds; load: the lowest and"
-echo " highest load average at the start of a run)"
+echo "(CPU-s/s: from the first frame to the end; peak: the highest of the rounds; dropped: the sum"
+echo " over the rounds; load: the lowest and highest load average at the start of a run; start"
+echo " CPU-s: the CPU used before the first frame. Fullscreen runs of Duvara count from the switch.)"
 echo "Duvara's frames taken undrawn, summed over the rounds: $(paste -sd+ "$work/duvara-window-undrawn" | bc)" \
   "in the window, $(paste -sd+ "$work/duvara-fullscreen-undrawn" | bc) in fullscreen"
 if [ ${#vlc_as[@]} -eq 0 ]; then

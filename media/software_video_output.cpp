@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__linux__)
 #include <pthread.h>
@@ -25,6 +26,61 @@ constexpr auto kLongestWait = std::chrono::milliseconds(100);
 // than the fifth of a second after which the core gives a frame up for dropped.
 constexpr auto kShortestGrace = std::chrono::milliseconds(20);
 constexpr auto kLongestGrace = std::chrono::milliseconds(40);
+// The largest picture a paint of a part of it draws through an image of its own: 4 MB. Larger
+// pictures are painted whole instead.
+constexpr qint64 kLargestImagePixels = 1024 * 1024;
+
+qint64 areaOf(const QRegion &region)
+{
+    qint64 area = 0;
+    for (const QRect &rect : region)
+        area += qint64(rect.width()) * rect.height();
+    return area;
+}
+
+bool isOpaque(const QWidget &widget)
+{
+    return widget.testAttribute(Qt::WA_OpaquePaintEvent)
+        || (widget.autoFillBackground()
+            && widget.palette().brush(widget.backgroundRole()).isOpaque());
+}
+
+// The parts of `widget` and its descendants that are opaque, in `target`'s coordinates.
+void addOpaqueParts(const QWidget &widget, const QWidget &target, QRegion &parts)
+{
+    if (!widget.isVisible() || widget.isWindow())
+        return;
+    if (isOpaque(widget)) {
+        const QWidget *top = target.window();
+        parts += QRect(target.mapFrom(top, widget.mapTo(top, QPoint(0, 0))), widget.size());
+        return;
+    }
+    for (const QObject *child : widget.children())
+        if (const auto *childWidget = qobject_cast<const QWidget *>(child))
+            addOpaqueParts(*childWidget, target, parts);
+}
+
+// What opaque widgets stacked above `widget` hide of it, in its own coordinates: what Qt leaves
+// out of its paints.
+QRegion hiddenByOpaqueWidgets(const QWidget &widget)
+{
+    QRegion hidden;
+    for (const QWidget *level = &widget; level && !level->isWindow();
+         level = level->parentWidget()) {
+        const QWidget *parent = level->parentWidget();
+        if (!parent)
+            break;
+        // Children are listed from the bottom of the stack up.
+        bool above = false;
+        for (const QObject *child : parent->children()) {
+            if (child == level)
+                above = true;
+            else if (const auto *sibling = qobject_cast<const QWidget *>(child); above && sibling)
+                addOpaqueParts(*sibling, widget, hidden);
+        }
+    }
+    return hidden & widget.rect();
+}
 } // namespace
 
 SoftwareVideoOutput::SoftwareVideoOutput(QWidget *parent)
@@ -92,8 +148,52 @@ void SoftwareVideoOutput::setPictureShown(bool shown)
         const std::lock_guard lock(m_mutex);
         m_image = QImage();
         m_imageCurrent = false;
+        m_keptPixels = {};
     }
     update();
+}
+
+bool SoftwareVideoOutput::event(QEvent *event)
+{
+    // The output is shown again after the video window moves to another window (fullscreen).
+    if (event->type() == QEvent::Show || event->type() == QEvent::ParentChange)
+        watchWindow();
+    return QWidget::event(event);
+}
+
+void SoftwareVideoOutput::watchWindow()
+{
+    QWidget *top = window();
+    if (top == m_watchedWindow)
+        return;
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = top;
+    if (top != this)
+        top->installEventFilter(this);
+}
+
+bool SoftwareVideoOutput::paintsWholePicture() const
+{
+    const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
+    return m_context && m_hasFrame && canShowPicture()
+        && qint64(pixels.width()) * pixels.height() > kLargestImagePixels;
+}
+
+// Every paint of a window begins with an update request to it, a synchronous paint too. Over a
+// large picture, the request is widened to the whole picture before Qt works out what to paint,
+// so that a caption which changed is painted over a picture drawn straight into the buffer.
+bool SoftwareVideoOutput::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::UpdateRequest && watched == m_watchedWindow && !m_paintingWhole
+        && paintsWholePicture()) {
+        // The nested request paints everything due now, the picture included; the one under
+        // way then finds nothing left to paint.
+        m_paintingWhole = true;
+        repaint();
+        m_paintingWhole = false;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // Runs on one of the core's threads: only wakes the time keeper.
@@ -187,8 +287,11 @@ void SoftwareVideoOutput::presentFrame()
     // A new picture size places the output anew first: the frame is drawn once, at its size.
     emit frameRendered();
     // Painted now, not at the next turn of the event loop: the frame is due.
-    if (toShow && canShowPicture())
+    if (toShow && canShowPicture()) {
+        m_paintingWhole = true;
         repaint();
+        m_paintingWhole = false;
+    }
     const std::lock_guard lock(m_mutex);
     if (m_frameWaiting && m_dueSent)
         takeFrameUndrawnLocked();
@@ -233,13 +336,12 @@ void SoftwareVideoOutput::paintEvent(QPaintEvent *event)
 }
 
 // The renderer writes every pixel of the picture, so it may draw into the device only where the
-// whole picture is painted in this pass: elsewhere it would wipe out widgets over the picture that
-// are not painted again.
+// whole picture is painted in this pass, but for opaque widgets above it: Qt leaves them out of
+// the region and does not always paint them again, so their pixels are kept aside and put back.
 bool SoftwareVideoOutput::drawIntoDevice(QPainter &painter, const QRegion &region)
 {
-    // Qt leaves the parts under opaque widgets above out of the region, and does not always
-    // paint those widgets again.
-    if (!(QRegion(rect()) - region).isEmpty())
+    const QRegion leftOut = QRegion(rect()) - region;
+    if (!leftOut.isEmpty() && !(leftOut - hiddenByOpaqueWidgets(*this)).isEmpty())
         return false;
     QPaintEngine *engine = painter.paintEngine();
     QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
@@ -259,8 +361,30 @@ bool SoftwareVideoOutput::drawIntoDevice(QPainter &painter, const QRegion &regio
     if (QRectF(target) != placed || target.isEmpty() || !image->rect().contains(target))
         return false;
     const qsizetype stride = image->bytesPerLine();
+    const QRegion kept = toDevice.map(leftOut) & target;
+    // A widget that hides most of the picture is painted over an image of it instead.
+    if (areaOf(kept) * 4 > areaOf(target))
+        return false;
+    m_keptPixels.resize(std::size_t(areaOf(kept)) * 4);
+    const auto copyKept = [&](bool out) {
+        uchar *saved = m_keptPixels.data();
+        for (const QRect &part : kept) {
+            const std::size_t rowBytes = std::size_t(part.width()) * 4;
+            for (int y = part.top(); y <= part.bottom(); ++y) {
+                uchar *pixels = image->bits() + y * stride + qsizetype(part.left()) * 4;
+                if (out)
+                    std::memcpy(saved, pixels, rowBytes);
+                else
+                    std::memcpy(pixels, saved, rowBytes);
+                saved += rowBytes;
+            }
+        }
+    };
+    copyKept(true);
     uchar *origin = image->bits() + target.y() * stride + qsizetype(target.x()) * 4;
-    return m_context->renderSoftware(origin, target.size(), std::size_t(stride));
+    const bool rendered = m_context->renderSoftware(origin, target.size(), std::size_t(stride));
+    copyKept(false);
+    return rendered;
 }
 
 // Paints the part asked for from the output's image, drawn first unless it holds the current

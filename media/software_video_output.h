@@ -3,6 +3,7 @@
 #include "media/video_output.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class QPainter;
 
@@ -25,9 +27,13 @@ class RenderContext;
 // The core's renderer draws each frame straight into the window's own buffer while the widget
 // paints, at the size and place the picture is shown at: no image of its own in between and no
 // copy of the picture. Whatever lies over the picture (subtitles, the on-screen display) is
-// painted after it in the same pass, as over any widget. Only a paint of a part of the picture (a
-// caption that changed, a widget above it that hides what is below) goes through an image of
-// the output's own, let go again once a whole new frame is painted.
+// painted after it in the same pass, as over any widget. Opaque widgets above it, which Qt leaves
+// out of its paints, are kept aside while the picture is drawn and put back over it.
+//
+// A paint of a small part of the picture (a caption that changed) cannot be drawn that way: the
+// renderer draws the whole picture. A large picture (fullscreen) is then painted whole in the same
+// pass instead, since an image of it would cost as much memory as the window's buffer; a small
+// one goes through an image of the output's own, let go again once a whole new frame is painted.
 //
 // A thread of the output's own keeps the frames' time: the core announces each frame ahead of
 // its time, the thread has it painted when it is due, and, since the core holds its video back
@@ -63,6 +69,8 @@ signals:
     void picturePainted();
 
 protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -73,6 +81,8 @@ private:
     void takeFrameUndrawnLocked();
     void presentFrame();
     bool canShowPicture() const;
+    bool paintsWholePicture() const;
+    void watchWindow();
     bool drawIntoDevice(QPainter &painter, const QRegion &region);
     bool drawThroughImage(QPainter &painter);
     void stopKeepingTime();
@@ -103,6 +113,12 @@ private:
     // The GUI thread's own.
     bool m_hasFrame = false;
     bool m_pictureShown = false;
+    // The window whose paints this output widens to the whole picture, and whether it is
+    // painting the picture itself now (no widening needed then).
+    QPointer<QWidget> m_watchedWindow;
+    bool m_paintingWhole = false;
+    // The pixels of opaque widgets above the picture, kept aside while it is drawn.
+    std::vector<uchar> m_keptPixels;
 
     std::atomic<quint64> m_framesRendered {0};
     std::atomic<quint64> m_framesTaken {0};

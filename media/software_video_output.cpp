@@ -26,10 +26,6 @@ constexpr auto kLongestWait = std::chrono::milliseconds(100);
 // than the fifth of a second after which the core gives a frame up for dropped.
 constexpr auto kShortestGrace = std::chrono::milliseconds(20);
 constexpr auto kLongestGrace = std::chrono::milliseconds(40);
-// The largest picture a paint of a part of it draws through an image of its own: 4 MB. Larger
-// pictures are painted whole instead.
-constexpr qint64 kLargestImagePixels = 1024 * 1024;
-
 qint64 areaOf(const QRegion &region)
 {
     qint64 area = 0;
@@ -173,16 +169,16 @@ void SoftwareVideoOutput::watchWindow()
         top->installEventFilter(this);
 }
 
+// A fullscreen window is the picture's alone: whatever is painted in it lies over the picture, and
+// an image for a part of the picture would be as large as the screen.
 bool SoftwareVideoOutput::paintsWholePicture() const
 {
-    const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
-    return m_context && m_hasFrame && canShowPicture()
-        && qint64(pixels.width()) * pixels.height() > kLargestImagePixels;
+    return m_context && m_hasFrame && canShowPicture() && window()->isFullScreen();
 }
 
-// Every paint of a window begins with an update request to it, a synchronous paint too. Over a
-// large picture, the request is widened to the whole picture before Qt works out what to paint,
-// so that a caption which changed is painted over a picture drawn straight into the buffer.
+// Every paint of a window begins with an update request to it, a synchronous paint too. In
+// fullscreen, the request is widened to the whole picture before Qt works out what to paint, so
+// that a caption which changed is painted over a picture drawn straight into the buffer.
 bool SoftwareVideoOutput::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::UpdateRequest && watched == m_watchedWindow && !m_paintingWhole

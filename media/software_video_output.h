@@ -31,9 +31,10 @@ class RenderContext;
 // out of its paints, are kept aside while the picture is drawn and put back over it.
 //
 // A paint of a small part of the picture (a caption that changed) cannot be drawn that way: the
-// renderer draws the whole picture. A large picture (fullscreen) is then painted whole in the same
-// pass instead, since an image of it would cost as much memory as the window's buffer; a small
-// one goes through an image of the output's own, let go again once a whole new frame is painted.
+// renderer draws the whole picture. In fullscreen the picture is then painted whole in the same
+// pass instead, since an image of it would cost as much memory as the window's buffer; in a
+// window the part goes through an image of the output's own, let go again once a whole new frame
+// is painted.
 //
 // A thread of the output's own keeps the frames' time: the core announces each frame ahead of
 // its time, the thread has it painted when it is due, and, since the core holds its video back
@@ -113,8 +114,8 @@ private:
     // The GUI thread's own.
     bool m_hasFrame = false;
     bool m_pictureShown = false;
-    // The window whose paints this output widens to the whole picture, and whether it is
-    // painting the picture itself now (no widening needed then).
+    // The window whose paints in fullscreen this output widens to the whole picture, and whether
+    // it is painting the picture itself now (no widening needed then).
     QPointer<QWidget> m_watchedWindow;
     bool m_paintingWhole = false;
     // The pixels of opaque widgets above the picture, kept aside while it is drawn.

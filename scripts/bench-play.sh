@@ -25,13 +25,8 @@ build=$(cd "$1" && pwd)
 bench_build=$(cd "$2" && pwd)
 seconds=${BENCH_SECONDS:-20}
 rounds=${BENCH_ROUNDS:-3}
-work=$(mktemp -d)
-cleanup() {
-  if [ -n "${player_pid:-}" ]; then kill "$player_pid" 2>/dev/null || true; wait "$player_pid" 2>/dev/null || true; fi
-  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/screen-session.sh
+source "$(dirname "$0")/screen-session.sh"
 
 film="$work/film-1080p.mp4"
 echo "== making a ${seconds} s 1080p30 H.264 + AAC film"
@@ -40,15 +35,7 @@ ffmpeg -nostdin -hide_banner -loglevel error -y \
   -f lavfi -i "sine=frequency=440:duration=$seconds" \
   -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -shortest "$film"
 
-# A screen of its own: -displayfd picks a free display number.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+start_screen
 ticks=$(getconf CLK_TCK)
 echo "machine: $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg) before the first round"
 

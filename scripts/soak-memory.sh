@@ -26,14 +26,8 @@ size=${SOAK_SIZE:-1280x720}
 warmup=${SOAK_WARMUP:-5}
 [ -x "$player" ] || { echo "no player at $player" >&2; exit 1; }
 
-work=$(mktemp -d)
-# Runs under set -e: no step may end it early, or the screen would outlive the run.
-cleanup() {
-  if [ -n "${player_pid:-}" ]; then kill "$player_pid" 2>/dev/null || true; wait "$player_pid" 2>/dev/null || true; fi
-  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/screen-session.sh
+source "$(dirname "$0")/screen-session.sh"
 
 # Two pictures, so that neighbouring films differ; every film is a file of its own.
 echo "== making $films films of $film_seconds s at $size"
@@ -49,16 +43,7 @@ for i in $(seq 1 "$films"); do
   cp "$work/$base.mp4" "$(printf '%s/film-%02d.mp4' "$work" "$i")"
 done
 
-# A screen of its own: -displayfd picks a free display number.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-# The hand-over socket lives here, away from any player of the user's own.
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+start_screen
 export QT_LOGGING_RULES="duvara.*.info=true"
 
 rss_mb() { awk '/^VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$1/status"; }

@@ -23,14 +23,8 @@ minutes=${SOAK_MINUTES:-30}
 film_seconds=${SOAK_FILM_SECONDS:-45}
 [ -x "$driver" ] || { echo "no $driver: build with -DDUVARA_BUILD_BENCHMARKS=ON" >&2; exit 1; }
 
-work=$(mktemp -d)
-# Runs under set -e: no step may end it early, or the screen would outlive the run.
-cleanup() {
-  if [ -n "${driver_pid:-}" ]; then kill "$driver_pid" 2>/dev/null || true; wait "$driver_pid" 2>/dev/null || true; fi
-  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/screen-session.sh
+source "$(dirname "$0")/screen-session.sh"
 
 echo "== making 4 films of $film_seconds s, each with two subtitle tracks"
 make_film() {
@@ -63,17 +57,10 @@ for film in "$work"/film-*.mp4; do
   films+=("$film" "${film%.mp4}.en.srt" "${film%.mp4}.de.srt")
 done
 
-# A screen of its own: -displayfd picks a free display number.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_screen
 # Settings, playlist and film memory of its own, away from the user's.
-export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 export DUVARA_CONFIG_DIR="$work/config"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
 echo "== $minutes minutes of playback (load $(cut -d' ' -f1-3 /proc/loadavg) at the start)"
@@ -81,9 +68,9 @@ log="$work/player.log"
 # shellcheck disable=SC2086
 env ${SOAK_PLAYER_ENV:-} QT_LOGGING_RULES="duvara.media.info=true" \
   "$driver" "$minutes" "${films[@]}" 2>"$log" &
-driver_pid=$!
-wait "$driver_pid" || { echo "the player ended early:" >&2; tail -20 "$log" >&2; exit 1; }
-driver_pid=
+player_pid=$!
+wait "$player_pid" || { echo "the player ended early:" >&2; tail -20 "$log" >&2; exit 1; }
+player_pid=
 echo "== load $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 # One line per film played to its end: "N frames drawn, U taken undrawn, D dropped, ...".
 ends=$(grep 'playback complete' "$log" || true)

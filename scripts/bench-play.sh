@@ -244,7 +244,9 @@ paste_ratio() { paste <(column_of "$1" 2) <(column_of "$2" 2) | awk '{ printf "%
 echo "== ratios (goals: Duvara <= mpv --vo=x11 at the same size, <= 1.25 x decoding alone)"
 echo "default window: $(paste_ratio duvara-window mpv-x11-window) x mpv --vo=x11, $(ratio_of duvara-window) x decoding alone"
 echo "fullscreen:     $(paste_ratio duvara-fullscreen mpv-x11-fullscreen) x mpv --vo=x11, $(ratio_of duvara-fullscreen) x decoding alone"
-echo "peak memory:    $(echo "scale=2; $(column_of duvara-window 3 | sort -n | tail -1) / $(column_of mpv-x11-window 3 | sort -n | tail -1)" | bc) x mpv --vo=x11 (window)"
+peak_ratio() { echo "scale=2; $(column_of "$1" 3 | sort -n | tail -1) / $(column_of "$2" 3 | sort -n | tail -1)" | bc; }
+echo "peak memory:    $(peak_ratio duvara-window mpv-x11-window) x mpv --vo=x11 in the window," \
+  "$(peak_ratio duvara-fullscreen mpv-x11-fullscreen) x in fullscreen"
 
 echo "== first frame from launch, medians (goal: at or below mpv's)"
 ours_first=$(median <"$work/duvara-first")

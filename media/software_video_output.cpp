@@ -26,6 +26,7 @@ constexpr auto kLongestWait = std::chrono::milliseconds(100);
 // than the fifth of a second after which the core gives a frame up for dropped.
 constexpr auto kShortestGrace = std::chrono::milliseconds(20);
 constexpr auto kLongestGrace = std::chrono::milliseconds(40);
+
 qint64 areaOf(const QRegion &region)
 {
     qint64 area = 0;
@@ -356,6 +357,7 @@ bool SoftwareVideoOutput::drawIntoDevice(QPainter &painter, const QRegion &regio
     const QRect target = placed.toRect();
     if (QRectF(target) != placed || target.isEmpty() || !image->rect().contains(target))
         return false;
+    uchar *const bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
     const QRegion kept = toDevice.map(leftOut) & target;
     // A widget that hides most of the picture is painted over an image of it instead.
@@ -367,7 +369,7 @@ bool SoftwareVideoOutput::drawIntoDevice(QPainter &painter, const QRegion &regio
         for (const QRect &part : kept) {
             const std::size_t rowBytes = std::size_t(part.width()) * 4;
             for (int y = part.top(); y <= part.bottom(); ++y) {
-                uchar *pixels = image->bits() + y * stride + qsizetype(part.left()) * 4;
+                uchar *pixels = bits + y * stride + qsizetype(part.left()) * 4;
                 if (out)
                     std::memcpy(saved, pixels, rowBytes);
                 else
@@ -377,7 +379,7 @@ bool SoftwareVideoOutput::drawIntoDevice(QPainter &painter, const QRegion &regio
         }
     };
     copyKept(true);
-    uchar *origin = image->bits() + target.y() * stride + qsizetype(target.x()) * 4;
+    uchar *origin = bits + target.y() * stride + qsizetype(target.x()) * 4;
     const bool rendered = m_context->renderSoftware(origin, target.size(), std::size_t(stride));
     copyKept(false);
     return rendered;

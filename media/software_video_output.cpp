@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__linux__)
 #include <pthread.h>
@@ -127,7 +128,7 @@ void SoftwareVideoOutput::detachRenderer()
 void SoftwareVideoOutput::stopKeepingTime()
 {
     {
-        const std::lock_guard lock(m_mutex);
+        const std::lock_guard lock(m_signalMutex);
         m_stop = true;
     }
     m_wake.notify_one();
@@ -193,11 +194,12 @@ bool SoftwareVideoOutput::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-// Runs on one of the core's threads: only wakes the time keeper.
+// Runs on one of the core's threads: only wakes the time keeper, and never waits for a frame
+// being drawn (the core's video would wait with it).
 void SoftwareVideoOutput::onCoreUpdate()
 {
     {
-        const std::lock_guard lock(m_mutex);
+        const std::lock_guard lock(m_signalMutex);
         m_updatePending = true;
     }
     m_wake.notify_one();
@@ -212,17 +214,25 @@ void SoftwareVideoOutput::keepFrameTime()
     // The one thread that never waits for the core: while anything else does, the core may be
     // waiting for a frame to be taken.
     m_context->drawOnThisThread();
-    std::unique_lock lock(m_mutex);
+    // When to wake without news from the core: the waiting frame's time, then its grace.
+    bool hasDeadline = false;
+    Clock::time_point deadline;
     for (;;) {
-        const auto woken = [this] {
-            return m_stop || m_updatePending;
-        };
-        if (m_frameWaiting)
-            m_wake.wait_until(lock, m_dueSent ? m_due + m_grace : m_due, woken);
-        else
-            m_wake.wait(lock, woken);
-        if (m_stop)
-            return;
+        bool updated = false;
+        {
+            std::unique_lock signal(m_signalMutex);
+            const auto woken = [this] {
+                return m_stop || m_updatePending;
+            };
+            if (hasDeadline)
+                m_wake.wait_until(signal, deadline, woken);
+            else
+                m_wake.wait(signal, woken);
+            if (m_stop)
+                return;
+            updated = std::exchange(m_updatePending, false);
+        }
+        const std::lock_guard lock(m_mutex);
         const auto now = Clock::now();
         if (m_frameWaiting && !m_dueSent && now >= m_due) {
             m_dueSent = true;
@@ -234,21 +244,20 @@ void SoftwareVideoOutput::keepFrameTime()
             // is the latest when it comes back.
             takeFrameUndrawnLocked();
         }
-        if (m_updatePending) {
-            m_updatePending = false;
-            if (m_context->takeUpdate() && !m_frameWaiting) {
-                if (const auto wait = m_context->microsecondsToNextFrame()) {
-                    const auto due = now
-                        + std::clamp<Clock::duration>(std::chrono::microseconds(*wait),
-                                                      Clock::duration::zero(), kLongestWait);
-                    m_grace = std::clamp<Clock::duration>((due - m_due) * 9 / 10, kShortestGrace,
-                                                          kLongestGrace);
-                    m_frameWaiting = true;
-                    m_dueSent = false;
-                    m_due = due;
-                }
+        if (updated && m_context->takeUpdate() && !m_frameWaiting) {
+            if (const auto wait = m_context->microsecondsToNextFrame()) {
+                const auto due = now
+                    + std::clamp<Clock::duration>(std::chrono::microseconds(*wait),
+                                                  Clock::duration::zero(), kLongestWait);
+                m_grace = std::clamp<Clock::duration>((due - m_due) * 9 / 10, kShortestGrace,
+                                                      kLongestGrace);
+                m_frameWaiting = true;
+                m_dueSent = false;
+                m_due = due;
             }
         }
+        hasDeadline = m_frameWaiting;
+        deadline = m_dueSent ? m_due + m_grace : m_due;
     }
 }
 

@@ -92,12 +92,14 @@ private:
     std::thread m_timeKeeper;
     // Every call into the render context goes under it: the core takes them one at a time.
     std::mutex m_mutex;
+    // The time keeper's wake-up calls, under a lock of their own: the core's callback must not
+    // wait while a frame is drawn under m_mutex.
+    std::mutex m_signalMutex;
     std::condition_variable m_wake;
-    // Under m_mutex.
     bool m_stop = false;
     bool m_updatePending = false;
-    // A frame announced and not yet taken, due at m_due; m_dueSent once the GUI thread has
-    // been asked to paint it.
+    // Under m_mutex from here on. A frame announced and not yet taken, due at m_due; m_dueSent
+    // once the GUI thread has been asked to paint it.
     bool m_frameWaiting = false;
     bool m_dueSent = false;
     Clock::time_point m_due;

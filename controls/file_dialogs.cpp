@@ -1,5 +1,6 @@
 #include "controls/file_dialogs.h"
 
+#include "controls/folder_films.h"
 #include "presentation/synchronisation.h"
 
 #include <QAbstractItemView>
@@ -11,13 +12,19 @@ namespace duvara {
 
 namespace {
 
-// Qt matches patterns case-sensitively on Linux, so both cases.
-const QString kMediaFilters = QStringLiteral(
-    "Video files (*.avi *.mpg *.mpeg *.mpv *.m2v *.mpe *.m2p *.mp4 *.wmv *.wm *.asf *.mkv *.webm "
-    "*.mov *.AVI *.MPG *.MPEG *.MPV *.M2V *.MPE *.M2P *.MP4 *.WMV *.WM *.ASF *.MKV *.WEBM *.MOV);;"
-    "Audio files (*.mpa *.mp2 *.mp3 *.m3u *.m4a *.wav *.wma *.mid *.midi *.rmi *.ogg *.flac "
-    "*.MPA *.MP2 *.MP3 *.M3U *.M4A *.WAV *.WMA *.MID *.MIDI *.RMI *.OGG *.FLAC);;"
-    "All files (*)");
+// "Video files (*.avi ... *.AVI ...)": Qt matches patterns case-sensitively on Linux, so both
+// cases.
+template<std::size_t N>
+QString mediaFilter(const char *title, const std::array<const char *, N> &extensions)
+{
+    QStringList patterns;
+    for (const bool upper : {false, true})
+        for (const char *extension : extensions) {
+            const QString name = QString::fromLatin1(extension);
+            patterns << QStringLiteral("*.") + (upper ? name.toUpper() : name);
+        }
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(title), patterns.join(QLatin1Char(' ')));
+}
 
 // Runs the dialog; the chosen names, none when it was cancelled. The name field's completion
 // list is a window of its own that does not close with the dialog: whatever it still shows is
@@ -54,7 +61,9 @@ void FileDialogs::ensureDialogs()
     m_dlgFile = new QFileDialog(m_parent);
     m_dlgFile->setObjectName(QStringLiteral("DlgFile"));
     m_dlgFile->setFileMode(QFileDialog::ExistingFiles);
-    m_dlgFile->setNameFilters(kMediaFilters.split(QStringLiteral(";;")));
+    m_dlgFile->setNameFilters({mediaFilter("Video files", kVideoExtensions),
+                               mediaFilter("Audio files", kAudioExtensions),
+                               QStringLiteral("All files (*)")});
     m_dlgSubt = new QFileDialog(m_parent);
     m_dlgSubt->setObjectName(QStringLiteral("DlgSubt"));
     m_dlgSubt->setFileMode(QFileDialog::ExistingFile);

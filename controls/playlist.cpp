@@ -1,15 +1,19 @@
 #include "controls/playlist.h"
 
 #include "controls/file_dialogs.h"
+#include "controls/folder_films.h"
 #include "controls/playlist_item.h"
 #include "controls/playlist_moves.h"
 #include "controls/rlistview.h"
 #include "media/duration_probe.h"
 #include "media/error_box.h"
+#include "media/media_error.h"
 #include "presentation/color_ref.h"
 #include "presentation/position_text.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPersistentModelIndex>
@@ -122,6 +126,37 @@ QString Playlist::checked(const QString &file)
     return file;
 }
 
+std::vector<QString> Playlist::checkedFilms(const QStringList &files, std::exception_ptr &failure)
+{
+    std::vector<QString> films;
+    try {
+        for (const QString &file : files) {
+            if (!QFileInfo(file).isDir()) {
+                films.push_back(checked(file));
+                continue;
+            }
+            const FolderFilms folder = FilmsInFolder(file);
+            if (folder.films.isEmpty())
+                throw EDirectShowException(
+                    QStringLiteral("The folder \"%1\" holds no video or audio files.")
+                        .arg(QDir::toNativeSeparators(file))
+                        .toStdString());
+            for (const QString &film : folder.films)
+                films.push_back(checked(film));
+            if (folder.cut)
+                throw EDirectShowException(
+                    QStringLiteral("The folder \"%1\" holds more files than the playlist takes "
+                                   "from one folder: only the first %2 films were taken.")
+                        .arg(QDir::toNativeSeparators(file))
+                        .arg(folder.films.size())
+                        .toStdString());
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    return films;
+}
+
 void Playlist::appendRow(const QString &file)
 {
     insertRow(Count(), MakePlayListItem(file), QString());
@@ -199,16 +234,8 @@ void Playlist::OpenFiles(const QStringList &files)
     // The files are checked before anything is replaced. A file that cannot be a film ends the
     // filling and is reported once the files before it play; when not even the first can be,
     // the playlist and whatever plays stay as they were.
-    std::vector<QString> rows;
     std::exception_ptr failure;
-    for (const QString &file : files) {
-        try {
-            rows.push_back(checked(file));
-        } catch (...) {
-            failure = std::current_exception();
-            break;
-        }
-    }
+    const std::vector<QString> rows = checkedFilms(files, failure);
     if (rows.empty()) {
         if (failure)
             std::rethrow_exception(failure);
@@ -239,16 +266,10 @@ void Playlist::AddFiles(const QStringList &files, int at)
         // A file that cannot be a film ends the filling; the rows before it stay, shown as
         // any added rows are, and the current row keeps its file.
         std::exception_ptr failure;
-        int added = 0;
-        for (const QString &file : files) {
-            try {
-                insertRow(at + added, MakePlayListItem(checked(file)), QString());
-            } catch (...) {
-                failure = std::current_exception();
-                break;
-            }
-            ++added;
-        }
+        const std::vector<QString> films = checkedFilms(files, failure);
+        const int added = int(films.size());
+        for (int row = 0; row < added; ++row)
+            insertRow(at + row, MakePlayListItem(films[std::size_t(row)]), QString());
         m_playIndex = PlayIndexAfterInsert(m_playIndex, at, added, rowsBefore);
         RepaintPlaylist();
         if (added > 0)

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+#include <vector>
+
 class QAction;
 class QPoint;
 class QWidget;
@@ -76,7 +79,8 @@ public:
     // The current row in bold orange, every other row in regular white.
     void RepaintPlaylist();
 
-    // Replaces the rows by these files and plays the first.
+    // Replaces the rows by these files and plays the first. A folder among them stands for the
+    // films in it (FilmsInFolder), here and in AddFiles.
     void OpenFiles(const QStringList &files);
     void MnuAddClick();
     // What Add does with the files the dialog gave, putting them in at row `at` (files dropped
@@ -99,6 +103,10 @@ private:
     // Raises the media error for a file that cannot be a film (missing, unreadable, not a
     // regular file); its duration is measured later, off the GUI thread.
     QString checked(const QString &file);
+    // The films `files` name, checked one by one, a folder standing for the films in it. The
+    // first file that cannot be a film ends the list, and so does a folder that holds none or
+    // more than a playlist takes from one folder: the error comes back in `failure`.
+    std::vector<QString> checkedFilms(const QStringList &files, std::exception_ptr &failure);
     void appendRow(const QString &file);
     void appendRow(const TPlayListItem &item, const QString &durationText);
     void insertRow(int at, const TPlayListItem &item, const QString &durationText);

@@ -13,7 +13,7 @@ namespace duvara {
 
 struct DroppedFiles
 {
-    QStringList films; // local files that are not subtitle files, in the drop's order
+    QStringList films; // local files (and folders) that are not subtitle files, in the drop's order
     QStringList subtitles; // local files named *.srt, *.sub or *.txt
     QStringList refused; // addresses that name no file on this computer, as the drop gave them
 };

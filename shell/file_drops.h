@@ -1,8 +1,9 @@
 // Files dragged from other programs onto the player: on the picture (or the idle picture, or
 // the remote window over a fullscreen picture) films replace the playlist as Open does and
 // subtitle files go to the track of the half they fell on; on the playlist films go in at the
-// row they fell on, as Add puts them. Whatever a drop does not take is named in a message. The
-// playlist's own rows dragged within it are left to the playlist.
+// row they fell on, as Add puts them. A folder stands for the films in it. Whatever a drop does
+// not take is named in a message. The playlist's own rows dragged within it are left to the
+// playlist.
 #pragma once
 
 #include "shell/dropped_files.h"

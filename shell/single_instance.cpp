@@ -271,6 +271,20 @@ void SingleInstance::readHandOver(QLocalSocket *socket)
     }
     const QString name = QFile::decodeName(pending->left(end));
     m_pending.erase(pending);
+    // Taken once this signal of the socket has returned: opening the name may run an event loop
+    // of its own (an error box), the start that sent it may give up meanwhile, and its socket
+    // is then deleted, which must not happen under the socket's own signal.
+    QMetaObject::invokeMethod(
+        this,
+        [this, guard = QPointer<QLocalSocket>(socket), name] {
+            if (guard)
+                takeHandOver(guard, name);
+        },
+        Qt::QueuedConnection);
+}
+
+void SingleInstance::takeHandOver(QLocalSocket *socket, const QString &name)
+{
     // A start that waited in vain has told its user the file was not opened, and this player
     // only now reads it (it hung, or was stopped in a debugger): opening it would belie that.
     if (peerHasClosed(socket)) {

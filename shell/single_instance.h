@@ -78,6 +78,7 @@ signals:
 private:
     void acceptConnections();
     void readHandOver(QLocalSocket *socket);
+    void takeHandOver(QLocalSocket *socket, const QString &name);
     bool giveUp(const QString &why);
 
     InstanceEndpoint m_endpoint;

@@ -71,6 +71,7 @@ private slots:
     void whatIsNotAFileIsRefusedAtOnce_data();
     void whatIsNotAFileIsRefusedAtOnce();
     void aFileThatCannotBeMeasuredShowsNoDuration();
+    void aFolderStandsForItsFilms();
     void removingAnotherRowKeepsTheCurrentOne_data();
     void removingAnotherRowKeepsTheCurrentOne();
     void removingThePlayingRowMovesOn();
@@ -194,7 +195,6 @@ void TestPlaylist::whatIsNotAFileIsRefusedAtOnce_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("named pipe") << "fifo";
-    QTest::newRow("folder") << "folder";
     QTest::newRow("missing") << "missing";
 }
 
@@ -204,8 +204,6 @@ void TestPlaylist::whatIsNotAFileIsRefusedAtOnce()
     const QString path = m_dir.filePath(kind + ".mp4");
     if (kind == "fifo")
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (kind == "folder")
-        QVERIFY(QDir(m_dir.path()).mkpath(kind + ".mp4"));
     // Opening a named pipe would wait for a writer for ever: it is refused without opening it.
     try {
         m_playlist->OpenFiles({path});
@@ -213,7 +211,7 @@ void TestPlaylist::whatIsNotAFileIsRefusedAtOnce()
     } catch (const std::exception &error) {
         const QString text = QString::fromUtf8(error.what());
         QVERIFY2(text.endsWith(QStringLiteral(").")), error.what());
-        if (kind != "missing")
+        if (kind == "fifo")
             QVERIFY2(text.startsWith(QStringLiteral("Not a regular file")), error.what());
     }
     QCOMPARE(m_list->topLevelItemCount(), 0);
@@ -232,6 +230,36 @@ void TestPlaylist::aFileThatCannotBeMeasuredShowsNoDuration()
     QCOMPARE(rowNames(), QStringList({"list.mp4"}));
     QVERIFY(shown.wait());
     QCOMPARE(m_list->topLevelItem(0)->text(1), QStringLiteral("?"));
+}
+
+void TestPlaylist::aFolderStandsForItsFilms()
+{
+    const QString folder = m_dir.filePath("season");
+    QVERIFY(QDir().mkpath(folder));
+    // Nothing to play in it: refused by its name, and the rows stay.
+    openFourRows();
+    try {
+        m_playlist->OpenFiles({folder});
+        QFAIL("an empty folder was accepted");
+    } catch (const std::exception &error) {
+        QVERIFY2(QString::fromUtf8(error.what()).contains(folder), error.what());
+    }
+    QCOMPARE(rowNames(), QStringList({"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
+    QVERIFY(m_player.calls.isEmpty());
+
+    for (const char *name : {"Episode 10.mp4", "Episode 9.mp4"})
+        QVERIFY(QFile::copy(QStringLiteral(DUVARA_DEMO_FILM), folder + "/" + name));
+    m_playlist->OpenFiles({folder});
+    QCOMPARE(rowNames(), QStringList({"Episode 9.mp4", "Episode 10.mp4"}));
+    QCOMPARE(m_player.calls, QStringList({"show", "play Episode 9.mp4"}));
+    QTRY_COMPARE(m_list->topLevelItem(1)->text(1), QStringLiteral("0:00:24"));
+
+    // Added at a row, among other files.
+    m_playlist->AddFiles(QStringList {films({"first.mp4"}).front(), folder}, 1);
+    QCOMPARE(rowNames(),
+             QStringList({"Episode 9.mp4", "first.mp4", "Episode 9.mp4", "Episode 10.mp4",
+                          "Episode 10.mp4"}));
+    QCOMPARE(m_playlist->PlayIndex(), 0);
 }
 
 void TestPlaylist::removingAnotherRowKeepsTheCurrentOne_data()

@@ -1,7 +1,10 @@
 // Starts the real player as separate processes to check that only one instance runs per user,
 // that later starts hand their file over to it, and that a film named at the start plays.
+#include "shell/single_instance.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocalServer>
@@ -9,9 +12,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
+#include <string>
+#include <vector>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -138,6 +144,7 @@ private slots:
     void unansweredHandOverEndsWithAMessage();
     void runningInstanceThatTakesNoConnectionsKeepsItsPlace();
     void stoppedPlayerDoesNotOpenWhatItWasTooLateFor();
+    void startThatGivesUpWhileTheNameIsHandledLeavesThePlayerRunning();
 
     void withoutRuntimeFolderTheSocketIsInAPrivateFolder();
     void folderThatIsNotPrivateLeavesAPlayerOfItsOwn_data();
@@ -514,6 +521,51 @@ void TestSingleInstance::stoppedPlayerDoesNotOpenWhatItWasTooLateFor()
     QCOMPARE(third->exitCode(), 0);
     QVERIFY(waitForOutput(first, "OpenFileByName: " + inTime.toUtf8()));
     QVERIFY(!first->readAll().contains("OpenFileByName: " + late.toUtf8()));
+}
+
+// Opening a name may show an error box, an event loop of its own, and the start that sent the
+// name may give up meanwhile: its connection goes, and the player goes on once the box is
+// closed. The player is this process here, so that the box can stay open until the start has
+// ended.
+void TestSingleInstance::startThatGivesUpWhileTheNameIsHandledLeavesThePlayerRunning()
+{
+    const duvara::InstanceEndpoint endpoint {
+        serverName(), m_runtimeDir->filePath(QStringLiteral("duvara-%1.lock").arg(getuid()))};
+    duvara::SingleInstance running(endpoint);
+    QCOMPARE(running.claim(), duvara::SingleInstance::Role::Primary);
+    m_environment.insert("DUVARA_HAND_OVER_WAIT_MS", "300");
+    QProcess *start = nullptr;
+    QStringList handled;
+    std::vector<std::string> scribbled;
+    bool boxClosed = false;
+    // The player's own loop, as the hand-over arrives in it.
+    QEventLoop player;
+    connect(&running, &duvara::SingleInstance::fileHandedOver, this, [&](const QString &name) {
+        handled << name;
+        QEventLoop box;
+        connect(start, &QProcess::finished, &box, [&box] {
+            // A moment more for the connection to be seen closed.
+            QTimer::singleShot(200, &box, &QEventLoop::quit);
+        });
+        QTimer::singleShot(30000, &box, &QEventLoop::quit);
+        box.exec();
+        // Whatever the box freed is handed out again and overwritten, as a player's next
+        // allocations would: an object used after it was deleted then shows.
+        for (int round = 0; round < 4; ++round)
+            for (std::size_t size = 8; size <= 4096; size += 8)
+                scribbled.emplace_back(size, char(0xA5));
+        boxClosed = true;
+        player.quit();
+    });
+    const QString name = film("late.mp4");
+    start = startPlayer({name});
+    QTimer::singleShot(35000, &player, &QEventLoop::quit);
+    player.exec();
+    QVERIFY(boxClosed);
+    QCOMPARE(handled, QStringList {name});
+    QVERIFY(start->readAll().contains(name.toUtf8() + " was not opened"));
+    // Whatever is left of the connection goes with the next turns of the loop.
+    QTest::qWait(50);
 }
 
 namespace {

@@ -1,0 +1,37 @@
+// A folder given where films are expected (dropped on the player, named on the command line or
+// by a second start) stands for the video and audio files in it and in the folders below it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace duvara {
+
+// The types the open dialog offers, lower case and without the dot.
+inline constexpr std::array<const char *, 14> kVideoExtensions
+    = {"avi", "mpg", "mpeg", "mpv", "m2v", "mpe", "m2p", "mp4", "wmv", "wm", "asf", "mkv", "webm", "mov"};
+inline constexpr std::array<const char *, 12> kAudioExtensions
+    = {"mpa", "mp2", "mp3", "m3u", "m4a", "wav", "wma", "mid", "midi", "rmi", "ogg", "flac"};
+
+// The most films one folder brings: a folder high up the tree would otherwise fill the playlist
+// with a whole disk's films, and a walk through it would keep the window waiting.
+inline constexpr int kMaxFolderFilms = 2000;
+inline constexpr int kMaxFolderEntries = 100000;
+
+struct FolderFilms
+{
+    // Full names, folder by folder in natural order of the names ("Season 2/Episode 9" before
+    // "Season 2/Episode 10", and both before "Season 10/Episode 1").
+    QStringList films;
+    // There was more than the limits allow: `films` holds the first ones in that order.
+    bool cut = false;
+};
+
+// Hidden files and folders and links to folders are left out, and so are playlists (.m3u): the
+// films they name are files of their own.
+FolderFilms FilmsInFolder(const QString &folder, int maxFilms = kMaxFolderFilms,
+                          int maxEntries = kMaxFolderEntries);
+
+} // namespace duvara

@@ -47,8 +47,8 @@ void TestFolderFilms::filmsBelowTheFolderInNaturalOrder()
 {
     QVERIFY(m_dir.isValid());
     make({"Season 10/Episode 1.mkv", "Season 2/Episode 10.mp4", "Season 2/Episode 9.MP4",
-          "Season 2/cover.jpg", "Season 2/Episode 9.srt", "Season 2/episode 011.mkv", "album.m3u", "song.flac",
-          "Notes.txt", "clip.webm"});
+          "Season 2/cover.jpg", "Season 2/Episode 9.srt", "Season 2/episode 011.mkv", "album.m3u",
+          "song.flac", "Notes.txt", "clip.webm"});
     const FolderFilms found = FilmsInFolder(m_dir.path());
     QCOMPARE(found.films,
              below({"clip.webm", "Season 2/Episode 9.MP4", "Season 2/Episode 10.mp4",
@@ -65,7 +65,8 @@ void TestFolderFilms::hiddenPlacesAndLinkedFoldersAreLeftOut()
     // A link back up the tree would make the walk endless; a link to a film is a film.
     QVERIFY(QFile::link(m_dir.path(), m_dir.filePath("shown/up")));
     QVERIFY(QFile::link(m_dir.filePath("shown/a.mp4"), m_dir.filePath("shown/same.mp4")));
-    QCOMPARE(FilmsInFolder(m_dir.filePath("shown")).films, below({"shown/a.mp4", "shown/same.mp4"}));
+    QCOMPARE(FilmsInFolder(m_dir.filePath("shown")).films,
+             below({"shown/a.mp4", "shown/same.mp4"}));
 }
 
 void TestFolderFilms::theLimitsCutTheWalk()

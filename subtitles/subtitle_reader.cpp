@@ -441,7 +441,7 @@ LoadResult ReadBuffer(SubtitleTrack &track, std::string_view bytes, std::string_
             track.Clear();
             return LoadResult::Unreadable; // not a single line
         }
-        ReadText(track, text, GrammarForFileName(fileName), budget);
+        ReadText(track, text, GrammarForText(text, fileName), budget);
         track.SubFileName = BaseName(fileName);
         return LoadResult::Loaded;
     } catch (const std::bad_alloc &) {
@@ -473,6 +473,50 @@ SubtitleGrammar GrammarForFileName(std::string_view fileName)
     }
     return extension == ".SUB" || extension == ".TXT" ? SubtitleGrammar::MicroDvd
                                                       : SubtitleGrammar::SubRip;
+}
+
+namespace {
+
+// "{start}{end}" at the start of a line, as a MicroDVD entry or rate line begins.
+bool BeginsWithFrames(std::string_view line)
+{
+    for (int group = 0; group < 2; ++group) {
+        if (line.empty() || line.front() != '{')
+            return false;
+        line.remove_prefix(1);
+        const std::size_t digits = line.find_first_not_of("0123456789");
+        if (digits == 0 || digits == std::string_view::npos || line[digits] != '}')
+            return false;
+        line.remove_prefix(digits + 1);
+    }
+    return true;
+}
+
+} // namespace
+
+SubtitleGrammar GrammarForText(std::string_view text, std::string_view fileName)
+{
+    // The first lines of a subtitle file show its kind; a file that does not show it soon is
+    // read by its name.
+    constexpr std::size_t kLooked = 64 * 1024;
+    constexpr int kLinesLooked = 50;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string_view head = text.substr(0, kLooked);
+    if (head.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        head.remove_prefix(kByteOrderMark.size());
+    LineCursor lines(head);
+    std::string_view line;
+    for (int looked = 0; looked < kLinesLooked && lines.Next(line);) {
+        const std::string_view trimmed = TrimBlanks(line);
+        if (trimmed.empty())
+            continue;
+        ++looked;
+        if (BeginsWithFrames(trimmed))
+            return SubtitleGrammar::MicroDvd;
+        if (IsTimeLine(line))
+            return SubtitleGrammar::SubRip;
+    }
+    return GrammarForFileName(fileName);
 }
 
 LoadResult ReadSubtitleBuffer(SubtitleTrack &track, std::string_view bytes,

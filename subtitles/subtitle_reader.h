@@ -19,6 +19,12 @@ enum class SubtitleGrammar {
 // everything else is read as SubRip.
 SubtitleGrammar GrammarForFileName(std::string_view fileName);
 
+// The grammar a file is read in: the first of its lines that only one grammar would begin an
+// entry with (a MicroDVD "{start}{end}", a SubRip "start --> end" time line), among the first
+// few, and otherwise its name. A SubRip file named .txt read as MicroDVD would give an empty
+// entry for every line, and a MicroDVD file named .srt read as SubRip no entry at all.
+SubtitleGrammar GrammarForText(std::string_view text, std::string_view fileName);
+
 enum class LoadResult {
     Loaded,
     Unreadable, // missing, unreadable, a directory, or not a single line
@@ -32,7 +38,8 @@ enum class LoadResult {
 LoadResult ReadSubtitleFile(SubtitleTrack &track, const std::string &path,
                             std::optional<std::size_t> memoryLimit = std::nullopt);
 
-// The same for bytes already in memory; `fileName` chooses the grammar and becomes SubFileName.
+// The same for bytes already in memory; `fileName` becomes SubFileName, and chooses the grammar
+// where the text does not (GrammarForText).
 LoadResult ReadSubtitleBuffer(SubtitleTrack &track, std::string_view bytes,
                               std::string_view fileName,
                               std::optional<std::size_t> memoryLimit = std::nullopt);

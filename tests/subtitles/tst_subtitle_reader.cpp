@@ -288,11 +288,25 @@ void TestSubtitleReader::readBuffer_data()
         << QStringList {R"(0-0 - -1 "" "")"};
 
     // Choosing the grammar and having no line
-    QTest::newRow("MicroDVD named .srt has no entry")
-        << "a.srt" << QByteArray("{1}{1}23.976\n{24}{48}Hi") << true << 0 << none;
-    QTest::newRow("SubRip named .TXT gives an empty entry per line")
-        << "dir.srt/a.TXT" << QByteArray("1\n00:00:01,000 --> 00:00:02,000\nHi\n\n") << true << 0
-        << QStringList {R"(0-0 - -1 "" "")", R"(0-0 - -1 "" "")", R"(0-0 - -1 "" "")"};
+    // The first line that only one grammar begins an entry with decides; then the name.
+    QTest::newRow("MicroDVD named .srt")
+        << "a.srt" << QByteArray("{1}{1}23.976\n{24}{48}Hi") << true << 1001
+        << QStringList {R"(0-1001 - -1 "Hi" "Hi")"};
+    QTest::newRow("SubRip named .TXT")
+        << "dir.sub/a.TXT" << QByteArray("1\n00:00:01,000 --> 00:00:02,000\nHi\n\n") << true << 1000
+        << QStringList {R"(0-1000 - -1 "Hi" "Hi")"};
+    QTest::newRow("SubRip named .sub, with a byte-order mark and a title first")
+        << "a.sub"
+        << QByteArray("\xEF\xBB\xBF"
+                      "A film\n\n1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n")
+        << true << 1000 << QStringList {R"(0-1000 - -1 "Hi" "Hi")"};
+    QTest::newRow("braces in SubRip text after a time line")
+        << "a.txt" << QByteArray("00:00:01,000 --> 00:00:02,000\n{1}{2}Hi\n") << true << 1000
+        << QStringList {R"(0-1000 - -1 "Hi" "Hi")"};
+    QTest::newRow("neither: a .txt is MicroDVD")
+        << "a.txt" << QByteArray("Hello\n") << true << 0 << QStringList {R"(0-0 - -1 "" "")"};
+    QTest::newRow("neither: a .srt is SubRip")
+        << "a.srt" << QByteArray("{x}{1}Hello\n") << true << 0 << none;
     QTest::newRow("extension is read to four characters")
         << "a.subx" << QByteArray("{25}{50}A") << true << 1000
         << QStringList {R"(0-1000 - -1 "A" "A")"};

@@ -297,6 +297,42 @@ private:
 
 // ---- MicroDVD ----
 
+// "{start}{end}" at the start of a line, as a MicroDVD entry or rate line begins.
+bool BeginsWithFrames(std::string_view line)
+{
+    for (int group = 0; group < 2; ++group) {
+        if (line.empty() || line.front() != '{')
+            return false;
+        line.remove_prefix(1);
+        const std::size_t digits = line.find_first_not_of("0123456789");
+        if (digits == 0 || digits == std::string_view::npos || line[digits] != '}')
+            return false;
+        line.remove_prefix(digits + 1);
+    }
+    return true;
+}
+
+// "{…}{" at the start of a line: the shape of a MicroDVD entry, whether or not its frames read.
+bool HasEntryShape(std::string_view line)
+{
+    const std::size_t close = line.find('}');
+    return !line.empty() && line.front() == '{' && close != std::string_view::npos
+        && close + 1 < line.size() && line[close + 1] == '{';
+}
+
+// A text none of whose lines has the shape of an entry is no MicroDVD file (a note, a list):
+// read as one, each of its lines would be an entry without a time or any text.
+bool HasEntryLine(std::string_view text)
+{
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (HasEntryShape(TrimBlanks(line)))
+            return true;
+    }
+    return false;
+}
+
 bool IsRateLine(std::string_view line)
 {
     const std::string_view head = line.substr(0, 6);
@@ -410,8 +446,11 @@ void ReadText(SubtitleTrack &track, std::string_view text, SubtitleGrammar gramm
 {
     // Some 80 bytes make a SubRip entry and 60 a MicroDVD one; a little too much is harmless.
     if (grammar == SubtitleGrammar::MicroDvd) {
-        TrackBuilder builder(track, text.size() / 40 + 1, budget);
-        MicroDvdReader(builder, text).Run(track.FrameRate);
+        const bool entries = HasEntryLine(text);
+        TrackBuilder builder(track, entries ? text.size() / 40 + 1 : 0, budget);
+        track.FrameRate = 0;
+        if (entries)
+            MicroDvdReader(builder, text).Run(track.FrameRate);
         builder.Finish();
     } else {
         track.FrameRate = 0;
@@ -475,36 +514,13 @@ SubtitleGrammar GrammarForFileName(std::string_view fileName)
                                                       : SubtitleGrammar::SubRip;
 }
 
-namespace {
-
-// "{start}{end}" at the start of a line, as a MicroDVD entry or rate line begins.
-bool BeginsWithFrames(std::string_view line)
-{
-    for (int group = 0; group < 2; ++group) {
-        if (line.empty() || line.front() != '{')
-            return false;
-        line.remove_prefix(1);
-        const std::size_t digits = line.find_first_not_of("0123456789");
-        if (digits == 0 || digits == std::string_view::npos || line[digits] != '}')
-            return false;
-        line.remove_prefix(digits + 1);
-    }
-    return true;
-}
-
-} // namespace
-
 SubtitleGrammar GrammarForText(std::string_view text, std::string_view fileName)
 {
     // The first lines of a subtitle file show its kind; a file that does not show it soon is
     // read by its name.
     constexpr std::size_t kLooked = 64 * 1024;
     constexpr int kLinesLooked = 50;
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    std::string_view head = text.substr(0, kLooked);
-    if (head.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        head.remove_prefix(kByteOrderMark.size());
-    LineCursor lines(head);
+    LineCursor lines(text.substr(0, kLooked));
     std::string_view line;
     for (int looked = 0; looked < kLinesLooked && lines.Next(line);) {
         const std::string_view trimmed = TrimBlanks(line);

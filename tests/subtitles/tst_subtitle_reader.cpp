@@ -304,7 +304,11 @@ void TestSubtitleReader::readBuffer_data()
         << "a.txt" << QByteArray("00:00:01,000 --> 00:00:02,000\n{1}{2}Hi\n") << true << 1000
         << QStringList {R"(0-1000 - -1 "Hi" "Hi")"};
     QTest::newRow("neither: a .txt is MicroDVD")
-        << "a.txt" << QByteArray("Hello\n") << true << 0 << QStringList {R"(0-0 - -1 "" "")"};
+        << "a.txt" << QByteArray("A\n2\n{25}{50}B\n") << true << 0
+        << QStringList {R"(0-0 - -1 "" "")", R"(0-0 - -1 "" "")", R"(1000-2000 - -1 "B" "B")"};
+    // Read as MicroDVD, no line of it begins with frames: a note, not a subtitle file.
+    QTest::newRow("plain text named .txt has no entry")
+        << "notes.txt" << QByteArray("Buy milk\n\nCall {Anna} at 5\n") << true << 0 << none;
     QTest::newRow("neither: a .srt is SubRip")
         << "a.srt" << QByteArray("{x}{1}Hello\n") << true << 0 << none;
     QTest::newRow("extension is read to four characters")
@@ -541,7 +545,8 @@ void TestSubtitleReader::loadsBeyondTheMemoryLimitFail_data()
         << "a.sub" << NumberedEntries(300000, true) << false << 8 * MB << -1;
     // Every line of a MicroDVD file is an entry: two bytes of file make one.
     QTest::newRow("one-letter lines beyond the limit")
-        << "a.sub" << QByteArray("x\n").repeated(1000000) << false << 32 * MB << -1;
+        << "a.sub"
+        << "{1}{2}x\n" + QByteArray("x\n").repeated(1000000) << false << 32 * MB << -1;
     QTest::newRow("one long entry beyond the limit")
         << "a.sub"
         << "{1}{2}" + QByteArray(2 * MB, 'x') << false << 3 * MB << -1;

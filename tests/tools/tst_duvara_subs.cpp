@@ -459,7 +459,7 @@ void TestDuvaraSubs::fileTooLargeForMemory()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath("lines.sub");
-    QVERIFY(WriteBytes(file, QByteArray("x\n").repeated(2000000)));
+    QVERIFY(WriteBytes(file, "{1}{2}x\n" + QByteArray("x\n").repeated(2000000)));
     const QString out = dir.filePath("out.srt");
 
     for (const QStringList &args : {QStringList {"dump", file}, QStringList {"save", file, out}}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDataStream>
 #include <QMetaType>
 #include <QString>
 
@@ -14,6 +15,16 @@ struct TPlayListItem
     // The directory, a separator where it lacks one, then the name.
     QString path() const;
 };
+
+// Rows dragged within the list carry their data as Qt writes it to a stream.
+inline QDataStream &operator<<(QDataStream &out, const TPlayListItem &item)
+{
+    return out << item.FileName << item.Directory;
+}
+inline QDataStream &operator>>(QDataStream &in, TPlayListItem &item)
+{
+    return in >> item.FileName >> item.Directory;
+}
 
 // Splits a file name as the playlist stores it.
 TPlayListItem MakePlayListItem(const QString &name);

@@ -2,6 +2,7 @@
 // stand-in for the transport that records what the playlist asks of playback.
 #include "controls/file_dialogs.h"
 #include "controls/playlist.h"
+#include "controls/playlist_item.h"
 #include "controls/rlistview.h"
 #include "media/ds_track_bar.h"
 #include "media/filter_graph.h"
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -19,6 +22,7 @@
 #include <sys/stat.h>
 
 #include <clocale>
+#include <memory>
 #include <stdexcept>
 
 using namespace duvara;
@@ -79,6 +83,7 @@ private slots:
     void removingTheLastRowHidesTheVideo();
     void clearEmptiesEverything();
     void dropReordersAndTheCurrentRowFollowsWhileLoaded();
+    void aDraggedRowCarriesItsFile();
     void doubleClickStartsOnlyAnotherRow();
     void menuItemsFollowTheSelection();
 
@@ -352,6 +357,22 @@ void TestPlaylist::dropReordersAndTheCurrentRowFollowsWhileLoaded()
     m_playlist->LstPLDragDrop(m_list, m_list->visualItemRect(m_list->topLevelItem(0)).center());
     QCOMPARE(rowNames(), QStringList({"d.mp4", "b.mp4", "a.mp4", "c.mp4"}));
     QCOMPARE(m_playlist->PlayIndex(), 1);
+}
+
+void TestPlaylist::aDraggedRowCarriesItsFile()
+{
+    openFourRows();
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("unable to save")));
+    const std::unique_ptr<QMimeData> dragged(
+        m_list->model()->mimeData({m_list->model()->index(2, 0)}));
+    QVERIFY(dragged);
+    // Dropped into another list, the row has the same record behind it.
+    QTreeWidget other;
+    other.setColumnCount(2);
+    QVERIFY(other.model()->dropMimeData(dragged.get(), Qt::CopyAction, 0, 0, QModelIndex()));
+    QCOMPARE(other.topLevelItemCount(), 1);
+    const auto item = other.topLevelItem(0)->data(0, Qt::UserRole).value<TPlayListItem>();
+    QCOMPARE(item.path(), m_dir.filePath("c.mp4"));
 }
 
 void TestPlaylist::doubleClickStartsOnlyAnotherRow()

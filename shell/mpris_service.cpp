@@ -267,12 +267,16 @@ std::optional<MprisService::Refusal> MprisService::OpenUri(const QString &uri)
         return Refusal {local.unsupported ? QDBusError::NotSupported : QDBusError::InvalidArgs,
                         local.error};
     // The same check the playlist makes before it replaces its rows; what can only be found
-    // out by playing the file is shown in the player, as for any file handed to it.
-    try {
-        CheckMediaFile(local.file);
-    } catch (const std::exception &error) {
-        return Refusal {QDBusError::InvalidArgs,
-                        QStringLiteral("%1: %2").arg(local.file, QString::fromUtf8(error.what()))};
+    // out by playing the file is shown in the player, as for any file handed to it. A folder
+    // stands for the films in it, and the playlist says what it holds.
+    if (!QFileInfo(local.file).isDir()) {
+        try {
+            CheckMediaFile(local.file);
+        } catch (const std::exception &error) {
+            return Refusal {
+                QDBusError::InvalidArgs,
+                QStringLiteral("%1: %2").arg(local.file, QString::fromUtf8(error.what()))};
+        }
     }
     later([this, file = local.file] { m_open(file); });
     return std::nullopt;

@@ -410,6 +410,16 @@ void TestMpris::openUriOpensOnlyLocalFiles()
     QCOMPARE(metadata().value("xesam:url").toString(), uri);
     // As a file handed over by a second start, the list is not kept as the user's.
     QVERIFY(m_window->playlist().PlaylistTransient());
+
+    // A folder stands for the films in it, as on the command line.
+    const QString season = m_folder.filePath(QStringLiteral("season"));
+    QVERIFY(QDir().mkpath(season));
+    for (const char *name : {"Episode 10.mp4", "Episode 9.mp4"})
+        QVERIFY(QFile::copy(QStringLiteral(DUVARA_DEMO_FILM), season + '/' + name));
+    const QString folderUri = QUrl::fromLocalFile(season).toString(QUrl::FullyEncoded);
+    QCOMPARE(call(QStringLiteral("OpenUri"), {folderUri}).type(), QDBusMessage::ReplyMessage);
+    QTRY_COMPARE(m_window->playlist().Count(), 2);
+    QCOMPARE(m_window->playlist().PlaylistPath(0), season + QStringLiteral("/Episode 9.mp4"));
 }
 
 void TestMpris::quitWaitsForAnOpenDialog()

@@ -1,6 +1,6 @@
 #include "controls/file_dialogs.h"
 
-#include "controls/folder_films.h"
+#include "controls/media_types.h"
 #include "presentation/synchronisation.h"
 
 #include <QAbstractItemView>

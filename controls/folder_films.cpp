@@ -1,5 +1,7 @@
 #include "controls/folder_films.h"
 
+#include "controls/media_types.h"
+
 #include <QDir>
 #include <QFileInfo>
 

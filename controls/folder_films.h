@@ -5,16 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
-
 namespace duvara {
-
-// The types the open dialog offers, lower case and without the dot.
-inline constexpr std::array<const char *, 14> kVideoExtensions
-    = {"avi", "mpg", "mpeg", "mpv", "m2v", "mpe",  "m2p",
-       "mp4", "wmv", "wm",   "asf", "mkv", "webm", "mov"};
-inline constexpr std::array<const char *, 12> kAudioExtensions
-    = {"mpa", "mp2", "mp3", "m3u", "m4a", "wav", "wma", "mid", "midi", "rmi", "ogg", "flac"};
 
 // The most films one folder brings: a folder high up the tree would otherwise fill the playlist
 // with a whole disk's films, and a walk through it would keep the window waiting.

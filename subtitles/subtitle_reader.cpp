@@ -444,16 +444,15 @@ private:
 void ReadText(SubtitleTrack &track, std::string_view text, SubtitleGrammar grammar,
               MemoryBudget &budget)
 {
+    track.FrameRate = 0;
     // Some 80 bytes make a SubRip entry and 60 a MicroDVD one; a little too much is harmless.
     if (grammar == SubtitleGrammar::MicroDvd) {
         const bool entries = HasEntryLine(text);
         TrackBuilder builder(track, entries ? text.size() / 40 + 1 : 0, budget);
-        track.FrameRate = 0;
         if (entries)
             MicroDvdReader(builder, text).Run(track.FrameRate);
         builder.Finish();
     } else {
-        track.FrameRate = 0;
         TrackBuilder builder(track, text.size() / 48 + 1, budget);
         SubRipReader(builder, text).Run();
         builder.Finish();
